@@ -1,0 +1,126 @@
+// The player: its state, its reply buffers, the device channel and every operation
+// that a window event runs. Form1 owns one Player for its whole life; the logic here
+// touches the world only through platform::Platform and the Window interface.
+//
+// Every operation runs on the user-interface thread and blocks until the device has
+// answered. Failures that end the program are thrown as RuntimeError and reach the
+// event guard (guard.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/reply_buffer.h"
+#include "engine/window.h"
+#include "platform/platform.h"
+
+namespace lyrabox {
+
+// A truth value of the player state: 16 bits, true is all bits set, false is 0.
+class Flag {
+ public:
+  constexpr Flag(bool value = false) : bits_(value ? -1 : 0) {}
+  constexpr operator bool() const { return bits_ != 0; }
+  constexpr std::int16_t bits() const { return bits_; }
+
+ private:
+  std::int16_t bits_;
+};
+
+struct PlayerState {
+  std::int32_t FFSpeed = 0;  // seconds that fast forward and rewind move
+  Flag Playing;              // the program's belief that the disc is playing
+  Flag DiscReady;            // the disc now in the drive has been scanned
+  std::int16_t TrackCount = 0;
+  // Each track's length as the device's reply text; index 0 is unused so that
+  // TrackLength[n] is track n (indices 1 to TrackCount).
+  std::vector<std::string> TrackLength;
+  std::int16_t CurTrack = 0;
+  std::int16_t CurMin = 0;
+  std::int16_t CurSec = 0;
+  std::string MciCmd;  // the command text last composed
+  std::int16_t BmMin = 0;
+  std::int16_t BmTrack = 0;
+  std::int16_t BmSec = 0;
+};
+
+// The command texts that more than one operation sends.
+namespace command {
+inline constexpr std::string_view kOpen = "open cdaudio alias cd wait shareable";
+inline constexpr std::string_view kTimeFormatTmsfWait = "set cd time format tmsf wait";
+inline constexpr std::string_view kStopWait = "stop cd wait";
+inline constexpr std::string_view kCloseAll = "close all";
+inline constexpr std::string_view kSeekToStart = "seek cd to 1";
+inline constexpr std::string_view kPosition = "status cd position";
+inline constexpr std::string_view kPlayFrom = "play cd from ";
+inline constexpr std::string_view kSeekTo = "seek cd to ";
+}  // namespace command
+
+class Player {
+ public:
+  Player(platform::Platform& platform, Window& window);
+
+  PlayerState state;
+
+  // The root path of the CD drive with its trailing backslash ("d:\"); set once by
+  // the load sequence.
+  std::string CdDrive = "d:\\";
+
+  // Persistent buffers; each belongs to one operation and nothing clears them.
+  std::int32_t MciError = 0;           // SendMci's last result code
+  ReplyBuffer<200> MciErrorText;       // SendMci's error text
+  ReplyBuffer<30> StatusReply;         // the status poll's replies
+  ReplyBuffer<30> BookmarkReply;       // the bookmark save's position reply
+
+  // --- The device channel ---------------------------------------------------------
+  // The checked send: the result code lands in MciError; with reportErrors and a
+  // failure, the device's error text is shown in a box. True on success.
+  bool SendMci(std::string_view command, bool reportErrors);
+  // The direct send: no reply, no callback window, the result dropped.
+  void DirectSend(std::string_view command);
+  // A status query into `buffer`; the result code is dropped and a failed query
+  // leaves the buffer as it was.
+  template <std::size_t N>
+  void StatusQuery(std::string_view query, ReplyBuffer<N>& buffer) {
+    platform_.device.SendString(query, buffer.chars.data(), static_cast<std::uint32_t>(N), 0);
+  }
+
+  // --- The status poll --------------------------------------------------------------
+  void RefreshStatus();
+  void TimerTick();  // the tick of Timer1: the poll and nothing else
+
+  // --- Transport --------------------------------------------------------------------
+  void Play();
+  void Stop();
+  void Pause();
+  void Eject();
+
+  // --- Seek and skip ----------------------------------------------------------------
+  void FastForward();
+  void Rewind();
+  void NextTrack();
+  void PreviousTrack();
+  void FastForwardStep();  // the "Fast forward speed" menu item
+
+  // --- Bookmarks --------------------------------------------------------------------
+  // Reads the current disc's bookmark into BmTrack, BmMin, BmSec; false (fields
+  // untouched) when the disc has none.
+  bool ReadBookmark();
+  // Saves the current position, less three seconds, as the disc's bookmark.
+  void BookMarkSave();
+  void StopAndBookmark();  // the "Stop && Bookmark" button
+  void ClosePrompt();      // a close request of the window
+
+  platform::Platform& platform() { return platform_; }
+  Window& window() { return window_; }
+
+ private:
+  void MoveBy(std::int64_t direction);  // fast forward (+1) and rewind (-1)
+
+  platform::Platform& platform_;
+  Window& window_;
+};
+
+}  // namespace lyrabox

@@ -1,0 +1,108 @@
+#include "engine/reply_buffer.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "platform/runtime_error.h"
+
+namespace lyrabox {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+    if (x != b[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<double> ReadNumber(std::string_view text) {
+  std::string_view core = TrimBlanks(text);
+  std::string number;  // the core without a leading '+', which from_chars refuses
+  std::size_t i = 0;
+  if (i < core.size() && (core[i] == '+' || core[i] == '-')) {
+    if (core[i] == '-') number += '-';
+    ++i;
+  }
+  std::size_t digits = 0;
+  bool point = false;
+  for (; i < core.size(); ++i) {
+    if (IsDigit(core[i])) {
+      ++digits;
+    } else if (core[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+    number += core[i];
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < core.size() && (core[i] == 'e' || core[i] == 'E')) {
+    number += 'e';
+    ++i;
+    if (i < core.size() && (core[i] == '+' || core[i] == '-')) number += core[i++];
+    std::size_t exponentDigits = 0;
+    for (; i < core.size() && IsDigit(core[i]); ++i, ++exponentDigits) number += core[i];
+    if (exponentDigits == 0) return std::nullopt;
+  }
+  if (i != core.size()) return std::nullopt;
+  double value = 0;
+  auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (end != number.data() + number.size()) return std::nullopt;
+  if (error == std::errc::result_out_of_range) {
+    // Too large for a double at all: far outside every range the player uses.
+    return number[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+  }
+  return value;
+}
+
+std::int32_t RoundToInt32(double value) {
+  // nearbyint rounds a half to the even neighbour in the default rounding mode.
+  double rounded = std::nearbyint(value);
+  if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) {
+    throw RuntimeError(ErrorNumber::Overflow);
+  }
+  return static_cast<std::int32_t>(rounded);
+}
+
+std::int32_t TextToInt32(std::string_view text) {
+  std::optional<double> number = ReadNumber(text);
+  if (!number) throw RuntimeError(ErrorNumber::TypeMismatch);
+  return RoundToInt32(*number);
+}
+
+std::int16_t SliceToInt16(std::string_view slice) {
+  std::int32_t value = TextToInt32(slice.substr(0, slice.find('\0')));
+  if (value < -32768 || value > 32767) throw RuntimeError(ErrorNumber::Overflow);
+  return static_cast<std::int16_t>(value);
+}
+
+bool TextToTruth(std::string_view text) {
+  std::string_view word = TrimBlanks(text);
+  if (EqualsIgnoringCase(word, "true")) return true;
+  if (EqualsIgnoringCase(word, "false")) return false;
+  std::optional<double> number = ReadNumber(word);
+  if (!number) throw RuntimeError(ErrorNumber::TypeMismatch);
+  return *number != 0;
+}
+
+std::string TwoDigits(long long value) {
+  std::string digits = std::to_string(value < 0 ? -value : value);
+  if (digits.size() < 2) digits.insert(0, 2 - digits.size(), '0');
+  return value < 0 ? "-" + digits : digits;
+}
+
+}  // namespace lyrabox
