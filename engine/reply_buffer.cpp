@@ -1,5 +1,6 @@
 #include "engine/reply_buffer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -25,6 +26,34 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (x != b[i]) return false;
   }
   return true;
+}
+
+// The power of ten of the first significant digit of a number text that has one:
+// 2 for "123.4", -3 for "0.00123", 0 for "5e0", -400 for "1e-400". Saturates instead
+// of overflowing for absurdly long exponents.
+long long DecimalMagnitude(std::string_view number) {
+  std::size_t exponentAt = number.find('e');
+  std::string_view mantissa = number.substr(0, exponentAt);
+  long long exponent = 0;
+  if (exponentAt != std::string_view::npos) {
+    std::string_view digits = number.substr(exponentAt + 1);
+    bool negative = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
+    for (char c : digits) exponent = std::min(exponent * 10 + (c - '0'), 1'000'000'000LL);
+    if (negative) exponent = -exponent;
+  }
+  std::size_t integerDigits = 0;
+  for (std::size_t i = 0; i < mantissa.size() && mantissa[i] != '.'; ++i) {
+    if (IsDigit(mantissa[i])) ++integerDigits;
+  }
+  // The power of ten of the digit being looked at, from the first one on.
+  long long place = static_cast<long long>(integerDigits) - 1;
+  for (char c : mantissa) {
+    if (!IsDigit(c)) continue;
+    if (c != '0') return place + exponent;
+    --place;
+  }
+  return exponent;  // all zeros: never out of range, but answer sensibly
 }
 
 }  // namespace
@@ -63,8 +92,11 @@ std::optional<double> ReadNumber(std::string_view text) {
   auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (end != number.data() + number.size()) return std::nullopt;
   if (error == std::errc::result_out_of_range) {
-    // Too large for a double at all: far outside every range the player uses.
-    return number[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+    // Beyond a double either way: too large is far outside every range the player
+    // uses, too small to tell from zero is zero.
+    bool negative = number[0] == '-';
+    if (DecimalMagnitude(number) < 0) return negative ? -0.0 : 0.0;
+    return negative ? -HUGE_VAL : HUGE_VAL;
   }
   return value;
 }
