@@ -37,6 +37,10 @@ void FakeDevice::Fail(const std::string& command, platform::MciResult code) {
   script_[command].push_back(Answer{std::nullopt, code});
 }
 
+void FakeDevice::Set(const std::string& command, std::string reply, platform::MciResult code) {
+  script_[command].assign(1, Answer{std::move(reply), code});
+}
+
 platform::MciResult FakeDevice::SendString(std::string_view command, char* reply,
                                            std::uint32_t replyLength,
                                            platform::WindowHandle callback) {

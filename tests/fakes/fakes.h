@@ -38,6 +38,8 @@ class FakeDevice : public platform::DeviceCommands {
   void On(const std::string& command, std::string reply, platform::MciResult code = 0);
   // The command fails with `code` and writes nothing into the reply buffer.
   void Fail(const std::string& command, platform::MciResult code);
+  // Replaces every answer scripted for `command` with this one, which stays.
+  void Set(const std::string& command, std::string reply, platform::MciResult code = 0);
   // What an unscripted command gets: success and no reply unless changed.
   Answer unscripted{};
 
