@@ -1,0 +1,100 @@
+// The start by AutoPlay: the hand-over of a disc without a bookmark to the other
+// player, and the resume at the bookmark of a disc that has one.
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <string>
+
+#include "app/fixed_texts.h"
+#include "app/lifecycle.h"
+#include "platform/runtime_error.h"
+
+namespace lyrabox {
+namespace {
+
+char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+// The 1-based position of the first `needle` in `text`, letters of either case
+// matching; 0 when there is none.
+std::size_t FindIgnoringCase(std::string_view text, std::string_view needle) {
+  auto found = std::search(text.begin(), text.end(), needle.begin(), needle.end(),
+                           [](char a, char b) { return Lower(a) == Lower(b); });
+  if (found == text.end() && !needle.empty()) return 0;
+  return static_cast<std::size_t>(found - text.begin()) + 1;
+}
+
+// A bookmark number with at least two digits ("03", "45", "100", "-05").
+std::string AtLeastTwoDigits(std::int16_t value) {
+  std::string digits = std::to_string(std::abs(static_cast<int>(value)));
+  if (digits.size() < 2) digits.insert(0, 2 - digits.size(), '0');
+  return value < 0 ? "-" + digits : digits;
+}
+
+}  // namespace
+
+void Lifecycle::AutoPlayCheck() {
+  autoPlayIndicator_ =
+      FindIgnoringCase(player_.platform().process.ArgumentText(), fixed::kAutoPlayMark);
+  if (autoPlayIndicator_ != 0) LoadPassThru();
+}
+
+bool Lifecycle::LoadPassThru() {
+  platform::Process& process = player_.platform().process;
+
+  if (!player_.ReadBookmark()) {
+    // Not our disc: the other player takes it, and we were never here. A player that
+    // cannot be started is the guard's to report; the program ends all the same.
+    BusyPause(fixed::kHandOverPauseSteps);
+    process.StartProgram(fixed::kPlayerCommandLine, platform::WindowState::NormalWithFocus);
+    process.EndNow();
+  }
+
+  // The desktop may start the other player for this disc as well; starting it
+  // ourselves and then the kill program twice closes it again before it plays.
+  if (player_.platform().disks.OrdinaryFileExists(fixed::kKillProgramFile) &&
+      FindIgnoringCase(fixed::kPlayerCommandLine, fixed::kPlayerProgramName) != 0) {
+    constexpr auto kMinimised = platform::WindowState::MinimisedWithFocus;
+    StartReportingFailure(fixed::kPlayerCommandLine, kMinimised);
+    StartReportingFailure(fixed::kKillCommandLine, kMinimised);
+    BusyPause(fixed::kKillPauseSteps);
+    StartReportingFailure(fixed::kKillCommandLine, kMinimised);
+    BusyPause(fixed::kKillPauseSteps);
+  }
+  return true;
+}
+
+void Lifecycle::AutoPlayResume() {
+  PlayerState& state = player_.state;
+  if (autoPlayIndicator_ == 0 || state.BmTrack == 0) return;
+
+  player_.RefreshStatus();
+  std::string position = AtLeastTwoDigits(state.BmTrack) + ":" +
+                         AtLeastTwoDigits(state.BmMin) + ":" + AtLeastTwoDigits(state.BmSec);
+  player_.SendMci(command::kSeekToStart, true);
+  state.MciCmd = std::string(command::kPlayFrom) + position;
+  // A refused play shows nothing: the next poll reads the true mode back.
+  player_.DirectSend(state.MciCmd);
+  state.Playing = true;
+}
+
+void Lifecycle::BusyPause(std::uint32_t steps) {
+  // A pause measured in work, not in time, with no event handled meanwhile. The
+  // counter is volatile so that the optimiser cannot drop the empty loop.
+  volatile std::uint32_t step = 1;
+  while (step <= steps) step = step + 1;
+  std::uint32_t counted = step - 1;
+  if (pauseObserver) pauseObserver(counted);
+}
+
+void Lifecycle::StartReportingFailure(std::string_view commandLine,
+                                      platform::WindowState state) {
+  try {
+    player_.platform().process.StartProgram(commandLine, state);
+  } catch (const RuntimeError& error) {
+    std::string text = error.BoxText();
+    if (text.find(commandLine) == std::string::npos) text += "\n\n" + std::string(commandLine);
+    player_.platform().boxes.Message(text);
+  }
+}
+
+}  // namespace lyrabox

@@ -1,0 +1,55 @@
+// The load and unload sequences.
+#include "app/lifecycle.h"
+
+#include "app/fixed_texts.h"
+#include "platform/text_fields.h"
+
+namespace lyrabox {
+
+void Lifecycle::Load() {
+  PlayerState& state = player_.state;
+  platform::Process& process = player_.platform().process;
+
+  state.BmTrack = 0;
+  state.BmMin = 0;
+  state.BmSec = 0;
+
+  // A second start while one instance runs ends silently; the first one goes on.
+  if (process.OtherInstanceRunning()) process.EndNow();
+
+  ReadDriveSetting();
+  AutoPlayCheck();
+
+  // No poll may come between opening the device and the end of start-up.
+  player_.window().SetTimerEnabled(false);
+  state.FFSpeed = fixed::kStartingFastForwardSeconds;
+  state.DiscReady = false;
+
+  // SendMci has shown the device's reason already.
+  if (!player_.SendMci(command::kOpen, true)) process.EndNow();
+  player_.SendMci(command::kTimeFormatTmsfWait, true);
+
+  AutoPlayResume();
+  player_.window().SetTimerEnabled(true);
+}
+
+void Lifecycle::Unload() {
+  player_.SendMci(command::kStopWait, true);
+  // Nothing is left to report to once the window is going.
+  player_.SendMci(command::kCloseAll, false);
+}
+
+void Lifecycle::ReadDriveSetting() {
+  platform::Disks& disks = player_.platform().disks;
+  player_.CdDrive = std::string(fixed::kDefaultCdDrive);
+  if (!disks.OrdinaryFileExists(fixed::kDriveSettingFile)) return;
+
+  // A file that names no drive (empty, blanks only, or an empty first field) would
+  // stop the player at every start; it counts as no file at all.
+  FieldReader reader(disks.ReadTextFile(fixed::kDriveSettingFile));
+  if (reader.AtEnd()) return;
+  std::string root = reader.ReadText();
+  if (!root.empty()) player_.CdDrive = root;
+}
+
+}  // namespace lyrabox
