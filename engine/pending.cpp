@@ -9,7 +9,6 @@ namespace {
 [[noreturn]] void Pending(const char* what) { throw std::logic_error(what); }
 }  // namespace
 
-void Player::RefreshStatus() { Pending("RefreshStatus"); }
 void Player::Play() { Pending("Play"); }
 void Player::Stop() { Pending("Stop"); }
 void Player::Pause() { Pending("Pause"); }

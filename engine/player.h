@@ -117,6 +117,11 @@ class Player {
   Window& window() { return window_; }
 
  private:
+  // The disc scan of the status poll; false when the disc has no audio track files
+  // and stays unscanned.
+  bool ScanDisc();
+  // Reads the position and mode of a scanned disc and redraws the time displays.
+  void ShowPosition();
   void MoveBy(std::int64_t direction);  // fast forward (+1) and rewind (-1)
 
   platform::Platform& platform_;

@@ -1,0 +1,94 @@
+// The status poll: finds the disc, scans it once, and keeps the display, the buttons
+// and the player state in line with the device. It is the only code that enables or
+// disables buttons and writes the three displays.
+#include <string>
+
+#include "engine/player.h"
+
+namespace lyrabox {
+namespace {
+
+// The eight buttons that only a scanned disc enables, in the order the scan enables
+// them and in the order a removed disc disables them (the two orders differ).
+constexpr Control kEnableOrder[] = {Control::play,   Control::pause,  Control::Bookmark,
+                                    Control::ff,     Control::rew,    Control::ftrack,
+                                    Control::btrack, Control::stopbtn};
+constexpr Control kDisableOrder[] = {Control::play,   Control::Bookmark, Control::pause,
+                                     Control::ff,     Control::rew,      Control::ftrack,
+                                     Control::btrack, Control::stopbtn};
+
+// The length text of a track of the scanned disc, or nothing for a track outside it
+// (a position the device reports beyond the tracks it counted).
+std::string LengthOfTrack(const PlayerState& state, std::int16_t track) {
+  if (track < 1 || track > state.TrackCount) return "";
+  if (static_cast<std::size_t>(track) >= state.TrackLength.size()) return "";
+  return state.TrackLength[static_cast<std::size_t>(track)];
+}
+
+}  // namespace
+
+void Player::RefreshStatus() {
+  StatusQuery("status cd media present", StatusReply);
+  bool present = TextToTruth(StatusReply.Whole());
+
+  if (!present) {
+    window_.SetEnabled(Control::eject, false);
+    if (!state.DiscReady) return;
+    for (Control control : kDisableOrder) window_.SetEnabled(control, false);
+    state.DiscReady = false;
+    state.Playing = false;
+    window_.SetText(Control::totalplay, "");
+    window_.SetText(Control::tracktime, "");
+    window_.SetText(Control::timeWindow, "");
+    return;
+  }
+
+  if (!state.DiscReady && !ScanDisc()) return;
+  ShowPosition();
+}
+
+bool Player::ScanDisc() {
+  StatusQuery("status cd number of tracks wait", StatusReply);
+  state.TrackCount = SliceToInt16(StatusReply.Slice(1, 2));
+  window_.SetEnabled(Control::eject, true);
+
+  // Only a disc with audio tracks lists track files in its root; any other disc is
+  // left unscanned and looked at again on the next poll.
+  if (!platform_.disks.OrdinaryFileMatches(CdDrive + "*.CDA")) return false;
+
+  StatusQuery("status cd length wait", StatusReply);
+  window_.SetText(Control::totalplay, "Tracks: " + std::to_string(state.TrackCount) +
+                                          "  Total time: " + StatusReply.Whole());
+
+  // Index 0 stays unused so that TrackLength[n] is track n. A disc that counts no
+  // tracks (or a nonsense negative count) is scanned as an empty disc.
+  const std::int16_t lastTrack = state.TrackCount;
+  state.TrackLength.assign(lastTrack > 0 ? static_cast<std::size_t>(lastTrack) + 1 : 1, "");
+  for (int track = 1; track <= lastTrack; ++track) {
+    state.MciCmd = "status cd length track " + std::to_string(track);
+    StatusQuery(state.MciCmd, StatusReply);
+    state.TrackLength[static_cast<std::size_t>(track)] = StatusReply.Whole();
+  }
+
+  for (Control control : kEnableOrder) window_.SetEnabled(control, true);
+  state.DiscReady = true;
+  SendMci(command::kSeekToStart, true);
+  return true;
+}
+
+void Player::ShowPosition() {
+  StatusQuery(command::kPosition, StatusReply);
+  state.CurTrack = SliceToInt16(StatusReply.Slice(1, 2));
+  state.CurMin = SliceToInt16(StatusReply.Slice(4, 2));
+  state.CurSec = SliceToInt16(StatusReply.Slice(7, 2));
+
+  window_.SetText(Control::timeWindow, "[" + TwoDigits(state.CurTrack) + "] " +
+                                           TwoDigits(state.CurMin) + ":" +
+                                           TwoDigits(state.CurSec));
+  window_.SetText(Control::tracktime, "Track time: " + LengthOfTrack(state, state.CurTrack));
+
+  StatusQuery("status cd mode", StatusReply);
+  state.Playing = StatusReply.Slice(1, 7) == "playing";
+}
+
+}  // namespace lyrabox
