@@ -1,0 +1,151 @@
+#include "platform/linux/drive_folders.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <memory>
+
+namespace lyrabox::host {
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsFolder(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool EntryExists(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+}  // namespace
+
+std::optional<WindowsPath> WindowsPath::Parse(std::string_view text) {
+  if (text.size() < 2 || text[1] != ':') return std::nullopt;
+  char letter = LowerAscii(text[0]);
+  if (letter < 'a' || letter > 'z') return std::nullopt;
+  if (text.find('\0') != std::string_view::npos) return std::nullopt;
+
+  WindowsPath path;
+  path.drive = letter;
+  std::string_view rest = text.substr(2);
+  while (!rest.empty()) {
+    std::size_t end = 0;
+    while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+    std::string_view name = rest.substr(0, end);
+    rest.remove_prefix(end < rest.size() ? end + 1 : end);
+    if (name.empty() || name == ".") continue;
+    if (name == "..") {
+      if (!path.names.empty()) path.names.pop_back();
+      continue;
+    }
+    path.names.emplace_back(name);
+  }
+  return path;
+}
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool MatchesIgnoringCase(std::string_view name, std::string_view pattern) {
+  // Greedy matching with one backtrack point: the last '*' seen takes one more
+  // character each time the rest fails. Linear in practice, never exponential.
+  std::size_t n = 0, p = 0;
+  std::size_t starAt = std::string_view::npos, nameAtStar = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starAt = p++;
+      nameAtStar = n;
+    } else if (p < pattern.size() && LowerAscii(pattern[p]) == LowerAscii(name[n])) {
+      ++p;
+      ++n;
+    } else if (starAt != std::string_view::npos) {
+      p = starAt + 1;
+      n = ++nameAtStar;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+bool IsHiddenName(std::string_view name) { return !name.empty() && name[0] == '.'; }
+
+std::optional<std::string> FindNameIgnoringCase(const std::filesystem::path& folder,
+                                                std::string_view name) {
+  if (EntryExists(folder / std::string(name))) return std::string(name);
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+  if (!dir) return std::nullopt;
+  std::optional<std::string> best;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    std::string_view candidate = entry->d_name;
+    if (!SameNameIgnoringCase(candidate, name)) continue;
+    if (!best || candidate < *best) best = std::string(candidate);
+  }
+  return best;
+}
+
+std::string DriveFolders::DriveFolderName(char drive) {
+  return std::string("drive_") + LowerAscii(drive);
+}
+
+DriveFolders::Mapped DriveFolders::Map(const WindowsPath& path) const {
+  std::vector<std::string> names;
+  names.reserve(path.names.size() + 1);
+  names.push_back(DriveFolderName(path.drive));
+  names.insert(names.end(), path.names.begin(), path.names.end());
+
+  Mapped mapped;
+  mapped.hostPath = home_;
+  bool inFolder = IsFolder(home_);  // the host path so far is an existing folder
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    bool last = i + 1 == names.size();
+    if (last) mapped.folderFound = inFolder;
+    std::optional<std::string> onDisk;
+    if (inFolder) onDisk = FindNameIgnoringCase(mapped.hostPath, names[i]);
+    mapped.hostPath /= onDisk ? *onDisk : names[i];
+    if (last) {
+      mapped.found = onDisk.has_value();
+    } else {
+      inFolder = onDisk && IsFolder(mapped.hostPath);
+    }
+  }
+  return mapped;
+}
+
+std::optional<std::filesystem::path> DriveFolders::MakeFolders(const WindowsPath& path) const {
+  std::error_code ignored;
+  std::filesystem::create_directories(home_, ignored);
+  if (!IsFolder(home_)) return std::nullopt;
+
+  std::vector<std::string> names;
+  names.push_back(DriveFolderName(path.drive));
+  names.insert(names.end(), path.names.begin(), path.names.end());
+
+  std::filesystem::path folder = home_;
+  for (const std::string& name : names) {
+    std::optional<std::string> onDisk = FindNameIgnoringCase(folder, name);
+    folder /= onDisk ? *onDisk : name;
+    // Another process may make the same folder at the same moment: that is success.
+    if (!onDisk && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return std::nullopt;
+    if (!IsFolder(folder)) return std::nullopt;
+  }
+  return folder;
+}
+
+}  // namespace lyrabox::host

@@ -1,0 +1,45 @@
+// Disks and files for the logic, on Linux: the drive folders of drive_folders.h, and
+// the CD drive, whose root lists one virtual file per audio track of the disc in it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cdaudio/cdaudio.h"
+#include "platform/linux/drive_folders.h"
+#include "platform/platform.h"
+
+namespace lyrabox::host {
+
+// Ordinary files here are regular files (a link to one counts) whose name does not
+// begin with a dot; folders, devices, sockets and hidden files do not count. Errors
+// are RuntimeError numbers of platform.h; their detail is the Windows path and the
+// host path it was looked for at.
+//
+// Volume serial numbers: the CD drive's comes from the disc's table of contents
+// (cdaudio::Device::VolumeSerial); a folder drive has none, so it reads as nothing.
+class HostDisks : public platform::Disks {
+ public:
+  // `device` answers for the CD drive, whose letter is `cdDrive`; both must outlive
+  // this object.
+  HostDisks(const DriveFolders& drives, char cdDrive, cdaudio::Device& device);
+
+  std::optional<std::uint32_t> VolumeSerialNumber(std::string_view root) override;
+  bool OrdinaryFileExists(std::string_view path) override;
+  bool OrdinaryFileMatches(std::string_view pattern) override;
+  std::string ReadTextFile(std::string_view path) override;
+  void ReplaceFile(std::string_view path, std::string_view content) override;
+  void CreateFolders(std::string_view path) override;
+
+ private:
+  bool OnCdDrive(const WindowsPath& path) const { return path.drive == cdDrive_; }
+  // Whether the CD's root lists a track file that `pattern` matches.
+  bool CdRootMatches(const WindowsPath& path, std::string_view pattern);
+
+  const DriveFolders& drives_;
+  char cdDrive_;
+  cdaudio::Device& device_;
+};
+
+}  // namespace lyrabox::host

@@ -1,0 +1,50 @@
+// The running player and the programs it starts, on Linux.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/linux/drive_folders.h"
+#include "platform/linux/instance_lock.h"
+#include "platform/platform.h"
+
+namespace lyrabox::host {
+
+// Where the window state of a started program goes: Linux has no common way to ask a
+// program to open minimised, so the started program finds "normal" or "minimised"
+// in this environment variable and may honour it.
+inline constexpr const char* kWindowStateVariable = "LYRABOX_WINDOW_STATE";
+
+class HostProcess : public platform::Process {
+ public:
+  // `arguments` are the player's own, after its name. Programs are looked for in
+  // `drives`, which must outlive this object; the CD drive (`cdDrive`) holds none.
+  HostProcess(std::vector<std::string> arguments, const DriveFolders& drives, char cdDrive,
+              std::filesystem::path lockFile);
+
+  // Takes the single-instance lock on the first call and keeps it for the life of
+  // the process. When the lock file cannot be used at all, says so on standard error
+  // and lets this instance run.
+  bool OtherInstanceRunning() override;
+  // The arguments joined by single blanks.
+  std::string ArgumentText() override;
+  // The program is the first reading of the command line (command_line.h) whose
+  // Windows path names an existing regular file in the drive folders, found without
+  // regard to case, the name as given or with ".exe" added. It is started detached
+  // with the rest of the line split Windows-style as its arguments and the window
+  // state in LYRABOX_WINDOW_STATE. No such file, or one that cannot be run: "File not
+  // found" (53) with the command line as the detail.
+  void StartProgram(std::string_view commandLine, platform::WindowState state) override;
+  // Flushes standard output and error and ends the process with status 0.
+  [[noreturn]] void EndNow() override;
+
+ private:
+  std::vector<std::string> arguments_;
+  const DriveFolders& drives_;
+  char cdDrive_;
+  InstanceLock lock_;
+  bool lockTrouble_ = false;  // said once on standard error
+};
+
+}  // namespace lyrabox::host

@@ -1,0 +1,74 @@
+#include "platform/linux/host_settings.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+
+namespace lyrabox::host {
+namespace {
+
+// An unset, empty or relative value counts as absent, as the XDG rules say for their
+// variables: a relative folder would move with the working directory.
+std::filesystem::path AbsoluteFolder(const HostSettings::Lookup& lookup, const char* name) {
+  const char* value = lookup(name);
+  if (value == nullptr || value[0] != '/') return {};
+  return std::filesystem::path(value);
+}
+
+std::filesystem::path UserHomeFolder(const HostSettings::Lookup& lookup) {
+  std::filesystem::path home = AbsoluteFolder(lookup, "HOME");
+  if (!home.empty()) return home;
+  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    return entry->pw_dir;
+  }
+  return "/";
+}
+
+std::filesystem::path HomeFolder(const HostSettings::Lookup& lookup) {
+  const char* explicitHome = lookup(kHomeVariable);
+  if (explicitHome != nullptr && explicitHome[0] != '\0') {
+    // Given by the user: a relative value is taken from where the player was started.
+    return std::filesystem::absolute(explicitHome).lexically_normal();
+  }
+  std::filesystem::path dataHome = AbsoluteFolder(lookup, "XDG_DATA_HOME");
+  if (dataHome.empty()) dataHome = UserHomeFolder(lookup) / ".local" / "share";
+  return dataHome / "lyrabox";
+}
+
+std::filesystem::path LockFile(const HostSettings::Lookup& lookup) {
+  std::filesystem::path runtime = AbsoluteFolder(lookup, "XDG_RUNTIME_DIR");
+  if (!runtime.empty()) return runtime / "lyrabox.lock";
+  // /tmp is shared by every user: the uid keeps one user's lock from another's.
+  return "/tmp/lyrabox-" + std::to_string(geteuid()) + ".lock";
+}
+
+}  // namespace
+
+char DriveLetterOf(const std::string& text) {
+  if (text.empty() || !std::isalpha(static_cast<unsigned char>(text[0]))) return 0;
+  std::string_view rest = std::string_view(text).substr(1);
+  if (!rest.empty() && rest[0] == ':') rest.remove_prefix(1);
+  if (!rest.empty() && (rest == "\\" || rest == "/")) rest = {};
+  if (!rest.empty()) return 0;
+  return static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+}
+
+HostSettings HostSettings::FromEnvironment(const Lookup& given) {
+  Lookup lookup = given ? given : Lookup([](const char* name) { return std::getenv(name); });
+  HostSettings settings;
+  settings.home = HomeFolder(lookup);
+  settings.lockFile = LockFile(lookup);
+  if (const char* drive = lookup(kCdDriveVariable); drive != nullptr && drive[0] != '\0') {
+    if (char letter = DriveLetterOf(drive); letter != 0) {
+      settings.cdDrive = letter;
+    } else {
+      settings.warning = std::string("lyrabox: ") + kCdDriveVariable + "=\"" + drive +
+                         "\" names no drive letter; the CD drive is d:";
+    }
+  }
+  return settings;
+}
+
+}  // namespace lyrabox::host

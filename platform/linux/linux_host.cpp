@@ -1,0 +1,36 @@
+#include "platform/linux/linux_host.h"
+
+#include <iostream>
+#include <stdexcept>
+
+namespace lyrabox {
+namespace {
+
+std::unique_ptr<cdaudio::Device> Required(std::unique_ptr<cdaudio::Device> device) {
+  if (!device) throw std::invalid_argument("LinuxHost needs a CD audio device");
+  return device;
+}
+
+host::HostSettings SettingsFromEnvironment() {
+  host::HostSettings settings = host::HostSettings::FromEnvironment();
+  if (!settings.warning.empty()) std::cerr << settings.warning << '\n';
+  return settings;
+}
+
+std::vector<std::string> ArgumentsAfterName(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  return arguments;
+}
+
+}  // namespace
+
+LinuxHost::LinuxHost(int argc, char** argv, std::unique_ptr<cdaudio::Device> device)
+    : device_(Required(std::move(device))),
+      settings_(SettingsFromEnvironment()),
+      drives_(settings_.home),
+      channel_(*device_),
+      disks_(drives_, settings_.cdDrive, *device_),
+      process_(ArgumentsAfterName(argc, argv), drives_, settings_.cdDrive, settings_.lockFile) {}
+
+}  // namespace lyrabox

@@ -1,0 +1,43 @@
+// The Linux host: everything platform.h asks of the machine but the boxes (those are
+// Qt's, in ui/). The program's main makes one and hands its parts to the logic:
+//
+//   LinuxHost host(argc, argv, cdaudio::OpenFromEnvironment());
+//
+// Settings come from the environment when it is made (host_settings.h lists them),
+// never from the arguments, which are only the logic's argument text. Any line it
+// has to say about an unusable setting goes to standard error.
+#pragma once
+
+#include <memory>
+
+#include "cdaudio/cdaudio.h"
+#include "platform/linux/device_channel.h"
+#include "platform/linux/drive_folders.h"
+#include "platform/linux/host_disks.h"
+#include "platform/linux/host_process.h"
+#include "platform/linux/host_settings.h"
+#include "platform/platform.h"
+
+namespace lyrabox {
+
+class LinuxHost {
+ public:
+  // `device` must not be null; the host owns it from now on.
+  LinuxHost(int argc, char** argv, std::unique_ptr<cdaudio::Device> device);
+  LinuxHost(const LinuxHost&) = delete;
+  LinuxHost& operator=(const LinuxHost&) = delete;
+
+  platform::DeviceCommands& device() { return channel_; }
+  platform::Disks& disks() { return disks_; }
+  platform::Process& process() { return process_; }
+
+ private:
+  std::unique_ptr<cdaudio::Device> device_;
+  host::HostSettings settings_;
+  host::DriveFolders drives_;
+  host::DeviceChannel channel_;
+  host::HostDisks disks_;
+  host::HostProcess process_;
+};
+
+}  // namespace lyrabox
