@@ -271,17 +271,18 @@ TEST(AutoPlayResume, BookmarkOfTheDriveThatTheDriveSettingNames) {
   EXPECT_EQ(app.Commands().back(), "play cd from 02:01:00");
 }
 
-TEST(AutoPlayResume, ShortBookmarkFileEndsTheProgramWithItsError) {
+TEST(AutoPlayHandOver, DamagedBookmarkFileCountsAsNoBookmark) {
   AppWorld app;
   app.InsertThreeTrackDisc();
-  app.WriteBookmark("A1B2C3D", "3\r\n12\r\n");
+  app.WriteBookmark("A1B2C3D", "3\r\n12\r\n");  // the third field is missing
   app.world.process.arguments = "/Play";
 
   EXPECT_FALSE(app.Start());
 
   EXPECT_THAT(app.Commands(), IsEmpty());
-  ASSERT_EQ(app.world.boxes.Messages().size(), 1u);
-  EXPECT_THAT(app.world.boxes.Messages()[0], HasSubstr("Input past end of file"));
+  EXPECT_THAT(app.world.boxes.shown, IsEmpty());
+  ASSERT_EQ(app.world.process.starts.size(), 1u);
+  EXPECT_EQ(app.world.process.starts[0].commandLine, kPlayer);
 }
 
 // --- Starts that fail on the kill path ----------------------------------------------
