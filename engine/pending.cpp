@@ -18,10 +18,6 @@ void Player::Rewind() { Pending("Rewind"); }
 void Player::NextTrack() { Pending("NextTrack"); }
 void Player::PreviousTrack() { Pending("PreviousTrack"); }
 void Player::FastForwardStep() { Pending("FastForwardStep"); }
-bool Player::ReadBookmark() { Pending("ReadBookmark"); }
-void Player::BookMarkSave() { Pending("BookMarkSave"); }
-void Player::StopAndBookmark() { Pending("StopAndBookmark"); }
-void Player::ClosePrompt() { Pending("ClosePrompt"); }
 void Player::MoveBy(std::int64_t) { Pending("MoveBy"); }
 
 }  // namespace lyrabox

@@ -80,11 +80,14 @@ class Player {
   bool SendMci(std::string_view command, bool reportErrors);
   // The direct send: no reply, no callback window, the result dropped.
   void DirectSend(std::string_view command);
-  // A status query into `buffer`; the result code is dropped and a failed query
-  // leaves the buffer as it was.
+  // A status query into `buffer`, with no callback window; a failed query leaves the
+  // buffer as it was. The result code never reaches MciError and nothing is shown;
+  // it is returned for the one reader that must not trust a failed query's buffer
+  // (the bookmark save), and every other caller drops it.
   template <std::size_t N>
-  void StatusQuery(std::string_view query, ReplyBuffer<N>& buffer) {
-    platform_.device.SendString(query, buffer.chars.data(), static_cast<std::uint32_t>(N), 0);
+  platform::MciResult StatusQuery(std::string_view query, ReplyBuffer<N>& buffer) {
+    return platform_.device.SendString(query, buffer.chars.data(),
+                                       static_cast<std::uint32_t>(N), 0);
   }
 
   // --- The status poll --------------------------------------------------------------
@@ -106,12 +109,24 @@ class Player {
 
   // --- Bookmarks --------------------------------------------------------------------
   // Reads the current disc's bookmark into BmTrack, BmMin, BmSec; false (fields
-  // untouched) when the disc has none.
+  // untouched) when the disc has none. A bookmark file that cannot be read, or holds
+  // fewer than three fields, counts as none; nothing is shown.
   bool ReadBookmark();
-  // Saves the current position, less three seconds, as the disc's bookmark.
-  void BookMarkSave();
-  void StopAndBookmark();  // the "Stop && Bookmark" button
-  void ClosePrompt();      // a close request of the window
+  // Saves the current position, less three seconds, as the disc's bookmark, making
+  // the data directory when it is missing and replacing the file atomically. True
+  // when the bookmark was written; BmTrack, BmMin, BmSec then hold it.
+  // When the position cannot be read (the device refuses the query or answers with
+  // something that is not a position) or the file cannot be written, nothing is
+  // written, the old bookmark file and the three fields stay as they were, one box
+  // says that the bookmark was not saved and why (with the device's error text when
+  // it has one), and the result is false. It never ends the program.
+  bool BookMarkSave();
+  // The "Stop && Bookmark" button: saves, then stops the disc even when the save
+  // failed.
+  void StopAndBookmark();
+  // A close request of the window: while playing, offers to save. Never cancels
+  // the close.
+  void ClosePrompt();
 
   platform::Platform& platform() { return platform_; }
   Window& window() { return window_; }
