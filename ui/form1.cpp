@@ -1,0 +1,292 @@
+#include "ui/form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFont>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPalette>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringList>
+#include <QStyle>
+#include <QTimer>
+
+#include "engine/guard.h"
+#include "ui/fonts.h"
+#include "ui/icon.h"
+
+namespace lyrabox {
+namespace {
+
+constexpr char kTitle[] = "Lyrabox  Version 1.00";
+constexpr int kClientWidth = TwipsToPixels(5085);
+constexpr int kClientHeight = TwipsToPixels(1950);
+constexpr int kTimer1IntervalMs = 1000;
+
+// The classic standard colour scheme's scroll-bar grey, which the time display uses for
+// its digits (Qt has no scroll-bar role to read it from).
+constexpr QRgb kScrollBarGrey = qRgb(0xC0, 0xC0, 0xC0);
+
+// Where a control sits in the client area, in twips, and what it starts with.
+struct ControlLayout {
+  Control control;
+  int left, top, width, height;
+  const char* caption;  // in the caption form where "&&" draws one ampersand
+  QFont font;
+};
+
+QRect PixelRect(const ControlLayout& layout) {
+  return QRect(TwipsToPixels(layout.left), TwipsToPixels(layout.top),
+               TwipsToPixels(layout.width), TwipsToPixels(layout.height));
+}
+
+// The controls in tab order.
+std::array<ControlLayout, 12> Layouts() {
+  const QFont big = SansSerifFont(13.5, true);
+  const QFont medium = SansSerifFont(12, true);
+  const QFont small = SansSerifFont(9.75, true);
+  const QFont plain = WindowDefaultFont();
+  return {{
+      {Control::timeWindow, 120, 0, 2055, 735, "", ArialFont(18, true)},
+      {Control::play, 2280, 0, 1455, 375, ">", big},
+      {Control::pause, 3720, 0, 495, 375, "||", medium},
+      {Control::stopbtn, 4200, 0, 495, 375, "x", big},
+      {Control::btrack, 2280, 360, 495, 375, "|<<", small},
+      {Control::ftrack, 2760, 360, 495, 375, ">>|", small},
+      {Control::rew, 3240, 360, 495, 375, "<<", small},
+      {Control::ff, 3720, 360, 495, 375, ">>", small},
+      {Control::eject, 4200, 360, 495, 375, "ejc", small},
+      {Control::totalplay, 120, 960, 2655, 255, "", plain},
+      {Control::tracktime, 2880, 960, 1815, 255, "", plain},
+      {Control::Bookmark, 1680, 1440, 1695, 375, "Stop && Bookmark", plain},
+  }};
+}
+
+QString FromSystemText(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+Form1::Form1(platform::Platform& platform, QWidget* parent)
+    : QMainWindow(parent), platform_(platform), player_(platform, *this), lifecycle_(player_) {
+  setObjectName("Form1");
+  setWindowTitle(kTitle);
+  setWindowIcon(LyraboxIcon());
+  // A fixed single border: the close box and one of minimise and maximise (minimise).
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+
+  auto* client = new QWidget(this);
+  client->setObjectName("client");
+  client->setFont(WindowDefaultFont());
+  client->setFixedSize(kClientWidth, kClientHeight);
+  setCentralWidget(client);
+
+  BuildControls(client);
+  BuildMenu();
+
+  Timer1_ = new QTimer(this);
+  Timer1_->setObjectName("Timer1");
+  Timer1_->setInterval(kTimer1IntervalMs);
+
+  WireEvents();
+
+  // The window takes exactly the menu bar and the client area, and cannot be resized.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  layout()->activate();
+}
+
+Form1::~Form1() = default;
+
+void Form1::BuildControls(QWidget* client) {
+  QWidget* previous = nullptr;
+  for (const ControlLayout& layout : Layouts()) {
+    QWidget* widget = nullptr;
+    switch (layout.control) {
+      case Control::timeWindow: {
+        auto* display = new QLineEdit(client);
+        display->setReadOnly(true);
+        display->setFocusPolicy(Qt::NoFocus);
+        display->setContextMenuPolicy(Qt::NoContextMenu);
+        display->setAlignment(Qt::AlignCenter);
+        // Black ground (the window-text colour), grey digits; in every state, since
+        // the display is disabled for the whole run and must stay readable.
+        QPalette colours = display->palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+          colours.setColor(group, QPalette::Base, Qt::black);
+          colours.setColor(group, QPalette::Window, Qt::black);
+          colours.setColor(group, QPalette::Text, QColor(kScrollBarGrey));
+        }
+        display->setPalette(colours);
+        timeWindow_ = display;
+        widget = display;
+        break;
+      }
+      case Control::totalplay:
+      case Control::tracktime: {
+        auto* label = new QLabel(client);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        (layout.control == Control::totalplay ? totalplay_ : tracktime_) = label;
+        widget = label;
+        break;
+      }
+      default: {
+        auto* button = new QPushButton(QString::fromLatin1(layout.caption), client);
+        button->setAutoDefault(false);
+        QPushButton** slot = nullptr;
+        switch (layout.control) {
+          case Control::play: slot = &play_; break;
+          case Control::pause: slot = &pause_; break;
+          case Control::stopbtn: slot = &stopbtn_; break;
+          case Control::btrack: slot = &btrack_; break;
+          case Control::ftrack: slot = &ftrack_; break;
+          case Control::rew: slot = &rew_; break;
+          case Control::ff: slot = &ff_; break;
+          case Control::eject: slot = &eject_; break;
+          default: slot = &Bookmark_; break;
+        }
+        *slot = button;
+        widget = button;
+        button->setEnabled(false);
+        break;
+      }
+    }
+    widget->setObjectName(ControlName(layout.control));
+    widget->setFont(layout.font);
+    widget->setGeometry(PixelRect(layout));
+    if (layout.control == Control::timeWindow) widget->setEnabled(false);
+    if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
+}
+
+void Form1::BuildMenu() {
+  // Inside the window on every desktop: the client area sits below it.
+  menuBar()->setNativeMenuBar(false);
+  options_ = menuBar()->addMenu("Options");
+  options_->setObjectName("options");
+  ffspeed_ = options_->addAction("Fast forward speed");
+  ffspeed_->setObjectName("ffspeed");
+  ffspeed_->setMenuRole(QAction::NoRole);
+}
+
+void Form1::WireEvents() {
+  auto wire = [this](QPushButton* button, void (Player::*operation)()) {
+    connect(button, &QPushButton::clicked, this,
+            [this, operation] { RunEvent([this, operation] { (player_.*operation)(); }); });
+  };
+  wire(play_, &Player::Play);
+  wire(pause_, &Player::Pause);
+  wire(stopbtn_, &Player::Stop);
+  wire(eject_, &Player::Eject);
+  wire(ff_, &Player::FastForward);
+  wire(rew_, &Player::Rewind);
+  wire(ftrack_, &Player::NextTrack);
+  wire(btrack_, &Player::PreviousTrack);
+  wire(Bookmark_, &Player::StopAndBookmark);
+  connect(ffspeed_, &QAction::triggered, this,
+          [this] { RunEvent([this] { player_.FastForwardStep(); }); });
+  connect(Timer1_, &QTimer::timeout, this, &Form1::OnTimer1Tick);
+}
+
+template <typename Operation>
+bool Form1::RunEvent(Operation&& operation) {
+  if (runningEvents_ > 0) return false;
+  ++runningEvents_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{runningEvents_};
+  RunGuarded(platform_, operation);
+  return true;
+}
+
+void Form1::OnTimer1Tick() {
+  // A box of ours runs a nested event loop; the poll waits until it is answered.
+  if (unloaded_ || QApplication::activeModalWidget() != nullptr) return;
+  RunEvent([this] { player_.TimerTick(); });
+}
+
+void Form1::Load() {
+  RunEvent([this] { lifecycle_.Load(); });
+}
+
+void Form1::ShowCentred() {
+  QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+  if (screen != nullptr) {
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                    screen->availableGeometry()));
+  }
+  show();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  if (unloaded_) {
+    event->accept();
+    return;
+  }
+  if (runningEvents_ > 0) {
+    // Only reachable while a box of another event is open: that event finishes first.
+    event->ignore();
+    return;
+  }
+  RunEvent([this] { player_.ClosePrompt(); });
+  RunEvent([this] { lifecycle_.Unload(); });
+  unloaded_ = true;
+  Timer1_->stop();
+  event->accept();
+}
+
+QWidget* Form1::ControlWidget(Control control) const {
+  switch (control) {
+    case Control::timeWindow: return timeWindow_;
+    case Control::play: return play_;
+    case Control::pause: return pause_;
+    case Control::stopbtn: return stopbtn_;
+    case Control::btrack: return btrack_;
+    case Control::ftrack: return ftrack_;
+    case Control::rew: return rew_;
+    case Control::ff: return ff_;
+    case Control::eject: return eject_;
+    case Control::totalplay: return totalplay_;
+    case Control::tracktime: return tracktime_;
+    case Control::Bookmark: return Bookmark_;
+  }
+  return nullptr;
+}
+
+void Form1::SetEnabled(Control control, bool enabled) {
+  ControlWidget(control)->setEnabled(enabled);
+}
+
+void Form1::SetText(Control control, std::string_view text) {
+  const QString value = FromSystemText(text);
+  switch (control) {
+    case Control::timeWindow: timeWindow_->setText(value); break;
+    case Control::totalplay: totalplay_->setText(value); break;
+    case Control::tracktime: tracktime_->setText(value); break;
+    default: static_cast<QPushButton*>(ControlWidget(control))->setText(value); break;
+  }
+}
+
+void Form1::SetTimerEnabled(bool enabled) {
+  if (!enabled) {
+    Timer1_->stop();
+  } else if (!Timer1_->isActive()) {
+    Timer1_->start();
+  }
+}
+
+platform::WindowHandle Form1::NativeHandle() {
+  return static_cast<platform::WindowHandle>(winId());
+}
+
+}  // namespace lyrabox

@@ -1,0 +1,102 @@
+// Form1: the player's one window. It owns the Player (the state and every operation a
+// window event runs) and the Lifecycle (load and unload), lays out the controls, and
+// runs each event's operation through the event guard.
+//
+// Sizes: the window's layout is given in twips; at 15 twips a pixel the client area is
+// 339 x 130 pixels below the menu bar. Qt scales logical pixels on dense screens, so the
+// same numbers hold there.
+//
+// Thread: the user-interface thread only. An event that arrives while another event's
+// operation is still running (possible only inside the nested event loop of a modal
+// box) is dropped, so no poll or command ever starts in the middle of another one.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <cstddef>
+
+#include "app/lifecycle.h"
+#include "engine/player.h"
+#include "engine/window.h"
+#include "platform/platform.h"
+
+class QAction;
+class QCloseEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace lyrabox {
+
+// The number of pixels that `twips` make at 15 twips a pixel.
+constexpr int TwipsToPixels(int twips) { return twips / 15; }
+
+class Form1 final : public QMainWindow, public Window {
+  Q_OBJECT
+
+ public:
+  explicit Form1(platform::Platform& platform, QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // The load event: runs the load sequence through the guard. Returns when the window
+  // is to be shown; a load sequence that ends the program never returns.
+  void Load();
+  // Centres the window on its screen and shows it; called after Load has returned.
+  void ShowCentred();
+
+  Player& player() { return player_; }
+  Lifecycle& lifecycle() { return lifecycle_; }
+
+  // The given name's control ("stopbtn") as its widget.
+  QWidget* ControlWidget(Control control) const;
+
+  // --- Window ---------------------------------------------------------------------
+  void SetEnabled(Control control, bool enabled) override;
+  void SetText(Control control, std::string_view text) override;
+  void SetTimerEnabled(bool enabled) override;
+  platform::WindowHandle NativeHandle() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Runs one event's operation through the guard, unless another event's operation is
+  // still running; returns false when the event was dropped for that reason.
+  template <typename Operation>
+  bool RunEvent(Operation&& operation);
+
+  void BuildControls(QWidget* client);
+  void BuildMenu();
+  void WireEvents();
+  void OnTimer1Tick();
+
+  platform::Platform& platform_;
+  Player player_;
+  Lifecycle lifecycle_;
+
+  // How many events' operations are running right now (above 1 only never: a second
+  // event is dropped). Kept as a depth so that the check reads as what it means.
+  int runningEvents_ = 0;
+  // The close prompt and the unload sequence ran; later close requests only close.
+  bool unloaded_ = false;
+
+  QLineEdit* timeWindow_ = nullptr;
+  QPushButton* play_ = nullptr;
+  QPushButton* pause_ = nullptr;
+  QPushButton* stopbtn_ = nullptr;
+  QPushButton* btrack_ = nullptr;
+  QPushButton* ftrack_ = nullptr;
+  QPushButton* rew_ = nullptr;
+  QPushButton* ff_ = nullptr;
+  QPushButton* eject_ = nullptr;
+  QLabel* totalplay_ = nullptr;
+  QLabel* tracktime_ = nullptr;
+  QPushButton* Bookmark_ = nullptr;
+  QMenu* options_ = nullptr;
+  QAction* ffspeed_ = nullptr;
+  QTimer* Timer1_ = nullptr;
+};
+
+}  // namespace lyrabox

@@ -1,0 +1,50 @@
+#include "ui/qt_boxes.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QString>
+
+namespace lyrabox {
+namespace {
+
+// The logic's texts are in the Western (ANSI) character set.
+QString FromSystemText(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToSystemText(const QString& text) { return text.toLatin1().toStdString(); }
+
+// Boxes sit over the window that is active, or centred on the screen before it shows.
+QWidget* Owner() { return QApplication::activeWindow(); }
+
+}  // namespace
+
+void QtBoxes::Message(std::string_view text) {
+  QMessageBox box(QMessageBox::NoIcon, kBoxTitle, FromSystemText(text), QMessageBox::Ok,
+                  Owner());
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+bool QtBoxes::Question(std::string_view text) {
+  QMessageBox box(QMessageBox::Question, kBoxTitle, FromSystemText(text),
+                  QMessageBox::Yes | QMessageBox::No, Owner());
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+std::string QtBoxes::Input(std::string_view prompt, std::string_view title,
+                           std::string_view defaultText) {
+  QInputDialog box(Owner());
+  box.setWindowTitle(title.empty() ? QString(kBoxTitle) : FromSystemText(title));
+  box.setLabelText(FromSystemText(prompt));
+  box.setInputMode(QInputDialog::TextInput);
+  box.setTextValue(FromSystemText(defaultText));
+  if (box.exec() != QDialog::Accepted) return "";
+  return ToSystemText(box.textValue());
+}
+
+}  // namespace lyrabox
