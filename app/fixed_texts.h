@@ -6,10 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace lyrabox::fixed {
+#include "bookmarks/bookmark_file.h"  // kDataDirectory, shared with the bookmark files
 
-// The data folder: the drive-setting file, the bookmark files and the kill program.
-inline constexpr std::string_view kDataDirectory = "c:\\lyrabox\\";
+namespace lyrabox::fixed {
 
 // The drive-setting file; its first field is the CD drive's root path.
 inline const std::string kDriveSettingFile = std::string(kDataDirectory) + "lbx.ini";
