@@ -2,11 +2,11 @@
 // player, and the resume at the bookmark of a disc that has one.
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <string>
 
 #include "app/fixed_texts.h"
 #include "app/lifecycle.h"
+#include "engine/reply_buffer.h"
 #include "platform/runtime_error.h"
 
 namespace lyrabox {
@@ -21,13 +21,6 @@ std::size_t FindIgnoringCase(std::string_view text, std::string_view needle) {
                            [](char a, char b) { return Lower(a) == Lower(b); });
   if (found == text.end() && !needle.empty()) return 0;
   return static_cast<std::size_t>(found - text.begin()) + 1;
-}
-
-// A bookmark number with at least two digits ("03", "45", "100", "-05").
-std::string AtLeastTwoDigits(std::int16_t value) {
-  std::string digits = std::to_string(std::abs(static_cast<int>(value)));
-  if (digits.size() < 2) digits.insert(0, 2 - digits.size(), '0');
-  return value < 0 ? "-" + digits : digits;
 }
 
 }  // namespace
@@ -68,8 +61,9 @@ void Lifecycle::AutoPlayResume() {
   if (autoPlayIndicator_ == 0 || state.BmTrack == 0) return;
 
   player_.RefreshStatus();
-  std::string position = AtLeastTwoDigits(state.BmTrack) + ":" +
-                         AtLeastTwoDigits(state.BmMin) + ":" + AtLeastTwoDigits(state.BmSec);
+  // Each number in at least two digits: 03:12:45, and 100 stays 100.
+  std::string position =
+      TwoDigits(state.BmTrack) + ":" + TwoDigits(state.BmMin) + ":" + TwoDigits(state.BmSec);
   player_.SendMci(command::kSeekToStart, true);
   state.MciCmd = std::string(command::kPlayFrom) + position;
   // A refused play shows nothing: the next poll reads the true mode back.
