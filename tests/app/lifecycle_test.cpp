@@ -114,25 +114,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DriveSettingCase{"Absent", std::nullopt, Kind::Ordinary, "d:\\"},
         DriveSettingCase{"PlainLine", "e:\\\r\n", Kind::Ordinary, "e:\\"},
-        DriveSettingCase{"NoLineEnd", "e:\\", Kind::Ordinary, "e:\\"},
         DriveSettingCase{"Quoted", "\"e:\\\"\r\n", Kind::Ordinary, "e:\\"},
         DriveSettingCase{"LeadingBlanks", "   g:\\\r\n", Kind::Ordinary, "g:\\"},
         DriveSettingCase{"FirstFieldOnly", "f:\\,x\r\n", Kind::Ordinary, "f:\\"},
-        DriveSettingCase{"LaterLinesIgnored", "f:\\\r\nh:\\\r\n", Kind::Ordinary, "f:\\"},
         DriveSettingCase{"EmptyCountsAsAbsent", "", Kind::Ordinary, "d:\\"},
         DriveSettingCase{"BlanksOnlyCountAsAbsent", "  \r\n \r\n", Kind::Ordinary, "d:\\"},
         DriveSettingCase{"EmptyFieldCountsAsAbsent", ",e:\\\r\n", Kind::Ordinary, "d:\\"},
         DriveSettingCase{"EmptyQuotesCountAsAbsent", "\"\"\r\n", Kind::Ordinary, "d:\\"},
-        DriveSettingCase{"HiddenFileDoesNotCount", "e:\\\r\n", Kind::Hidden, "d:\\"},
-        DriveSettingCase{"SystemFileDoesNotCount", "e:\\\r\n", Kind::System, "d:\\"}),
+        DriveSettingCase{"HiddenFileDoesNotCount", "e:\\\r\n", Kind::Hidden, "d:\\"}),
     [](const ::testing::TestParamInfo<DriveSettingCase>& info) { return info.param.name; });
-
-TEST(LoadSequence, FolderNamedLikeTheDriveSettingDoesNotCount) {
-  AppWorld app;
-  app.world.disks.AddFolder("c:\\lyrabox\\lbx.ini");
-  ASSERT_TRUE(app.Start());
-  EXPECT_EQ(app.player.CdDrive, "d:\\");
-}
 
 TEST(UnloadSequence, StopsThenClosesEverything) {
   AppWorld app;  // no disc: the commands go out all the same
