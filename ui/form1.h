@@ -46,6 +46,10 @@ class Form1 final : public QMainWindow, public Window {
   // Centres the window on its screen and shows it; called after Load has returned.
   void ShowCentred();
 
+  // The tick of Timer1: the status poll, unless a box is open or the window has been
+  // unloaded. Public so that a test can run one tick without a wall clock.
+  void OnTimer1Tick();
+
   Player& player() { return player_; }
   Lifecycle& lifecycle() { return lifecycle_; }
 
@@ -70,14 +74,13 @@ class Form1 final : public QMainWindow, public Window {
   void BuildControls(QWidget* client);
   void BuildMenu();
   void WireEvents();
-  void OnTimer1Tick();
 
   platform::Platform& platform_;
   Player player_;
   Lifecycle lifecycle_;
 
-  // How many events' operations are running right now (above 1 only never: a second
-  // event is dropped). Kept as a depth so that the check reads as what it means.
+  // How many events' operations are running right now: 0 or 1, since an event that
+  // comes while one runs is dropped.
   int runningEvents_ = 0;
   // The close prompt and the unload sequence ran; later close requests only close.
   bool unloaded_ = false;
