@@ -1,0 +1,213 @@
+#include "platform/linux/host_disks.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/runtime_error.h"
+#include "tests/host/host_test_support.h"
+
+namespace lyrabox::host {
+namespace {
+
+using testing::ReadFile;
+using testing::ScriptedCdDevice;
+using testing::TemporaryFolder;
+using testing::WriteFile;
+
+// The error number a call throws, or nothing when it does not throw.
+template <typename Call>
+std::optional<ErrorNumber> ErrorOf(Call call) {
+  try {
+    call();
+  } catch (const RuntimeError& error) {
+    return error.number();
+  }
+  return std::nullopt;
+}
+
+class HostDisksTest : public ::testing::Test {
+ protected:
+  TemporaryFolder home;
+  DriveFolders drives{home.path()};
+  ScriptedCdDevice cd;
+  HostDisks disks{drives, 'd', cd};
+
+  std::filesystem::path DataFolder() { return home.path() / "drive_c" / "lyrabox"; }
+};
+
+TEST_F(HostDisksTest, FileTestsIgnoreLetterCaseAlongThePath) {
+  WriteFile(home.path() / "drive_c" / "LyraBox" / "KillApp.EXE", "");
+  EXPECT_TRUE(disks.OrdinaryFileExists("c:\\lyrabox\\killapp.exe"));
+  EXPECT_TRUE(disks.OrdinaryFileExists("C:\\LYRABOX\\KILLAPP.EXE"));
+  EXPECT_FALSE(disks.OrdinaryFileExists("c:\\lyrabox\\killapp"));
+  EXPECT_FALSE(disks.OrdinaryFileExists("e:\\lyrabox\\killapp.exe"));
+  EXPECT_TRUE(disks.OrdinaryFileMatches("c:\\LYRABOX\\kill*.exe"));
+  EXPECT_FALSE(disks.OrdinaryFileMatches("c:\\lyrabox\\*.ini"));
+}
+
+TEST_F(HostDisksTest, HiddenFilesAndFoldersAreNoOrdinaryFiles) {
+  WriteFile(DataFolder() / ".A1B2C3D", "3\r\n12\r\n42\r\n");
+  std::filesystem::create_directories(DataFolder() / "A1B2C3E");
+  std::filesystem::create_directories(DataFolder() / ".hidden");
+  EXPECT_FALSE(disks.OrdinaryFileExists("c:\\lyrabox\\.A1B2C3D"));
+  EXPECT_FALSE(disks.OrdinaryFileExists("c:\\lyrabox\\A1B2C3E"));
+  EXPECT_FALSE(disks.OrdinaryFileExists("c:\\lyrabox\\.hidden"));
+  EXPECT_FALSE(disks.OrdinaryFileExists("c:\\lyrabox"));
+  EXPECT_FALSE(disks.OrdinaryFileMatches("c:\\lyrabox\\*"));
+
+  // An ordinary file beside them is found, also through a link.
+  WriteFile(DataFolder() / "lbx.ini", "d:\\");
+  std::filesystem::create_symlink(DataFolder() / "lbx.ini", DataFolder() / "linked.ini");
+  EXPECT_TRUE(disks.OrdinaryFileMatches("c:\\lyrabox\\*"));
+  EXPECT_TRUE(disks.OrdinaryFileExists("c:\\lyrabox\\LINKED.INI"));
+}
+
+TEST_F(HostDisksTest, CdRootListsTrackFilesOnlyWithAnAudioDisc) {
+  EXPECT_FALSE(disks.OrdinaryFileMatches("d:\\*.CDA"));  // no disc
+
+  cd.tracks = {"Track01.cda", "Track02.cda"};
+  EXPECT_TRUE(disks.OrdinaryFileMatches("d:\\*.CDA"));
+  EXPECT_TRUE(disks.OrdinaryFileMatches("D:\\track*.cda"));
+  EXPECT_TRUE(disks.OrdinaryFileExists("d:\\TRACK02.CDA"));
+  EXPECT_FALSE(disks.OrdinaryFileExists("d:\\Track03.cda"));
+  EXPECT_FALSE(disks.OrdinaryFileExists("d:\\*.cda"));  // an exact test, not a pattern
+  EXPECT_FALSE(disks.OrdinaryFileMatches("d:\\sub\\*.cda"));
+  EXPECT_FALSE(disks.OrdinaryFileMatches("d:\\*.wav"));
+
+  // The CD is not a folder: a drive_d folder with files in it does not show.
+  cd.tracks.clear();
+  WriteFile(home.path() / "drive_d" / "Track01.cda", "");
+  EXPECT_FALSE(disks.OrdinaryFileMatches("d:\\*.CDA"));
+}
+
+TEST_F(HostDisksTest, OnlyTheCdDriveHasAVolumeSerialNumber) {
+  EXPECT_FALSE(disks.VolumeSerialNumber("d:\\"));  // no disc
+  cd.serial = 0x000D1866;
+  EXPECT_EQ(disks.VolumeSerialNumber("d:\\"), 0x000D1866u);
+  EXPECT_EQ(disks.VolumeSerialNumber("D:"), 0x000D1866u);
+  EXPECT_FALSE(disks.VolumeSerialNumber("d:\\Track01.cda"));  // not a root
+  std::filesystem::create_directories(home.path() / "drive_c");
+  EXPECT_FALSE(disks.VolumeSerialNumber("c:\\"));
+  EXPECT_FALSE(disks.VolumeSerialNumber("nonsense"));
+}
+
+TEST_F(HostDisksTest, AnotherLetterCanBeTheCd) {
+  ScriptedCdDevice otherCd;
+  otherCd.tracks = {"Track01.cda"};
+  otherCd.serial = 7;
+  HostDisks onG(drives, 'g', otherCd);
+  EXPECT_TRUE(onG.OrdinaryFileMatches("G:\\*.cda"));
+  EXPECT_EQ(onG.VolumeSerialNumber("g:\\"), 7u);
+  // d: is then a folder like any other.
+  EXPECT_FALSE(onG.VolumeSerialNumber("d:\\"));
+  WriteFile(home.path() / "drive_d" / "Track09.CDA", "");
+  EXPECT_TRUE(onG.OrdinaryFileExists("d:\\track09.cda"));
+}
+
+TEST_F(HostDisksTest, ReadTextFileGivesBytesOrTellsFileFromFolder) {
+  WriteFile(DataFolder() / "A1B2C3D", "3\r\n12\r\n42\r\n");
+  EXPECT_EQ(disks.ReadTextFile("C:\\LyraBox\\a1b2c3d"), "3\r\n12\r\n42\r\n");
+  EXPECT_EQ(ErrorOf([&] { disks.ReadTextFile("c:\\lyrabox\\0"); }), ErrorNumber::FileNotFound);
+  EXPECT_EQ(ErrorOf([&] { disks.ReadTextFile("c:\\nofolder\\lbx.ini"); }),
+            ErrorNumber::PathNotFound);
+  EXPECT_EQ(ErrorOf([&] { disks.ReadTextFile("q:\\lbx.ini"); }), ErrorNumber::PathNotFound);
+  EXPECT_EQ(ErrorOf([&] { disks.ReadTextFile("c:\\lyrabox"); }), ErrorNumber::FileNotFound);
+  EXPECT_EQ(ErrorOf([&] { disks.ReadTextFile("c:\\lyrabox\\A1B2C3D\\x"); }),
+            ErrorNumber::PathNotFound);
+}
+
+TEST_F(HostDisksTest, ReadErrorsNameBothPaths) {
+  std::filesystem::create_directories(DataFolder());
+  try {
+    disks.ReadTextFile("c:\\lyrabox\\lbx.ini");
+    FAIL() << "a missing file was read";
+  } catch (const RuntimeError& error) {
+    std::string box = error.BoxText();
+    EXPECT_NE(box.find("c:\\lyrabox\\lbx.ini"), std::string::npos) << box;
+    EXPECT_NE(box.find((DataFolder() / "lbx.ini").string()), std::string::npos) << box;
+  }
+}
+
+TEST_F(HostDisksTest, ReplaceFileWritesNewAndReplacesOldInItsOwnSpelling) {
+  std::filesystem::create_directories(DataFolder());
+  disks.ReplaceFile("c:\\LYRABOX\\A1B2C3D", "3\r\n12\r\n42\r\n");
+  EXPECT_EQ(ReadFile(DataFolder() / "A1B2C3D"), "3\r\n12\r\n42\r\n");
+
+  std::filesystem::permissions(DataFolder() / "A1B2C3D", std::filesystem::perms(0640));
+  disks.ReplaceFile("c:\\lyrabox\\a1b2c3d", "5\r\n0\r\n0\r\n");
+  EXPECT_EQ(ReadFile(DataFolder() / "A1B2C3D"), "5\r\n0\r\n0\r\n");
+  EXPECT_FALSE(std::filesystem::exists(DataFolder() / "a1b2c3d"));
+  EXPECT_EQ(std::filesystem::status(DataFolder() / "A1B2C3D").permissions(),
+            std::filesystem::perms(0640));
+  // Nothing else is left beside it.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(DataFolder()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST_F(HostDisksTest, ReplaceFileFailuresLeaveTheOldContent) {
+  WriteFile(DataFolder() / "A1B2C3D", "old");
+  // Something in the way of the file written beside: a folder at its name.
+  std::filesystem::create_directories(DataFolder() / ".A1B2C3D.lyrabox-new");
+  EXPECT_EQ(ErrorOf([&] { disks.ReplaceFile("c:\\lyrabox\\A1B2C3D", "new"); }),
+            ErrorNumber::PermissionDenied);
+  EXPECT_EQ(ReadFile(DataFolder() / "A1B2C3D"), "old");
+
+  EXPECT_EQ(ErrorOf([&] { disks.ReplaceFile("c:\\missing\\A1B2C3D", "new"); }),
+            ErrorNumber::PathNotFound);
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "drive_c" / "missing"));
+
+  std::filesystem::create_directories(DataFolder() / "AFOLDER");
+  EXPECT_EQ(ErrorOf([&] { disks.ReplaceFile("c:\\lyrabox\\afolder", "new"); }),
+            ErrorNumber::PermissionDenied);
+  EXPECT_TRUE(std::filesystem::is_directory(DataFolder() / "AFOLDER"));
+
+  EXPECT_EQ(ErrorOf([&] { disks.ReplaceFile("d:\\Track01.cda", "x"); }),
+            ErrorNumber::PermissionDenied);
+}
+
+TEST_F(HostDisksTest, ReplaceFileOnAFullDiskIsDiskFullAndKeepsTheOldFile) {
+  // A file size limit makes writes fail as a full disk does, and works for root too.
+  // It is set in a child so that nothing else of the test run is limited.
+  WriteFile(DataFolder() / "A1B2C3D", "3\r\n12\r\n42\r\n");
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{4, 4};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    int code = 0;
+    try {
+      disks.ReplaceFile("c:\\lyrabox\\A1B2C3D", std::string(1000, '7'));
+    } catch (const RuntimeError& error) {
+      code = static_cast<int>(error.number());
+    }
+    ::_exit(code);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(ErrorNumber::DiskFull));
+  EXPECT_EQ(ReadFile(DataFolder() / "A1B2C3D"), "3\r\n12\r\n42\r\n");
+  EXPECT_FALSE(std::filesystem::exists(DataFolder() / ".A1B2C3D.lyrabox-new"));
+}
+
+TEST_F(HostDisksTest, CreateFoldersMakesTheDriveAndEveryMissingFolder) {
+  disks.CreateFolders("c:\\lyrabox");
+  EXPECT_TRUE(std::filesystem::is_directory(DataFolder()));
+  disks.CreateFolders("C:\\LYRABOX\\sub\\deeper");
+  EXPECT_TRUE(std::filesystem::is_directory(DataFolder() / "sub" / "deeper"));
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "drive_c" / "LYRABOX"));
+
+  WriteFile(DataFolder() / "lbx.ini", "");
+  EXPECT_EQ(ErrorOf([&] { disks.CreateFolders("c:\\lyrabox\\lbx.ini\\x"); }),
+            ErrorNumber::PathNotFound);
+  EXPECT_EQ(ErrorOf([&] { disks.CreateFolders("d:\\x"); }), ErrorNumber::PathNotFound);
+  EXPECT_EQ(ErrorOf([&] { disks.CreateFolders("relative"); }), ErrorNumber::PathNotFound);
+}
+
+}  // namespace
+}  // namespace lyrabox::host

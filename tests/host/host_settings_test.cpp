@@ -1,0 +1,89 @@
+#include "platform/linux/host_settings.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "platform/linux/linux_host.h"
+#include "tests/host/host_test_support.h"
+
+namespace lyrabox::host {
+namespace {
+
+using testing::ScriptedCdDevice;
+using testing::TemporaryFolder;
+using testing::WriteFile;
+
+HostSettings From(std::map<std::string, std::string> variables) {
+  return HostSettings::FromEnvironment([variables](const char* name) -> const char* {
+    auto found = variables.find(name);
+    return found == variables.end() ? nullptr : found->second.c_str();
+  });
+}
+
+TEST(HostSettings, HomeFollowsTheXdgRulesUnlessGiven) {
+  EXPECT_EQ(From({{"HOME", "/home/ann"}}).home, "/home/ann/.local/share/lyrabox");
+  EXPECT_EQ(From({{"HOME", "/home/ann"}, {"XDG_DATA_HOME", "/data"}}).home, "/data/lyrabox");
+  // A relative XDG value is no value.
+  EXPECT_EQ(From({{"HOME", "/home/ann"}, {"XDG_DATA_HOME", "data"}}).home,
+            "/home/ann/.local/share/lyrabox");
+  EXPECT_EQ(From({{"HOME", "/home/ann"}, {"LYRABOX_HOME", "/srv/lyra/"}}).home, "/srv/lyra/");
+  EXPECT_TRUE(From({{"LYRABOX_HOME", "relative"}}).home.is_absolute());
+  EXPECT_EQ(From({{"HOME", "/home/ann"}, {"LYRABOX_HOME", ""}}).home,
+            "/home/ann/.local/share/lyrabox");
+}
+
+TEST(HostSettings, LockLivesInTheRuntimeFolderOrPerUserInTmp) {
+  EXPECT_EQ(From({{"XDG_RUNTIME_DIR", "/run/user/1000"}}).lockFile, "/run/user/1000/lyrabox.lock");
+  EXPECT_EQ(From({}).lockFile, "/tmp/lyrabox-" + std::to_string(::geteuid()) + ".lock");
+}
+
+TEST(HostSettings, CdDriveLetterInAnyUsualSpelling) {
+  EXPECT_EQ(From({}).cdDrive, 'd');
+  EXPECT_EQ(From({{"LYRABOX_CD_DRIVE", "E:"}}).cdDrive, 'e');
+  EXPECT_EQ(From({{"LYRABOX_CD_DRIVE", "g:\\"}}).cdDrive, 'g');
+  EXPECT_EQ(From({{"LYRABOX_CD_DRIVE", "f"}}).cdDrive, 'f');
+  HostSettings bad = From({{"LYRABOX_CD_DRIVE", "cdrom"}});
+  EXPECT_EQ(bad.cdDrive, 'd');
+  EXPECT_NE(bad.warning.find("cdrom"), std::string::npos);
+  EXPECT_TRUE(From({{"LYRABOX_CD_DRIVE", "e:"}}).warning.empty());
+}
+
+// The whole host as main makes it, set up by environment variables only.
+TEST(LinuxHost, PartsWorkTogetherFromTheEnvironment) {
+  TemporaryFolder folder;
+  ::setenv("LYRABOX_HOME", folder.path().c_str(), 1);
+  ::setenv("LYRABOX_CD_DRIVE", "G:", 1);
+  ::setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+  WriteFile(folder.path() / "drive_c" / "Lyrabox" / "LBX.ini", "g:\\\r\n");
+
+  auto device = std::make_unique<ScriptedCdDevice>();
+  device->tracks = {"Track01.cda"};
+  device->serial = 0xABCD;
+  device->answers["status cd media present"] = {0, "true"};
+  char name[] = "lyrabox", play[] = "/Play", drive[] = "--cd=e:";
+  char* argv[] = {name, play, drive, nullptr};
+  {
+    LinuxHost host(3, argv, std::move(device));
+    EXPECT_EQ(host.process().ArgumentText(), "/Play --cd=e:");
+    EXPECT_FALSE(host.process().OtherInstanceRunning());
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "lyrabox.lock"));
+    EXPECT_EQ(host.disks().ReadTextFile("c:\\lyrabox\\lbx.ini"), "g:\\\r\n");
+    // The CD drive is the letter of the environment, not of the arguments.
+    EXPECT_TRUE(host.disks().OrdinaryFileMatches("g:\\*.CDA"));
+    EXPECT_FALSE(host.disks().OrdinaryFileMatches("e:\\*.CDA"));
+    EXPECT_EQ(host.disks().VolumeSerialNumber("g:\\"), 0xABCDu);
+    char reply[30] = {};
+    EXPECT_EQ(host.device().SendString("status cd media present", reply, 30, 0), 0u);
+    EXPECT_STREQ(reply, "true");
+  }
+  ::unsetenv("LYRABOX_HOME");
+  ::unsetenv("LYRABOX_CD_DRIVE");
+  ::unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_THROW(LinuxHost(1, argv, nullptr), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace lyrabox::host
