@@ -1,6 +1,8 @@
 // The load and unload sequences.
 #include "app/lifecycle.h"
 
+#include <string>
+
 #include "app/fixed_texts.h"
 #include "platform/text_fields.h"
 
@@ -46,7 +48,8 @@ void Lifecycle::ReadDriveSetting() {
 
   // A file that names no drive (empty, blanks only, or an empty first field) would
   // stop the player at every start; it counts as no file at all.
-  FieldReader reader(disks.ReadTextFile(fixed::kDriveSettingFile));
+  const std::string content = disks.ReadTextFile(fixed::kDriveSettingFile);
+  FieldReader reader(content);  // reads in place: `content` must outlive it
   if (reader.AtEnd()) return;
   std::string root = reader.ReadText();
   if (!root.empty()) player_.CdDrive = root;
