@@ -296,12 +296,5 @@ TEST_F(Poll, DiscCountingNoTracksIsScannedAsAnEmptyDisc) {
   EXPECT_EQ(player.state.TrackLength.size(), 1u);
 }
 
-TEST_F(Poll, TimerTickIsThePollAndNothingElse) {
-  InsertDisc(2);
-  player.TimerTick();
-  EXPECT_TRUE(player.state.DiscReady);
-  EXPECT_EQ(world.device.Commands().size(), 8u);
-}
-
 }  // namespace
 }  // namespace lyrabox
