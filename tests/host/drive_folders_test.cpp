@@ -93,28 +93,5 @@ TEST_F(DriveFoldersTest, NewFileKeepsItsNameInTheExistingFolder) {
   EXPECT_EQ(mapped.hostPath, home.path() / "drive_c" / "LYRABOX" / "NewDisc");
 }
 
-TEST_F(DriveFoldersTest, MissingFolderOrFileInTheWayIsNoFolder) {
-  std::filesystem::create_directories(home.path() / "drive_c");
-  EXPECT_FALSE(Map("c:\\lyrabox\\lbx.ini").folderFound);
-  EXPECT_FALSE(Map("e:\\anything").folderFound);  // no drive_e at all
-
-  WriteFile(home.path() / "drive_c" / "lyrabox", "a file, not a folder");
-  DriveFolders::Mapped mapped = Map("c:\\lyrabox\\lbx.ini");
-  EXPECT_FALSE(mapped.folderFound);
-  EXPECT_FALSE(mapped.found);
-}
-
-TEST_F(DriveFoldersTest, MakeFoldersReusesExistingSpellings) {
-  std::filesystem::create_directories(home.path() / "drive_c" / "LyraBox");
-  std::optional<std::filesystem::path> made =
-      drives.MakeFolders(*WindowsPath::Parse("c:\\lyrabox\\Discs\\old"));
-  ASSERT_TRUE(made);
-  EXPECT_EQ(*made, home.path() / "drive_c" / "LyraBox" / "Discs" / "old");
-  EXPECT_TRUE(std::filesystem::is_directory(*made));
-
-  WriteFile(home.path() / "drive_c" / "blocked", "");
-  EXPECT_FALSE(drives.MakeFolders(*WindowsPath::Parse("c:\\Blocked\\x")));
-}
-
 }  // namespace
 }  // namespace lyrabox::host
