@@ -1,27 +1,30 @@
 #include "cdaudio/cdaudio.h"
+#include "cdaudio/result_codes.h"
 
 namespace lyrabox::cdaudio {
 
 std::string ErrorText(std::uint32_t code) {
   switch (code) {
-    case 259: return "The driver cannot recognize the specified command parameter.";
-    case 261: return "The driver cannot recognize the specified command.";
-    case 262:
+    case kUnrecognizedKeyword: return "The driver cannot recognize the specified command parameter.";
+    case kUnrecognizedCommand: return "The driver cannot recognize the specified command.";
+    case kHardware:
       return "There is a problem with your media device. Make sure it is working correctly "
              "or contact the device manufacturer.";
-    case 263: return "The specified device is not open or is not recognized by MCI.";
-    case 266: return "There is an undetectable problem in loading the specified device driver.";
-    case 270: return "The specified integer is invalid for this command.";
-    case 273: return "The specified command requires a parameter. Please supply one.";
-    case 274: return "The MCI device you are using does not support the specified command.";
-    case 276: return "The device driver is not ready.";
-    case 282: return "The specified parameter is out of range for the specified command.";
-    case 284: return "The specified parameters cannot be used together.";
-    case 289:
+    case kInvalidDeviceName: return "The specified device is not open or is not recognized by MCI.";
+    case kCannotLoadDriver:
+      return "There is an undetectable problem in loading the specified device driver.";
+    case kBadInteger: return "The specified integer is invalid for this command.";
+    case kMissingParameter: return "The specified command requires a parameter. Please supply one.";
+    case kUnsupportedFunction:
+      return "The MCI device you are using does not support the specified command.";
+    case kDeviceNotReady: return "The device driver is not ready.";
+    case kOutOfRange: return "The specified parameter is out of range for the specified command.";
+    case kFlagsNotCompatible: return "The specified parameters cannot be used together.";
+    case kDuplicateAlias:
       return "The specified alias is already being used in this application. Use a unique "
              "alias.";
-    case 290: return "The specified parameter is invalid for this command.";
-    case 293:
+    case kBadConstant: return "The specified parameter is invalid for this command.";
+    case kBadTimeFormat:
       return "The specified value for the time format is invalid. Refer to the MCI "
              "documentation for valid formats.";
   }

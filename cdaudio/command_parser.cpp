@@ -1,0 +1,332 @@
+#include "cdaudio/command_parser.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace lyrabox::cdaudio {
+
+namespace {
+
+enum class Keyword { Wait, Notify, Shareable, Alias, TimeFormat, DoorOpen, DoorClosed,
+                     MediaPresent, NumberOfTracks, CurrentTrack, Position, Length, Mode, Ready,
+                     Track, From, To, ToStart, ToEnd };
+
+struct Spelling {
+  std::vector<std::string_view> words;
+  Keyword keyword;
+};
+
+// Keywords of several words come first so that the longest spelling wins ("to start"
+// before "to").
+const std::vector<Spelling>& Spellings() {
+  static const std::vector<Spelling> spellings = {
+      {{"number", "of", "tracks"}, Keyword::NumberOfTracks},
+      {{"media", "present"}, Keyword::MediaPresent},
+      {{"current", "track"}, Keyword::CurrentTrack},
+      {{"time", "format"}, Keyword::TimeFormat},
+      {{"door", "open"}, Keyword::DoorOpen},
+      {{"door", "closed"}, Keyword::DoorClosed},
+      {{"to", "start"}, Keyword::ToStart},
+      {{"to", "end"}, Keyword::ToEnd},
+      {{"wait"}, Keyword::Wait},
+      {{"notify"}, Keyword::Notify},
+      {{"shareable"}, Keyword::Shareable},
+      {{"alias"}, Keyword::Alias},
+      {{"position"}, Keyword::Position},
+      {{"length"}, Keyword::Length},
+      {{"mode"}, Keyword::Mode},
+      {{"ready"}, Keyword::Ready},
+      {{"track"}, Keyword::Track},
+      {{"from"}, Keyword::From},
+      {{"to"}, Keyword::To},
+  };
+  return spellings;
+}
+
+bool AllowedFor(Verb verb, Keyword keyword) {
+  if (keyword == Keyword::Wait || keyword == Keyword::Notify) return true;
+  switch (verb) {
+    case Verb::Open: return keyword == Keyword::Shareable || keyword == Keyword::Alias;
+    case Verb::Set:
+      return keyword == Keyword::TimeFormat || keyword == Keyword::DoorOpen ||
+             keyword == Keyword::DoorClosed;
+    case Verb::Status:
+      return keyword == Keyword::MediaPresent || keyword == Keyword::NumberOfTracks ||
+             keyword == Keyword::CurrentTrack || keyword == Keyword::Position ||
+             keyword == Keyword::Length || keyword == Keyword::Mode ||
+             keyword == Keyword::TimeFormat || keyword == Keyword::Ready ||
+             keyword == Keyword::Track;
+    case Verb::Play: return keyword == Keyword::From || keyword == Keyword::To;
+    case Verb::Seek:
+      return keyword == Keyword::To || keyword == Keyword::ToStart || keyword == Keyword::ToEnd;
+    default: return false;
+  }
+}
+
+char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(), LowerChar);
+  return lower;
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char x, char y) { return LowerChar(x) == LowerChar(y); });
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Printable ASCII and tabs only: a command string is a line of plain text.
+bool PlainText(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return c == '\t' || (byte >= 0x20 && byte < 0x7f);
+  });
+}
+
+std::vector<std::string_view> SplitWords(std::string_view text) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    const std::size_t begin = i;
+    while (i < text.size() && !IsBlank(text[i])) ++i;
+    if (i > begin) words.push_back(text.substr(begin, i - begin));
+  }
+  return words;
+}
+
+std::optional<Verb> VerbNamed(std::string_view word) {
+  static const std::pair<std::string_view, Verb> verbs[] = {
+      {"open", Verb::Open},   {"close", Verb::Close},   {"set", Verb::Set},
+      {"status", Verb::Status}, {"play", Verb::Play},   {"seek", Verb::Seek},
+      {"pause", Verb::Pause}, {"resume", Verb::Resume}, {"stop", Verb::Stop},
+  };
+  for (const auto& [name, verb] : verbs) {
+    if (SameWord(word, name)) return verb;
+  }
+  static const std::string_view unsupported[] = {
+      "break",   "capability", "capture", "configure", "copy",     "cue",     "cut",
+      "delete",  "escape",     "freeze",  "info",      "list",     "load",    "monitor",
+      "paste",   "put",        "quality", "realize",   "record",   "reserve", "restore",
+      "save",    "setaudio",   "settimecode", "settuner", "setvideo", "signal", "spin",
+      "step",    "sysinfo",    "undo",    "unfreeze",  "update",   "where",   "window",
+  };
+  for (std::string_view name : unsupported) {
+    if (SameWord(word, name)) return Verb::Unsupported;
+  }
+  return std::nullopt;
+}
+
+std::optional<TimeFormat> TimeFormatNamed(std::string_view word) {
+  if (SameWord(word, "msf")) return TimeFormat::Msf;
+  if (SameWord(word, "tmsf")) return TimeFormat::Tmsf;
+  if (SameWord(word, "milliseconds") || SameWord(word, "ms")) return TimeFormat::Milliseconds;
+  return std::nullopt;
+}
+
+std::optional<StatusItem> StatusItemOf(Keyword keyword) {
+  switch (keyword) {
+    case Keyword::MediaPresent: return StatusItem::MediaPresent;
+    case Keyword::NumberOfTracks: return StatusItem::NumberOfTracks;
+    case Keyword::CurrentTrack: return StatusItem::CurrentTrack;
+    case Keyword::Position: return StatusItem::Position;
+    case Keyword::Length: return StatusItem::Length;
+    case Keyword::Mode: return StatusItem::Mode;
+    case Keyword::TimeFormat: return StatusItem::TimeFormat;
+    case Keyword::Ready: return StatusItem::Ready;
+    default: return std::nullopt;
+  }
+}
+
+// The keyword that the words from `at` on begin with, and how many words it takes.
+std::optional<std::pair<Keyword, std::size_t>> MatchKeyword(
+    Verb verb, const std::vector<std::string_view>& words, std::size_t at) {
+  for (const Spelling& spelling : Spellings()) {
+    if (!AllowedFor(verb, spelling.keyword)) continue;
+    if (at + spelling.words.size() > words.size()) continue;
+    bool all = true;
+    for (std::size_t k = 0; k < spelling.words.size() && all; ++k) {
+      all = SameWord(words[at + k], spelling.words[k]);
+    }
+    if (all) return std::make_pair(spelling.keyword, spelling.words.size());
+  }
+  return std::nullopt;
+}
+
+// Reads the words after the device name into `command`; returns the first fault.
+ResultCode ParseItems(const std::vector<std::string_view>& words, Command& command) {
+  std::vector<Keyword> seen;
+  std::size_t at = 2;
+  while (at < words.size()) {
+    const auto match = MatchKeyword(command.verb, words, at);
+    if (!match) return kUnrecognizedKeyword;
+    const Keyword keyword = match->first;
+    at += match->second;
+    const bool isFlag = keyword == Keyword::Wait || keyword == Keyword::Notify ||
+                        keyword == Keyword::Shareable;
+    if (!isFlag && std::find(seen.begin(), seen.end(), keyword) != seen.end()) {
+      return kFlagsNotCompatible;
+    }
+    seen.push_back(keyword);
+    const std::optional<std::string_view> value =
+        at < words.size() ? std::optional(words[at]) : std::nullopt;
+
+    switch (keyword) {
+      case Keyword::Wait: command.wait = true; break;
+      case Keyword::Notify: command.notify = true; break;
+      case Keyword::Shareable: command.shareable = true; break;
+      case Keyword::Alias:
+        if (!value) return kMissingParameter;
+        command.alias = Lower(*value);
+        ++at;
+        break;
+      case Keyword::DoorOpen:
+      case Keyword::DoorClosed:
+        if (command.door) return kFlagsNotCompatible;
+        command.door = keyword == Keyword::DoorOpen ? DoorMove::Open : DoorMove::Close;
+        break;
+      case Keyword::From:
+      case Keyword::To:
+      case Keyword::Track: {
+        if (!value) return kBadInteger;
+        const auto position = ParsePositionText(*value);
+        if (!position) return kBadInteger;
+        ++at;
+        if (keyword == Keyword::Track) {
+          if (position->fieldCount != 1) return kBadInteger;
+          command.track = position->number;
+        } else if (keyword == Keyword::From) {
+          command.from = position;
+        } else {
+          if (command.verb == Verb::Seek && command.seekPlace != SeekPlace::Position) {
+            return kFlagsNotCompatible;
+          }
+          command.to = position;
+        }
+        break;
+      }
+      case Keyword::ToStart:
+      case Keyword::ToEnd:
+        if (command.to || command.seekPlace != SeekPlace::Position) return kFlagsNotCompatible;
+        command.seekPlace = keyword == Keyword::ToStart ? SeekPlace::Start : SeekPlace::End;
+        break;
+      case Keyword::TimeFormat:
+        if (command.verb == Verb::Set) {
+          if (!value) return kMissingParameter;
+          command.timeFormat = TimeFormatNamed(*value);
+          if (!command.timeFormat) return kBadTimeFormat;
+          ++at;
+          break;
+        }
+        [[fallthrough]];
+      default:
+        if (command.item) return kFlagsNotCompatible;
+        command.item = StatusItemOf(keyword);
+        break;
+    }
+  }
+
+  switch (command.verb) {
+    case Verb::Set:
+      if (!command.timeFormat && !command.door) return kMissingParameter;
+      break;
+    case Verb::Status:
+      if (!command.item) return kMissingParameter;
+      if (command.track && command.item != StatusItem::Position &&
+          command.item != StatusItem::Length) {
+        return kFlagsNotCompatible;
+      }
+      break;
+    case Verb::Seek:
+      if (!command.to && command.seekPlace == SeekPlace::Position) return kMissingParameter;
+      break;
+    default: break;
+  }
+  return kSuccess;
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Decimal digits to a number no larger than `limit`; nothing when larger.
+std::optional<std::uint64_t> DigitsValue(std::string_view digits, std::uint64_t limit) {
+  if (!AllDigits(digits)) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : digits) {
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    if (value > limit) return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<PositionText> ParsePositionText(std::string_view word) {
+  PositionText position;
+  if (word.find(':') == std::string_view::npos) {
+    const bool negative = !word.empty() && word.front() == '-';
+    const auto value = DigitsValue(negative ? word.substr(1) : word,
+                                   std::numeric_limits<std::uint32_t>::max());
+    if (!value) return std::nullopt;
+    // The real device reads "-1" as the unsigned number with the same bits.
+    position.number = static_cast<std::uint32_t>(negative ? 0 - *value : *value);
+    return position;
+  }
+  position.fieldCount = 0;
+  std::size_t begin = 0;
+  while (true) {
+    const std::size_t colon = word.find(':', begin);
+    const std::string_view field = word.substr(begin, colon == std::string_view::npos
+                                                          ? std::string_view::npos
+                                                          : colon - begin);
+    if (position.fieldCount == 4) return std::nullopt;
+    const auto value = DigitsValue(field, 255);
+    if (!value) return std::nullopt;
+    position.fields[static_cast<std::size_t>(position.fieldCount++)] =
+        static_cast<std::uint8_t>(*value);
+    if (colon == std::string_view::npos) break;
+    begin = colon + 1;
+  }
+  return position;
+}
+
+ParseResult ParseCommand(std::string_view text) {
+  ParseResult result;
+  if (text.size() > kMaxCommandLength || !PlainText(text)) {
+    result.error = kUnrecognizedCommand;
+    return result;
+  }
+  const std::vector<std::string_view> words = SplitWords(text);
+  const std::optional<Verb> verb = words.empty() ? std::nullopt : VerbNamed(words[0]);
+  if (!verb) {
+    result.error = kUnrecognizedCommand;
+    return result;
+  }
+  result.command.verb = *verb;
+  if (words.size() < 2) {
+    result.error = kMissingParameter;
+    return result;
+  }
+  result.command.device = Lower(words[1]);
+  result.deviceNamed = true;
+  if (*verb != Verb::Unsupported) result.error = ParseItems(words, result.command);
+  return result;
+}
+
+std::string_view TimeFormatName(TimeFormat format) {
+  switch (format) {
+    case TimeFormat::Msf: return "msf";
+    case TimeFormat::Tmsf: return "tmsf";
+    case TimeFormat::Milliseconds: return "milliseconds";
+  }
+  return "";
+}
+
+}  // namespace lyrabox::cdaudio

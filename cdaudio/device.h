@@ -1,0 +1,82 @@
+// Our CD audio device: the command strings of cdaudio.h carried out on one Drive, with
+// the play position moved by a Transport.
+//
+// States: no disc (or a disc still being read), door open, and with a disc ready:
+// stopped, playing or paused. The device follows the drive at every command: a disc
+// that appears is loaded with the position at the start of its first track; a disc
+// that goes stops whatever was playing. Every answer comes from the device's own state
+// and the drive's last known state; nothing waits on the drive ("play ... wait" waits
+// for the play to end, on the device's clock).
+//
+// Threads: one caller thread for everything.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "cdaudio/cdaudio.h"
+#include "cdaudio/clock.h"
+#include "cdaudio/command_parser.h"
+#include "cdaudio/drive.h"
+#include "cdaudio/transport.h"
+
+namespace lyrabox::cdaudio {
+
+// The one alias the device answers to, after "open cdaudio alias cd".
+inline constexpr std::string_view kAlias = "cd";
+// The device type that "open" accepts.
+inline constexpr std::string_view kDeviceType = "cdaudio";
+// The reply to a successful "open": the device id.
+inline constexpr std::string_view kDeviceId = "1";
+
+class CdAudioDevice final : public Device {
+ public:
+  // A null `drive` stands for a drive that could not be reached at all: "open" then
+  // fails with "cannot load driver".
+  CdAudioDevice(std::shared_ptr<Drive> drive, std::unique_ptr<Transport> transport);
+  ~CdAudioDevice() override;
+  CdAudioDevice(const CdAudioDevice&) = delete;
+  CdAudioDevice& operator=(const CdAudioDevice&) = delete;
+
+  std::uint32_t Send(std::string_view command, std::string& reply) override;
+  std::vector<std::string> TrackFileNames() override;
+  std::optional<std::uint32_t> VolumeSerial() override;
+
+ private:
+  enum class Mode { Stopped, Playing, Paused };
+
+  ResultCode Open(const ParseResult& parsed, std::string& reply);
+  void Close();
+  ResultCode Set(const Command& command);
+  ResultCode Status(const Command& command, std::string& reply);
+  ResultCode Play(const Command& command);
+  ResultCode Seek(const Command& command);
+  ResultCode Pause();
+  ResultCode Resume(const Command& command);
+  ResultCode Stop();
+
+  // Catches up with the drive (a disc loaded, changed or gone) and with the transport
+  // (a play that has reached its end).
+  void Follow();
+  FrameAddress Position();
+  void StartPlay(FrameAddress from, FrameAddress end, bool wait);
+  // Stops any play and rests at `place`.
+  void RestAt(FrameAddress place);
+
+  std::shared_ptr<Drive> drive_;
+  std::unique_ptr<Transport> transport_;
+  bool open_ = false;
+  TimeFormat format_ = TimeFormat::Msf;
+  DiscCondition condition_ = DiscCondition::NoDisc;
+  std::optional<TableOfContents> disc_;  // exactly when the disc is ready
+  std::uint64_t loadCount_ = 0;
+  Mode mode_ = Mode::Stopped;
+  FrameAddress rest_;     // the position while not playing
+  FrameAddress playEnd_;  // where the current (or paused) play ends
+};
+
+// The device on `drive` with a silent play position that follows `clock`. Tests pass
+// a ScriptedDrive or a DemoDrive and a ManualClock.
+std::unique_ptr<Device> CreateDevice(std::shared_ptr<Drive> drive, std::shared_ptr<Clock> clock);
+
+}  // namespace lyrabox::cdaudio

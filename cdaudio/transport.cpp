@@ -1,0 +1,44 @@
+#include "cdaudio/transport.h"
+
+#include <algorithm>
+
+namespace lyrabox::cdaudio {
+
+void ClockTransport::Play(FrameAddress from, FrameAddress end) {
+  from_ = from;
+  end_ = end;
+  startedAt_ = clock_->Now();
+  running_ = from < end;
+  stoppedAt_ = running_ ? from : end;
+}
+
+void ClockTransport::Halt() {
+  stoppedAt_ = Position();
+  running_ = false;
+}
+
+FrameAddress ClockTransport::Position() {
+  if (!running_) return stoppedAt_;
+  const FrameAddress reached = from_ + FramesPlayedIn(clock_->Now() - startedAt_);
+  if (reached >= end_) {
+    running_ = false;
+    stoppedAt_ = end_;
+    return end_;
+  }
+  return reached;
+}
+
+bool ClockTransport::Running() {
+  Position();
+  return running_;
+}
+
+void ClockTransport::WaitUntilEnd() {
+  while (Running()) {
+    // Sleep for what is left; a wall clock may wake a little early, so look again.
+    const FrameCount left = end_ - Position();
+    clock_->SleepFor(std::max(PlayingTime(left), std::chrono::microseconds{1000}));
+  }
+}
+
+}  // namespace lyrabox::cdaudio
