@@ -1,0 +1,43 @@
+// The command log that LYRABOX_MCI_LOG asks for: a diagnostic for users and for
+// end-to-end tests, kept the same by the player and lyrabox-mci.
+//
+// One line per command, in the order sent: the command string exactly as sent, a
+// tab, the result code in decimal, a tab, the reply text (empty when none). Lines are
+// appended and flushed one by one, so that several programs can share one file and a
+// crash loses nothing already answered.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cdaudio/cdaudio.h"
+
+namespace lyrabox::cdaudio {
+
+// The environment variable that names the log file.
+inline constexpr const char* kMciLogVariable = "LYRABOX_MCI_LOG";
+
+class LoggingDevice final : public Device {
+ public:
+  // `log` is written and closed by this device.
+  LoggingDevice(std::unique_ptr<Device> inner, std::FILE* log);
+
+  // `inner` with every command logged to the file at `path`, opened for appending.
+  // When the file cannot be opened, one line on standard error says so and `inner`
+  // is returned as it is: the log is a diagnostic, never a reason not to play.
+  static std::unique_ptr<Device> Wrap(std::unique_ptr<Device> inner, const std::string& path);
+
+  std::uint32_t Send(std::string_view command, std::string& reply) override;
+  std::vector<std::string> TrackFileNames() override { return inner_->TrackFileNames(); }
+  std::optional<std::uint32_t> VolumeSerial() override { return inner_->VolumeSerial(); }
+
+ private:
+  struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  std::unique_ptr<Device> inner_;
+  std::unique_ptr<std::FILE, FileCloser> log_;
+};
+
+}  // namespace lyrabox::cdaudio

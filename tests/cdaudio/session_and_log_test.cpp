@@ -1,0 +1,149 @@
+// lyrabox-mci's loop, the command log, and the choice of disc from the environment.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cdaudio/cdaudio.h"
+#include "cdaudio/demo_disc.h"
+#include "cdaudio/device.h"
+#include "cdaudio/mci_log.h"
+#include "cdaudio/mci_session.h"
+
+namespace lyrabox::cdaudio {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets an environment variable for the life of the object, then puts back what was.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value != nullptr) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~ScopedEnvironment() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+fs::path TempFile(const std::string& name) {
+  return fs::path(::testing::TempDir()) / (name + "-" + std::to_string(::getpid()));
+}
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+std::unique_ptr<Device> DemoDevice() {
+  return CreateDevice(std::make_shared<DemoDrive>(), std::make_shared<ManualClock>());
+}
+
+TEST(MciSessionTest, PrintsOneLinePerCommandAndTheErrorsWithTheirTexts) {
+  auto device = DemoDevice();
+  std::istringstream in(
+      "open cdaudio alias cd wait shareable\n"
+      "set cd time format tmsf wait\r\n"
+      "\n"
+      "status cd number of tracks wait\n"
+      "seek cd to 13\n"
+      "status cd position");
+  std::ostringstream out;
+  EXPECT_EQ(RunMciSession(in, out, *device), 1);
+  EXPECT_EQ(out.str(),
+            "1\n"
+            "\n"
+            "12\n"
+            "error 282: The specified parameter is out of range for the specified command.\n"
+            "01:00:00:00\n");
+}
+
+TEST(MciSessionTest, ExitsWithZeroWhenEveryCommandSucceeded) {
+  auto device = DemoDevice();
+  std::istringstream in("open cdaudio alias cd\nstatus cd mode\nclose all\n");
+  std::ostringstream out;
+  EXPECT_EQ(RunMciSession(in, out, *device), 0);
+  EXPECT_EQ(out.str(), "1\nstopped\n\n");
+}
+
+TEST(MciLogTest, AppendsTheCommandItsCodeAndItsReplyOneLineEach) {
+  const fs::path path = TempFile("mci-log");
+  fs::remove(path);
+  std::ofstream(path) << "an earlier line\n";
+  {
+    auto device = LoggingDevice::Wrap(DemoDevice(), path.string());
+    std::string reply;
+    device->Send("open cdaudio alias cd wait shareable", reply);
+    device->Send("Status CD  number of tracks", reply);
+    device->Send("seek cd to 0", reply);
+    device->Send("play cd", reply);
+    // Written as each command is answered, not when the device goes.
+    EXPECT_EQ(ReadAll(path),
+              "an earlier line\n"
+              "open cdaudio alias cd wait shareable\t0\t1\n"
+              "Status CD  number of tracks\t0\t12\n"
+              "seek cd to 0\t282\t\n"
+              "play cd\t0\t\n");
+    EXPECT_EQ(device->TrackFileNames().size(), 12u);
+  }
+  fs::remove(path);
+}
+
+TEST(MciLogTest, ALogThatCannotBeOpenedLeavesTheDeviceWorking) {
+  ::testing::internal::CaptureStderr();
+  auto device = LoggingDevice::Wrap(DemoDevice(), "/nonexistent-folder/mci.log");
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("/nonexistent-folder/mci.log"),
+            std::string::npos);
+  std::string reply;
+  EXPECT_EQ(device->Send("open cdaudio alias cd", reply), 0u);
+}
+
+TEST(EnvironmentTest, DemoPicksTheDemoDiscAndTheLogFollowsTheVariable) {
+  const fs::path path = TempFile("environment-log");
+  fs::remove(path);
+  ScopedEnvironment disc("LYRABOX_CD", "Demo");
+  ScopedEnvironment log("LYRABOX_MCI_LOG", path.c_str());
+  auto device = OpenFromEnvironment();
+  std::string reply;
+  ASSERT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 0u);
+  ASSERT_EQ(device->Send("status cd number of tracks wait", reply), 0u);
+  EXPECT_EQ(reply, "12");
+  EXPECT_EQ(device->VolumeSerial(), VolumeSerial(DemoDiscContents()));
+  EXPECT_EQ(ReadAll(path),
+            "open cdaudio alias cd wait shareable\t0\t1\n"
+            "status cd number of tracks wait\t0\t12\n");
+  fs::remove(path);
+}
+
+TEST(EnvironmentTest, ADiscThatIsNotThereFailsTheOpenAndSaysWhy) {
+  ScopedEnvironment disc("LYRABOX_CD", "/nonexistent-folder/album.cue");
+  ScopedEnvironment log("LYRABOX_MCI_LOG", nullptr);
+  ::testing::internal::CaptureStderr();
+  auto device = OpenFromEnvironment();
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("/nonexistent-folder/album.cue"),
+            std::string::npos);
+  std::string reply;
+  EXPECT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 266u);
+  EXPECT_FALSE(device->VolumeSerial());
+}
+
+}  // namespace
+}  // namespace lyrabox::cdaudio
