@@ -39,7 +39,8 @@ std::string ErrorText(std::uint32_t code);
 // image (.cue, .toc, .nrg, .bin) or "demo"; unset, the system's first CD drive, or
 // the demo disc with one line on standard error when there is none. When
 // LYRABOX_MCI_LOG names a file, every command is appended to it with its result code
-// and reply. Never null.
+// and reply. The disc plays through the default sound output; LYRABOX_AUDIO=none, or
+// an output that cannot be opened, plays it silently. Never null.
 std::unique_ptr<Device> OpenFromEnvironment();
 
 }  // namespace lyrabox::cdaudio

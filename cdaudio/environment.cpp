@@ -10,6 +10,7 @@
 #include "cdaudio/demo_disc.h"
 #include "cdaudio/device.h"
 #include "cdaudio/mci_log.h"
+#include "cdaudio/sound_transport.h"
 
 namespace lyrabox::cdaudio {
 
@@ -62,8 +63,11 @@ std::shared_ptr<Drive> DriveFromEnvironment() {
 }  // namespace
 
 std::unique_ptr<Device> OpenFromEnvironment() {
+  std::shared_ptr<Drive> drive = DriveFromEnvironment();
+  std::unique_ptr<Transport> transport =
+      TransportFromEnvironment(drive, std::make_shared<SteadyClock>());
   std::unique_ptr<Device> device =
-      CreateDevice(DriveFromEnvironment(), std::make_shared<SteadyClock>());
+      std::make_unique<CdAudioDevice>(std::move(drive), std::move(transport));
   const char* log = std::getenv(kMciLogVariable);
   if (log != nullptr && *log != '\0') return LoggingDevice::Wrap(std::move(device), log);
   return device;
