@@ -3,6 +3,8 @@
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 #include <cdio/mmc.h>
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -192,7 +194,7 @@ void CdioDrive::RefreshDevice() {
 
 void CdioDrive::CarryOutDoorRequest(DoorRequest request) {
   std::lock_guard io(ioMutex_);
-  handle_.reset();
+  ReplaceHandle(nullptr);
   if (request == DoorRequest::Open) {
     if (cdio_eject_media_drive(path_.c_str()) != DRIVER_OP_SUCCESS) {
       std::fprintf(stderr, "The CD drive %s did not open.\n", path_.c_str());
@@ -210,13 +212,13 @@ void CdioDrive::Load() {
   bool trayOpen = false;
   {
     std::lock_guard io(ioMutex_);
-    handle_.reset(kind_ == Kind::Image ? OpenImage(path_) : cdio_open(path_.c_str(), DRIVER_DEVICE));
+    ReplaceHandle(kind_ == Kind::Image ? OpenImage(path_) : cdio_open(path_.c_str(), DRIVER_DEVICE));
     if (handle_) {
       contents = ReadContents(handle_.get());
       if (!contents && kind_ == Kind::Device) trayOpen = mmc_get_tray_status(handle_.get()) == 1;
     }
     // A drive keeps its handle while empty, so that it can tell when a disc comes.
-    if (!contents && kind_ == Kind::Image) handle_.reset();
+    if (!contents && kind_ == Kind::Image) ReplaceHandle(nullptr);
   }
   if (contents) {
     SetState(DiscCondition::Ready, std::move(contents));
@@ -256,7 +258,7 @@ bool CdioDrive::OpenDoor() {
   std::lock_guard look(lookMutex_);
   {
     std::lock_guard io(ioMutex_);
-    handle_.reset();
+    ReplaceHandle(nullptr);
   }
   std::lock_guard lock(mutex_);
   imageOut_ = true;
@@ -298,15 +300,88 @@ bool CdioDrive::ReadAudio(FrameAddress start, int count, std::span<std::int16_t>
       !state.contents->Contains(start + FrameCount{count - 1})) {
     return false;
   }
-  std::vector<unsigned char> bytes(static_cast<std::size_t>(count) * kBytesPerFrame);
-  {
-    std::lock_guard io(ioMutex_);
-    if (!handle_) return false;
-    const lsn_t sector = cdio_lba_to_lsn(static_cast<lba_t>(start.value));
-    if (cdio_read_audio_sectors(handle_.get(), bytes.data(), sector,
-                                static_cast<std::uint32_t>(count)) != DRIVER_OP_SUCCESS) {
-      return false;
+  std::lock_guard io(ioMutex_);
+  return ReadSectors(start, count, out);
+}
+
+// One reader per handle, made on the first read of a real drive. It keeps its place,
+// so that reading on from where the last read ended needs no seek.
+class CdioDrive::ParanoiaReader {
+ public:
+  static std::unique_ptr<ParanoiaReader, ParanoiaDeleter> Make(CdIo_t* cdio) {
+    cdrom_drive_t* drive = cdio_cddap_identify_cdio(cdio, CDDA_MESSAGE_FORGETIT, nullptr);
+    if (drive == nullptr) return nullptr;
+    std::unique_ptr<ParanoiaReader, ParanoiaDeleter> reader(new ParanoiaReader(drive));
+    if (cdio_cddap_open(drive) != 0) return nullptr;
+    reader->paranoia_ = cdio_paranoia_init(drive);
+    if (reader->paranoia_ == nullptr) return nullptr;
+    // Full checking, but a sector that stays unreadable after the retries is given up
+    // rather than retried for ever: the music must go on.
+    cdio_paranoia_modeset(reader->paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    return reader;
+  }
+
+  ~ParanoiaReader() {
+    if (paranoia_ != nullptr) cdio_paranoia_free(paranoia_);
+    // The handle stays the drive's own.
+    cdio_cddap_close_no_free_cdio(drive_);
+  }
+  ParanoiaReader(const ParanoiaReader&) = delete;
+  ParanoiaReader& operator=(const ParanoiaReader&) = delete;
+
+  bool Read(lsn_t sector, int count, std::span<std::int16_t> out) {
+    if (sector != next_) {
+      if (cdio_paranoia_seek(paranoia_, sector, SEEK_SET) < 0) return false;
+      next_ = sector;
     }
+    for (int f = 0; f < count; ++f) {
+      // Samples come back in the machine's byte order.
+      const std::int16_t* samples = cdio_paranoia_read_limited(paranoia_, nullptr, kRetries);
+      if (samples == nullptr) {
+        next_ = -1;
+        return false;
+      }
+      std::copy_n(samples, kInterleavedSamplesPerFrame,
+                  out.begin() + static_cast<std::ptrdiff_t>(f) *
+                                    static_cast<std::ptrdiff_t>(kInterleavedSamplesPerFrame));
+      ++next_;
+    }
+    return true;
+  }
+
+ private:
+  static constexpr int kRetries = 10;
+  explicit ParanoiaReader(cdrom_drive_t* drive) : drive_(drive) {}
+  cdrom_drive_t* drive_;
+  cdrom_paranoia_t* paranoia_ = nullptr;
+  lsn_t next_ = -1;
+};
+
+void CdioDrive::ParanoiaDeleter::operator()(ParanoiaReader* reader) const { delete reader; }
+
+void CdioDrive::ReplaceHandle(CdIo_t* handle) {
+  paranoia_.reset();
+  paranoiaTried_ = false;
+  handle_.reset(handle);
+}
+
+bool CdioDrive::ReadSectors(FrameAddress start, int count, std::span<std::int16_t> out) {
+  if (!handle_) return false;
+  const lsn_t sector = cdio_lba_to_lsn(static_cast<lba_t>(start.value));
+  if (kind_ == Kind::Device && !paranoiaTried_) {
+    paranoiaTried_ = true;
+    paranoia_ = ParanoiaReader::Make(handle_.get());
+    if (!paranoia_) {
+      std::fprintf(stderr, "The CD drive %s cannot do error-corrected reads: reading it plainly.\n",
+                   path_.c_str());
+    }
+  }
+  if (paranoia_) return paranoia_->Read(sector, count, out);
+
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(count) * kBytesPerFrame);
+  if (cdio_read_audio_sectors(handle_.get(), bytes.data(), sector,
+                              static_cast<std::uint32_t>(count)) != DRIVER_OP_SUCCESS) {
+    return false;
   }
   // CD audio is little-endian whatever the machine.
   for (std::size_t i = 0; i < static_cast<std::size_t>(count) * kInterleavedSamplesPerFrame; ++i) {

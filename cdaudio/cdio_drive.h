@@ -7,6 +7,9 @@
 // and looked at again every second: when it changes, it is loaded anew, like a new
 // disc. "Opening the door" of an image takes the disc out until the door is closed
 // or the file changes.
+//
+// A real drive's audio is read with error correction (libcdio-paranoia), which rereads
+// and matches what a scratched disc gives; a drive that cannot do that is read plainly.
 #pragma once
 
 #include <condition_variable>
@@ -67,6 +70,11 @@ class CdioDrive final : public Drive {
     void operator()(CdIo_t* cdio) const;
   };
   using CdioHandle = std::unique_ptr<CdIo_t, CdioDeleter>;
+  // Error-corrected reading of a real drive (libcdio-paranoia) on handle_.
+  class ParanoiaReader;
+  struct ParanoiaDeleter {
+    void operator()(ParanoiaReader* reader) const;
+  };
 
   CdioDrive(Kind kind, std::string path);
   void StartWatching();
@@ -77,13 +85,20 @@ class CdioDrive final : public Drive {
   void Load();
   void SetState(DiscCondition condition, std::optional<TableOfContents> contents);
   static std::optional<FileSignature> SignatureOf(const std::string& path);
+  // With ioMutex_ held: a new handle (or none), and error correction set up anew.
+  void ReplaceHandle(CdIo_t* handle);
+  // With ioMutex_ held: reads through the error correction when the drive allows it,
+  // else plainly. `out` gets count frames of interleaved samples.
+  bool ReadSectors(FrameAddress start, int count, std::span<std::int16_t> out);
 
   const Kind kind_;
   const std::string path_;
 
   std::mutex lookMutex_;  // one look, or one image door move, at a time
-  std::mutex ioMutex_;    // guards handle_: libcdio calls on it
+  std::mutex ioMutex_;    // guards handle_ and paranoia_: libcdio calls on them
   CdioHandle handle_;
+  std::unique_ptr<ParanoiaReader, ParanoiaDeleter> paranoia_;
+  bool paranoiaTried_ = false;  // for this handle
 
   std::mutex mutex_;  // guards what follows; never held while waiting on the drive
   DriveState state_;
