@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the playback benchmark (an optimised build of its own) and prints its figures:
+# CPU seconds per minute of playback, the latency from a seek to the first sound of the
+# new place, and the peak memory of a process playing. Needs no sound card.
+#   bench/run.sh [BUILD-FOLDER]
+set -euo pipefail
+
+source_dir="$(cd "$(dirname "$0")/.." && pwd)"
+build_dir="${1:-$source_dir/build/bench}"
+
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DLYRABOX_BENCH=ON -DLYRABOX_TESTS=OFF > "$build_dir.configure.log" 2>&1 ||
+  { cat "$build_dir.configure.log"; exit 1; }
+cmake --build "$build_dir" -j2 --target lyrabox-playback-bench lyrabox-mci > /dev/null
+
+echo "Lyrabox playback on $(uname -m), $(nproc) cores, $(date -u +%Y-%m-%d)"
+# SDL announces its file output on standard error at every start; the figures are on
+# standard output.
+"$build_dir/bench/lyrabox-playback-bench" "$build_dir/cdaudio/lyrabox-mci" 2> >(grep -v "disk i/o audio\|Writing to file" >&2)
