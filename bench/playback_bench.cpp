@@ -140,7 +140,8 @@ class GrowingFile {
     const bool found =
         std::search(seen_.begin(), seen_.end(), pattern.begin(), pattern.end()) != seen_.end();
     // Keep a tail for a pattern split across reads.
-    if (seen_.size() > pattern.size()) seen_.erase(seen_.begin(), seen_.end() - static_cast<std::ptrdiff_t>(pattern.size()));
+    const auto keep = static_cast<std::ptrdiff_t>(pattern.size());
+    if (static_cast<std::ptrdiff_t>(seen_.size()) > keep) seen_.erase(seen_.begin(), seen_.end() - keep);
     return found;
   }
   void Forget() {

@@ -213,8 +213,7 @@ void SoundTransport::ReadAhead() {
     const std::uint64_t generation = generation_;
     const FrameAddress at = nextToRead_;
     const int count = roomFor(at);
-    const std::span<std::int16_t> out(chunk.data(),
-                                      static_cast<std::size_t>(count) * kInterleavedSamplesPerFrame);
+    const std::span<std::int16_t> out(chunk.data(), count * kInterleavedSamplesPerFrame);
     lock.unlock();
     ReadFrames(at, count, out);
     lock.lock();
@@ -223,8 +222,7 @@ void SoundTransport::ReadAhead() {
     for (std::size_t done = 0; done < out.size();) {
       const std::size_t tail = (ringStart_ + ringSize_) % kRingSamples;
       const std::size_t take = std::min(out.size() - done, kRingSamples - tail);
-      std::copy_n(out.begin() + static_cast<std::ptrdiff_t>(done), take, ring_.begin() +
-                                                                             static_cast<std::ptrdiff_t>(tail));
+      std::copy_n(out.data() + done, take, ring_.data() + tail);
       ringSize_ += take;
       done += take;
     }
