@@ -193,15 +193,18 @@ void SoundTransport::ReadAhead() {
                                   kInterleavedSamplesPerFrame);
   std::unique_lock lock(mutex_);
   while (true) {
-    const auto roomFor = [this](FrameAddress at) {
-      const std::int64_t left = (end_ - at).value;
+    // Whole reads only, until the last one before the end: a drive reads a few
+    // sectors at once far better than one at a time, and the reads stay on the
+    // same boundaries from where play began.
+    const auto readFrom = [this](FrameAddress at) {
+      const std::int64_t wanted = std::min<std::int64_t>((end_ - at).value, kReadFrames);
       const auto room =
           static_cast<std::int64_t>((kRingSamples - ringSize_) / kInterleavedSamplesPerFrame);
-      return static_cast<int>(std::min<std::int64_t>({left, room, kReadFrames}));
+      return static_cast<int>(room >= wanted ? wanted : 0);
     };
     readerWake_.wait(lock, [&] {
       return stopping_ || outputStale_ ||
-             (playing_ && nextToRead_ < end_ && roomFor(nextToRead_) > 0);
+             (playing_ && nextToRead_ < end_ && readFrom(nextToRead_) > 0);
     });
     if (stopping_) return;
     if (outputStale_) {
@@ -212,7 +215,7 @@ void SoundTransport::ReadAhead() {
     }
     const std::uint64_t generation = generation_;
     const FrameAddress at = nextToRead_;
-    const int count = roomFor(at);
+    const int count = readFrom(at);
     const std::span<std::int16_t> out(chunk.data(), count * kInterleavedSamplesPerFrame);
     lock.unlock();
     ReadFrames(at, count, out);
