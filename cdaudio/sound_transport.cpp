@@ -43,6 +43,10 @@ void QuietAlsaLibrary() {
 std::unique_ptr<SoundTransport> SoundTransport::Open(std::shared_ptr<Drive> drive,
                                                      std::string& why) {
   QuietAlsaLibrary();
+  // SDL's audio brings its event queue along, which by default turns SIGINT and
+  // SIGTERM into a quit event that nobody here reads: the program would then ignore
+  // a plain kill and a session's logout. Leave the signals alone.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     why = SDL_GetError();
     return nullptr;

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -344,6 +346,17 @@ TEST_F(GatedSoundTest, PausedPositionIsWhatWasPlayedAndPlayGoesOnFromIt) {
 
   const Bytes sound = heard.Sound();
   EXPECT_EQ(sound, SoundFolder::ImageBytes(Track(1), sound.size()));
+}
+
+// SDL would otherwise catch these for an event queue nobody reads, and the player
+// would outlive a kill or a logout.
+TEST_F(SoundOutputTest, OpeningTheOutputLeavesTheTerminationSignalsAlone) {
+  StartOnImage();
+  for (const int signal : {SIGTERM, SIGINT}) {
+    struct sigaction current {};
+    ASSERT_EQ(::sigaction(signal, nullptr, &current), 0);
+    EXPECT_EQ(current.sa_handler, SIG_DFL) << "signal " << signal;
+  }
 }
 
 TEST_F(SoundOutputTest, FramesTheDriveCannotReadPlayAsSilenceAndPlayGoesOn) {
