@@ -12,35 +12,14 @@
 #include "cdaudio/device.h"
 #include "cdaudio/mci_log.h"
 #include "cdaudio/mci_session.h"
+#include "scoped_environment.h"
 
 namespace lyrabox::cdaudio {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for the life of the object, then puts back what was.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnvironment() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing::ScopedEnvironment;
 
 fs::path TempFile(const std::string& name) {
   return fs::path(::testing::TempDir()) / (name + "-" + std::to_string(::getpid()));

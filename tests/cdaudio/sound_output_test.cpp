@@ -28,6 +28,7 @@
 #include "cdaudio/demo_disc.h"
 #include "cdaudio/device.h"
 #include "cdaudio/scripted_drive.h"
+#include "scoped_environment.h"
 #include "test_discs.h"
 
 namespace lyrabox::cdaudio {
@@ -39,24 +40,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::size_t kSecond = static_cast<std::size_t>(kSampleRate) * 4;  // bytes of audio
 constexpr std::size_t kOutputBuffer = SoundTransport::kOutputSamples * 4;
 
-class Environment {
- public:
-  Environment(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~Environment() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using Environment = testing::ScopedEnvironment;
 
 // Waits for a condition the sound threads bring about, with a deadline generous
 // enough for a loaded machine under the sanitizers.
