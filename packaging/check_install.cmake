@@ -1,10 +1,10 @@
 # Installs the build into a fresh prefix and checks the desktop integration there:
 # the desktop entries and the AppStream metadata pass the desktop's validators, the
 # entry for inserted CDs starts the player with "/Play" and the menu entry does not,
-# the icons are PNG pictures of their folder's size, and the program they start is
-# installed.
+# the icons are PNG pictures of their folder's size, and the programs (the player the
+# entries start and lyrabox-mci beside it) are installed.
 #
-# cmake -D BUILD_DIR=... -D PREFIX=... -D DATADIR=share -D BINDIR=bin -D PROGRAM=lyrabox
+# cmake -D BUILD_DIR=... -D PREFIX=... -D DATADIR=share -D BINDIR=bin -D PROGRAM=lyrabox,lyrabox-mci
 #       -D ICON_SIZES=32x32,128x128 -D DESKTOP_FILE_VALIDATE=... -D APPSTREAMCLI=...
 #       -P check_install.cmake
 
@@ -97,9 +97,13 @@ foreach(size IN LISTS sizes)
   endif()
 endforeach()
 
-if(PROGRAM AND NOT EXISTS "${PREFIX}/${BINDIR}/${PROGRAM}")
-  fail("the program the entries start is not installed: ${PREFIX}/${BINDIR}/${PROGRAM}")
-endif()
+# The player the entries start, and the device tool installed beside it.
+string(REPLACE "," ";" programs "${PROGRAM}")
+foreach(program IN LISTS programs)
+  if(NOT EXISTS "${PREFIX}/${BINDIR}/${program}")
+    fail("${program} is not installed: ${PREFIX}/${BINDIR}/${program}")
+  endif()
+endforeach()
 
 if(failures)
   list(JOIN failures "\n" text)
