@@ -82,6 +82,10 @@ TEST_F(Move, HugeStepsAreHeldToTheThirtyTwoBitRange) {
   player.state.FFSpeed = 2147483;
   EXPECT_EQ(MoveFrom("1000", +1), "seek cd to 2147483647");
   EXPECT_EQ(MoveFrom("2000000", -1), "seek cd to -2145483000");
+  // A position reply that is itself beyond 32 bits is held the same way.
+  player.state.FFSpeed = 5;
+  EXPECT_EQ(MoveFrom("3000000000", +1), "seek cd to 2147483647");
+  EXPECT_EQ(MoveFrom("-3000000000", -1), "seek cd to -2147483648");
   EXPECT_FALSE(world.process.ended);
 }
 
