@@ -19,9 +19,13 @@
 
 namespace {
 
-// LYRABOX_SCREENSHOT=FILE: after LYRABOX_SCREENSHOT_DELAY seconds (3 when unset) the
-// window is saved to FILE as a picture and closed the usual way. This is how run.sh
-// shows the window on a machine without a display.
+// LYRABOX_SCREENSHOT=FILE: after LYRABOX_SCREENSHOT_DELAY seconds (3 when unset) what
+// the user would see is saved to FILE as a picture, and the player ends the usual way.
+// This is how run.sh shows the window on a machine without a display, where nobody can
+// answer a box: a box that is open then (a device that cannot be opened, an error of
+// the first poll) is pictured instead of the window and dismissed the way a user
+// closing it would, and so is every box after it, until the window has closed.
+// Armed before the load event, so that a box of start-up cannot hold the run forever.
 void ArrangeScreenshot(lyrabox::Form1& form) {
   const char* file = std::getenv("LYRABOX_SCREENSHOT");
   if (file == nullptr || *file == '\0') return;
@@ -34,12 +38,26 @@ void ArrangeScreenshot(lyrabox::Form1& form) {
     }
   }
   const std::string path = file;
-  QTimer::singleShot(delaySeconds * 1000, &form, [&form, path] {
-    if (!form.grab().save(QString::fromStdString(path))) {
-      std::fprintf(stderr, "The screenshot could not be saved to %s.\n", path.c_str());
+  constexpr int kEndingStepMs = 50;
+  auto* ending = new QTimer(&form);
+  ending->setInterval(kEndingStepMs);
+  QObject::connect(ending, &QTimer::timeout, &form, [&form, path, saved = false]() mutable {
+    QWidget* box = QApplication::activeModalWidget();
+    if (!saved) {
+      QWidget* seen = box != nullptr ? box : &form;
+      if (!seen->grab().save(QString::fromStdString(path))) {
+        std::fprintf(stderr, "The screenshot could not be saved to %s.\n", path.c_str());
+      }
+      saved = true;
     }
+    if (box != nullptr) {
+      box->close();
+      return;
+    }
+    // Ignored while another event's operation still runs; the next step tries again.
     form.close();
   });
+  QTimer::singleShot(delaySeconds * 1000, ending, [ending] { ending->start(); });
 }
 
 }  // namespace
@@ -57,8 +75,8 @@ int main(int argc, char** argv) {
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};
 
   lyrabox::Form1 form(platform);
+  ArrangeScreenshot(form);
   form.Load();
   form.ShowCentred();
-  ArrangeScreenshot(form);
   return QApplication::exec();
 }
