@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cdaudio/cdaudio.h"
+#include "cdaudio/deferred_device.h"
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
 #include "ui/form1.h"
@@ -70,7 +71,11 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName("io.github.lyrabox.Lyrabox");
   QApplication::setWindowIcon(lyrabox::LyraboxIcon());
 
-  lyrabox::LinuxHost host(argc, argv, lyrabox::cdaudio::OpenFromEnvironment());
+  // The device is made when the logic first talks to it, after the instance check
+  // and the AutoPlay hand-over, so a start that ends before then touches no drive.
+  lyrabox::LinuxHost host(argc, argv,
+                          std::make_unique<lyrabox::cdaudio::DeferredDevice>(
+                              &lyrabox::cdaudio::OpenFromEnvironment));
   lyrabox::QtBoxes boxes;
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};
 

@@ -1,0 +1,21 @@
+#include "cdaudio/deferred_device.h"
+
+namespace lyrabox::cdaudio {
+
+Device& DeferredDevice::Get() {
+  if (!device_) {
+    device_ = make_();
+    make_ = nullptr;  // whatever the factory holds goes with it
+  }
+  return *device_;
+}
+
+std::uint32_t DeferredDevice::Send(std::string_view command, std::string& reply) {
+  return Get().Send(command, reply);
+}
+
+std::vector<std::string> DeferredDevice::TrackFileNames() { return Get().TrackFileNames(); }
+
+std::optional<std::uint32_t> DeferredDevice::VolumeSerial() { return Get().VolumeSerial(); }
+
+}  // namespace lyrabox::cdaudio

@@ -1,0 +1,36 @@
+// A device made on its first use. The player's main hands the host one of these, so
+// that a start that ends before the device is needed (a second instance, a disc
+// handed over to the other player) never looks for a drive, opens the sound output
+// or says anything about either.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "cdaudio/cdaudio.h"
+
+namespace lyrabox::cdaudio {
+
+class DeferredDevice final : public Device {
+ public:
+  using Factory = std::function<std::unique_ptr<Device>()>;
+
+  // `make` runs once, at the first call of Send, TrackFileNames or VolumeSerial; it
+  // must not return null.
+  explicit DeferredDevice(Factory make) : make_(std::move(make)) {}
+
+  std::uint32_t Send(std::string_view command, std::string& reply) override;
+  std::vector<std::string> TrackFileNames() override;
+  std::optional<std::uint32_t> VolumeSerial() override;
+
+  // Whether the device has been made yet.
+  bool Made() const { return device_ != nullptr; }
+
+ private:
+  Device& Get();
+
+  Factory make_;
+  std::unique_ptr<Device> device_;
+};
+
+}  // namespace lyrabox::cdaudio

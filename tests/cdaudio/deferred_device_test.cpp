@@ -1,0 +1,46 @@
+// The device the player's main makes on first use: nothing happens before the first
+// call, and then exactly one device answers everything.
+#include "cdaudio/deferred_device.h"
+
+#include <gtest/gtest.h>
+
+namespace lyrabox::cdaudio {
+namespace {
+
+class CountingDevice final : public Device {
+ public:
+  explicit CountingDevice(int& calls) : calls_(calls) {}
+  std::uint32_t Send(std::string_view command, std::string& reply) override {
+    ++calls_;
+    reply = "sent " + std::string(command);
+    return 0;
+  }
+  std::vector<std::string> TrackFileNames() override { return {"Track01.cda"}; }
+  std::optional<std::uint32_t> VolumeSerial() override { return 0xABCD; }
+
+ private:
+  int& calls_;
+};
+
+TEST(DeferredDeviceTest, MakesTheDeviceOnceAtItsFirstUseAndForwardsEverything) {
+  int made = 0;
+  int sends = 0;
+  DeferredDevice device([&] {
+    ++made;
+    return std::make_unique<CountingDevice>(sends);
+  });
+  EXPECT_EQ(made, 0);
+  EXPECT_FALSE(device.Made());
+
+  EXPECT_EQ(device.VolumeSerial(), 0xABCDu);
+  EXPECT_EQ(made, 1);
+  std::string reply;
+  EXPECT_EQ(device.Send("status cd mode", reply), 0u);
+  EXPECT_EQ(reply, "sent status cd mode");
+  EXPECT_EQ(device.TrackFileNames(), std::vector<std::string>{"Track01.cda"});
+  EXPECT_EQ(made, 1);
+  EXPECT_EQ(sends, 1);
+}
+
+}  // namespace
+}  // namespace lyrabox::cdaudio
