@@ -71,8 +71,8 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName("io.github.lyrabox.Lyrabox");
   QApplication::setWindowIcon(lyrabox::LyraboxIcon());
 
-  // The device is made when the logic first talks to it, after the instance check
-  // and the AutoPlay hand-over, so a start that ends before then touches no drive.
+  // The device is made when the logic first talks to it (the disc id, or the open),
+  // after the instance check, so a second start touches no drive and no sound output.
   lyrabox::LinuxHost host(argc, argv,
                           std::make_unique<lyrabox::cdaudio::DeferredDevice>(
                               &lyrabox::cdaudio::OpenFromEnvironment));

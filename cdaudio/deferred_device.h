@@ -1,7 +1,6 @@
 // A device made on its first use. The player's main hands the host one of these, so
-// that a start that ends before the device is needed (a second instance, a disc
-// handed over to the other player) never looks for a drive, opens the sound output
-// or says anything about either.
+// that a start that ends before the device is needed (a second instance) never looks
+// for a drive, opens the sound output or says anything about either.
 #pragma once
 
 #include <functional>
