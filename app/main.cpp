@@ -12,6 +12,7 @@
 
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/deferred_device.h"
+#include "cdaudio/linux/environment.h"
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
 #include "ui/form1.h"

@@ -42,18 +42,9 @@ std::uint32_t CdAudioDevice::Send(std::string_view text, std::string& reply) {
   return kUnsupportedFunction;
 }
 
-std::vector<std::string> CdAudioDevice::TrackFileNames() {
-  if (!drive_) return {};
-  const DriveState state = drive_->State();
-  if (!state.contents) return {};
-  return cdaudio::TrackFileNames(*state.contents);
-}
-
-std::optional<std::uint32_t> CdAudioDevice::VolumeSerial() {
+std::optional<TableOfContents> CdAudioDevice::Contents() {
   if (!drive_) return std::nullopt;
-  const DriveState state = drive_->State();
-  if (!state.contents) return std::nullopt;
-  return cdaudio::VolumeSerial(*state.contents);
+  return drive_->State().contents;
 }
 
 ResultCode CdAudioDevice::Open(const ParseResult& parsed, std::string& reply) {

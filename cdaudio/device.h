@@ -39,8 +39,7 @@ class CdAudioDevice final : public Device {
   CdAudioDevice& operator=(const CdAudioDevice&) = delete;
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
-  std::vector<std::string> TrackFileNames() override;
-  std::optional<std::uint32_t> VolumeSerial() override;
+  std::optional<TableOfContents> Contents() override;
 
  private:
   enum class Mode { Stopped, Playing, Paused };

@@ -1,6 +1,6 @@
 // What the device needs of a CD drive, whatever stands behind it: a real drive or a
-// disc image through libcdio (cdio_drive.h), the built-in demo disc (demo_disc.h), or
-// the scripted drive of the tests (scripted_drive.h).
+// disc image through libcdio (linux/device_drive.h, linux/image_drive.h), the built-in
+// demo disc (demo_disc.h), or the scripted drive of the tests (scripted_drive.h).
 //
 // Threads: State, OpenDoor and CloseDoor come from the device's caller (the user
 // interface) and must answer at once; a drive that needs time for something (a

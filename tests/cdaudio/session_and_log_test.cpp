@@ -10,6 +10,8 @@
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/demo_disc.h"
 #include "cdaudio/device.h"
+#include "cdaudio/linux/environment.h"
+#include "cdaudio/linux/image_drive.h"
 #include "cdaudio/mci_log.h"
 #include "cdaudio/mci_session.h"
 #include "scoped_environment.h"
@@ -81,7 +83,7 @@ TEST(MciLogTest, AppendsTheCommandItsCodeAndItsReplyOneLineEach) {
               "Status CD  number of tracks\t0\t12\n"
               "seek cd to 0\t282\t\n"
               "play cd\t0\t\n");
-    EXPECT_EQ(device->TrackFileNames().size(), 12u);
+    EXPECT_EQ(device->Contents(), DemoDiscContents());
   }
   fs::remove(path);
 }
@@ -105,7 +107,7 @@ TEST(EnvironmentTest, DemoPicksTheDemoDiscAndTheLogFollowsTheVariable) {
   ASSERT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 0u);
   ASSERT_EQ(device->Send("status cd number of tracks wait", reply), 0u);
   EXPECT_EQ(reply, "12");
-  EXPECT_EQ(device->VolumeSerial(), VolumeSerial(DemoDiscContents()));
+  EXPECT_EQ(device->Contents(), DemoDiscContents());
   EXPECT_EQ(ReadAll(path),
             "open cdaudio alias cd wait shareable\t0\t1\n"
             "status cd number of tracks wait\t0\t12\n");
@@ -121,7 +123,19 @@ TEST(EnvironmentTest, ADiscThatIsNotThereFailsTheOpenAndSaysWhy) {
             std::string::npos);
   std::string reply;
   EXPECT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 266u);
-  EXPECT_FALSE(device->VolumeSerial());
+  EXPECT_FALSE(device->Contents());
+}
+
+TEST(EnvironmentTest, TheHelpDescribesEveryVariableAndImageKindWithinEightyColumns) {
+  const std::string help = DescribeEnvironment();
+  for (const char* name : {kDiscVariable, kAudioVariable, kMciLogVariable}) {
+    EXPECT_NE(help.find(std::string("  ") + name + " "), std::string::npos) << name;
+  }
+  for (std::string_view extension : DiscImageExtensions()) {
+    EXPECT_NE(help.find(extension), std::string::npos) << extension;
+  }
+  std::istringstream lines(help);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
 }
 
 }  // namespace

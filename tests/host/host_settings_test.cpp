@@ -7,6 +7,7 @@
 #include <map>
 
 #include "platform/linux/linux_host.h"
+#include "tests/cdaudio/test_discs.h"
 #include "tests/host/host_test_support.h"
 
 namespace lyrabox::host {
@@ -60,8 +61,7 @@ TEST(LinuxHost, PartsWorkTogetherFromTheEnvironment) {
   WriteFile(folder.path() / "drive_c" / "Lyrabox" / "LBX.ini", "g:\\\r\n");
 
   auto device = std::make_unique<ScriptedCdDevice>();
-  device->tracks = {"Track01.cda"};
-  device->serial = 0xABCD;
+  device->disc = cdaudio::testing::ThreeTrackDisc();
   device->answers["status cd media present"] = {0, "true"};
   char name[] = "lyrabox", play[] = "/Play", drive[] = "--cd=e:";
   char* argv[] = {name, play, drive, nullptr};
@@ -74,7 +74,7 @@ TEST(LinuxHost, PartsWorkTogetherFromTheEnvironment) {
     // The CD drive is the letter of the environment, not of the arguments.
     EXPECT_TRUE(host.disks().OrdinaryFileMatches("g:\\*.CDA"));
     EXPECT_FALSE(host.disks().OrdinaryFileMatches("e:\\*.CDA"));
-    EXPECT_EQ(host.disks().VolumeSerialNumber("g:\\"), 0xABCDu);
+    EXPECT_EQ(host.disks().VolumeSerialNumber("g:\\"), 0x000D1866u);
     char reply[30] = {};
     EXPECT_EQ(host.device().SendString("status cd media present", reply, 30, 0), 0u);
     EXPECT_STREQ(reply, "true");

@@ -1,13 +1,10 @@
-#include "cdaudio/sound_transport.h"
+#include "cdaudio/linux/sound_transport.h"
 
 #include <SDL.h>
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace lyrabox::cdaudio {
@@ -248,21 +245,6 @@ void SoundTransport::ReadFrames(FrameAddress start, int count, std::span<std::in
       std::fill(frame.begin(), frame.end(), std::int16_t{0});
     }
   }
-}
-
-std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
-                                                    std::shared_ptr<Clock> clock) {
-  std::string choice;
-  if (const char* value = std::getenv(kAudioVariable)) choice = value;
-  std::transform(choice.begin(), choice.end(), choice.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (choice == kSilentOutput || !drive) return std::make_unique<ClockTransport>(std::move(clock));
-
-  std::string why;
-  if (auto sound = SoundTransport::Open(drive, why)) return sound;
-  std::fprintf(stderr, "No sound output (%s): the disc plays silently (%s=%s plays silently "
-               "without this message).\n", why.c_str(), kAudioVariable, kSilentOutput.data());
-  return std::make_unique<ClockTransport>(std::move(clock));
 }
 
 }  // namespace lyrabox::cdaudio

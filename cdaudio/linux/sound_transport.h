@@ -27,10 +27,6 @@
 
 namespace lyrabox::cdaudio {
 
-// The environment variable that chooses the output; kSilentOutput plays silently.
-inline constexpr const char* kAudioVariable = "LYRABOX_AUDIO";
-inline constexpr std::string_view kSilentOutput = "none";
-
 class SoundTransport final : public Transport {
  public:
   // About 0.8 s read ahead: enough to ride out a busy machine or a drive that
@@ -93,11 +89,5 @@ class SoundTransport final : public Transport {
 
   std::thread reader_;
 };
-
-// The transport the environment asks for: silent (a ClockTransport on `clock`) when
-// LYRABOX_AUDIO is "none" or there is no drive, else the sound output, or silent with
-// one line on standard error when the output cannot be opened.
-std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
-                                                    std::shared_ptr<Clock> clock);
 
 }  // namespace lyrabox::cdaudio
