@@ -30,6 +30,13 @@ std::string ImageExtensionList() {
   return list;
 }
 
+std::string Quoted(std::string_view word) {
+  std::string quoted(1, '"');
+  quoted += word;
+  quoted += '"';
+  return quoted;
+}
+
 std::string Variable(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
@@ -58,19 +65,20 @@ std::shared_ptr<Drive> DriveFromEnvironment() {
     return DeviceDrive::Open(source, Watching::Background);
   }
   TellUser(named + ", which is neither a CD drive nor a disc image (" + ImageExtensionList() +
-           "), nor \"" + std::string(kDemoDisc) + "\".");
+           "), nor " + Quoted(kDemoDisc) + ".");
   return nullptr;
 }
 
 }  // namespace
 
 std::vector<EnvironmentVariable> EnvironmentVariables() {
+  std::string disc = "the disc: a device node (/dev/sr0), a disc image (";
+  disc += ImageExtensionList() + ") or " + Quoted(kDemoDisc) +
+          "; unset, the first CD drive, else the demo disc";
   return {
-      {kDiscVariable, "the disc: a device node (/dev/sr0), a disc image (" + ImageExtensionList() +
-                          ") or \"" + std::string(kDemoDisc) +
-                          "\"; unset, the first CD drive, else the demo disc"},
-      {kAudioVariable, "\"" + std::string(kSilentOutput) +
-                           "\" plays the disc silently; unset or anything else, through the "
+      {kDiscVariable, std::move(disc)},
+      {kAudioVariable, Quoted(kSilentOutput) +
+                           " plays the disc silently; unset or anything else, through the "
                            "default sound output, or silently when it cannot be opened"},
       {kMciLogVariable, "a file to which every command, its result code and its reply are "
                         "appended, one line each, separated by tabs"},

@@ -213,8 +213,9 @@ void HostDisks::ReplaceFile(std::string_view text, std::string_view content) {
   if (replacing && S_ISDIR(old.st_mode)) Fail(ErrorNumber::PermissionDenied, text, target);
 
   // Hidden, so that no file test or pattern sees a half-written file.
-  const std::filesystem::path temporary =
-      folder / ("." + target.filename().string() + ".lyrabox-new");
+  std::string temporaryName = ".";
+  temporaryName += target.filename().string() + ".lyrabox-new";
+  const std::filesystem::path temporary = folder / temporaryName;
   FileHandle file(
       ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
   if (file.get() < 0) Fail(WriteErrorNumber(errno), text, temporary);
