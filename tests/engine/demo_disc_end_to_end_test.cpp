@@ -50,7 +50,8 @@ class DemoDisc : public ::testing::Test {
   std::string TimeShown() const { return world.window.Text(Control::timeWindow); }
   std::string BookmarkFileOnDisk() {
     char id[9];
-    std::snprintf(id, sizeof id, "%X", static_cast<unsigned>(disks.VolumeSerialNumber("d:\\").value()));
+    const std::uint32_t serial = disks.VolumeSerialNumber("d:\\").value();
+    std::snprintf(id, sizeof id, "%X", static_cast<unsigned>(serial));
     std::ifstream file(home / "drive_c" / "lyrabox" / id, std::ios::binary);
     std::stringstream content;
     content << file.rdbuf();
