@@ -32,15 +32,15 @@ rm -rf "$work"
 mkdir -p "$work"
 
 # Two discs of raw little-endian stereo sectors that sound like music (paranoia guesses
-# the byte order from the samples) and differ from sector to sector: three tracks of
-# 2 seconds, and one track of 3 seconds.
+# the byte order from the samples) and differ from sector to sector: tracks of 2, 1 and
+# 1 seconds, and one track of 3 seconds.
 make_disc() {
   perl -e 'my ($n, $seed) = @ARGV; for my $i (0 .. $n * 588 - 1) {
              my $a = 3000 + (int($i / 588) * $seed) % 97 * 60;
              print pack("s<s<", int($a * sin($i * 0.0627)), int($a * sin($i * 0.0391 + 1))); }' \
     "$2" "$3" > "$work/$1.bin"
 }
-make_disc one 450 7
+make_disc one 300 7
 cat > "$work/one.cue" <<'CUE'
 FILE "one.bin" BINARY
   TRACK 01 AUDIO
@@ -48,7 +48,7 @@ FILE "one.bin" BINARY
   TRACK 02 AUDIO
     INDEX 01 00:02:00
   TRACK 03 AUDIO
-    INDEX 01 00:04:00
+    INDEX 01 00:03:00
 CUE
 make_disc two 225 13
 printf 'FILE "two.bin" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n' > "$work/two.cue"
@@ -89,19 +89,25 @@ finish() {
 }
 
 # The frames heard are the image's sectors FIRST .. LAST, in order, but for sectors
-# SKIP_FIRST .. SKIP_LAST (if given; a scratch plays as silence). Silent frames are left
-# out on both sides: the unpaced file output records silence whenever the reader lags.
+# SKIP_FIRST .. SKIP_LAST (if given: a scratch, which paranoia gives up as silence, and
+# up to 2 good sectors either side that a failed read took with it). Silent frames are
+# left out on both sides: the unpaced file output records silence whenever the reader lags.
 heard_matches() {
   perl -e 'my ($heard, $image, $first, $last, $skip1, $skip2) = @ARGV;
     local $/; open(my $h, "<", $heard) or die; my $got = <$h>; open(my $i, "<", $image) or die;
     my $want = substr(<$i>, $first * 2352, ($last - $first + 1) * 2352);
-    substr($want, ($skip1 - $first) * 2352, ($skip2 - $skip1 + 1) * 2352) = "" if defined $skip1;
-    $got =~ s/^(?:\0{4})*//;
-    my @got = grep { $_ ne "\0" x 4 } unpack("(a4)*", $got);
-    my @want = grep { $_ ne "\0" x 4 } unpack("(a4)*", $want);
-    exit(join("", @got) eq join("", @want) ? 0 : 1);' "$@"
+    my $quiet = "\0" x 4;
+    $got =~ s/^(?:$quiet)*//;
+    sub sound { join("", grep { $_ ne $quiet } unpack("(a4)*", $_[0])) }
+    if (!defined $skip1) { exit(sound($got) eq sound($want) ? 0 : 1); }
+    my ($before, $after) = (($skip1 - $first) * 2352, ($skip2 + 1 - $first) * 2352);
+    for my $lost_before (0 .. 2) { for my $lost_after (0 .. 2) {
+      my $kept = substr($want, 0, $before - $lost_before * 2352) .
+                 substr($want, $after + $lost_after * 2352);
+      exit 0 if sound($got) eq sound($kept); } }
+    exit 1;' "$@"
   status=$?
-  rm -f "$1"  # mostly silence, and large
+  [ $status -ne 0 ] || rm -f "$1"  # mostly silence, and large
   return $status
 }
 
@@ -115,11 +121,11 @@ start named LYRABOX_CD=/dev/sr0
 expect "open cdaudio alias cd wait shareable" 1
 wait_until "the disc (named)" ready
 expect "status cd number of tracks" 3
-expect "status cd length track 2" "00:02:00"
+expect "status cd length track 2" "00:01:00"
 expect "set cd time format tmsf" ""
 expect "play cd from 2 wait" ""
 finish
-heard_matches "$work/named.heard" "$work/one.bin" 150 449 ||
+heard_matches "$work/named.heard" "$work/one.bin" 150 299 ||
   fail "named: the sound is not the image's from track 2"
 
 # 2. No drive named: the emulated node is the first CD drive libcdio finds.
@@ -137,7 +143,7 @@ finish
 cat > "$work/scratched.drive" <<EOF
 device /dev/sr0
 disc one.cue
-scratch 200 209
+scratch 170 179
 EOF
 start scratched LYRABOX_CD=/dev/sr0
 expect "open cdaudio alias cd wait shareable" 1
@@ -145,7 +151,7 @@ wait_until "the disc (scratched)" ready
 expect "set cd time format tmsf" ""
 expect "play cd from 2 to 3 wait" ""
 finish
-heard_matches "$work/scratched.heard" "$work/one.bin" 150 299 200 209 ||
+heard_matches "$work/scratched.heard" "$work/one.bin" 150 224 170 179 ||
   fail "scratched: the sound around the scratch is not the image's"
 
 # 4. The tray opened by hand, and another disc pushed in.
