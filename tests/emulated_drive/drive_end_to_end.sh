@@ -7,13 +7,14 @@
 #   3. a scratched range in track 2 plays through, the rest of the track intact;
 #   4. the tray opened by hand: the device says "open"; another disc pushed in is read.
 #
-# usage: drive_end_to_end.sh LYRABOX_MCI EMULATED_DRIVE_LIBRARY WORK_FOLDER
+# usage: drive_end_to_end.sh LYRABOX_MCI PRELOAD WORK_FOLDER
+# (PRELOAD: the emulated drive library, after the sanitizer runtime when there is one)
 set -eu
 
 mci=$1
-library=$2
+preload=$2
 work=$3
-deadline_seconds=${DEADLINE:-60}
+deadline_seconds=60  # generous: the sanitizer build starts slowly
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -59,7 +60,7 @@ printf 'FILE "two.bin" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n' > "$wo
 start() {
   case=$1; shift
   mkfifo "$work/$case.commands"
-  env LD_PRELOAD="$library" LYRABOX_EMULATED_DRIVE="$work/$case.drive" \
+  env LD_PRELOAD="$preload" LYRABOX_EMULATED_DRIVE="$work/$case.drive" \
       SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/$case.heard" SDL_DISKAUDIODELAY=0 \
       "$@" "$mci" < "$work/$case.commands" > "$work/$case.replies" 2> "$work/$case.stderr" &
   exec 3> "$work/$case.commands"
