@@ -55,12 +55,12 @@ make_disc two 225 13
 printf 'FILE "two.bin" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n' > "$work/two.cue"
 
 # Starts lyrabox-mci for case $1 on the drive the script $work/$1.drive describes, with
-# SDL's file output and the environment settings that follow; ask sends one command
-# and sets $reply to its answer.
+# SDL's file output, LYRABOX_CD unset and the environment settings that follow; ask
+# sends one command and sets $reply to its answer.
 start() {
   case=$1; shift
   mkfifo "$work/$case.commands"
-  env LD_PRELOAD="$preload" LYRABOX_EMULATED_DRIVE="$work/$case.drive" \
+  env -u LYRABOX_CD LD_PRELOAD="$preload" LYRABOX_EMULATED_DRIVE="$work/$case.drive" \
       SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/$case.heard" SDL_DISKAUDIODELAY=0 \
       "$@" "$mci" < "$work/$case.commands" > "$work/$case.replies" 2> "$work/$case.stderr" &
   exec 3> "$work/$case.commands"
@@ -134,7 +134,7 @@ cat > "$work/first.drive" <<EOF
 device /dev/sr0
 disc one.cue
 EOF
-start first LYRABOX_CD= SDL_AUDIODRIVER=dummy
+start first SDL_AUDIODRIVER=dummy
 expect "open cdaudio alias cd wait shareable" 1
 wait_until "the disc (first)" ready
 expect "status cd number of tracks" 3
