@@ -137,7 +137,7 @@ static int raw_open(const char* path, int flags) {
   return (int)syscall(SYS_openat, AT_FDCWD, path, flags | O_CLOEXEC, 0644);
 }
 
-static void logf_(const char* format, ...) {
+static void note(const char* format, ...) {
   if (drive.logFd < 0) return;
   char line[512];
   va_list args;
@@ -226,8 +226,6 @@ static void read_script(const char* script) {
     int first, last, ms;
     int fields = sscanf(line, " %31s %4095s %4095s", key, a, b);
     if (fields < 1) continue;
-    Range* ranges = NULL;
-    int* count = NULL;
     if (strcmp(key, "device") == 0 && fields >= 2) {
       snprintf(drive.device, sizeof drive.device, "%s", a);
     } else if (strcmp(key, "disc") == 0 && fields >= 2) {
@@ -246,8 +244,9 @@ static void read_script(const char* script) {
     } else if (strcmp(key, "log") == 0 && fields >= 2) {
       path_beside(b, script, a);
       drive.logFd = raw_open(b, O_WRONLY | O_CREAT | O_APPEND);
-    } else if ((strcmp(key, "scratch") == 0 && (ranges = drive.scratch, count = &drive.scratchCount)) ||
-               (strcmp(key, "hang") == 0 && (ranges = drive.hang, count = &drive.hangCount))) {
+    } else if (strcmp(key, "scratch") == 0 || strcmp(key, "hang") == 0) {
+      Range* ranges = key[0] == 's' ? drive.scratch : drive.hang;
+      int* count = key[0] == 's' ? &drive.scratchCount : &drive.hangCount;
       if (sscanf(line, " %*s %d %d", &first, &last) == 2 && *count < MAX_RANGES)
         ranges[(*count)++] = (Range){first, last, 0};
     } else if (strcmp(key, "slow") == 0) {
@@ -290,7 +289,7 @@ static void tray_out(void) {
   drive.trayOpen = true;
   drive.newMediaPending = false;
   media_change(3 /* media removal */);
-  logf_("  tray opens");
+  note("  tray opens");
 }
 
 static void tray_in(const char* image) {
@@ -302,7 +301,7 @@ static void tray_in(const char* image) {
   if (drive.hasDisc) drive.newMediaPending = true;
   drive.changed = true;
   drive.changedAt = now_ms();
-  logf_("  tray closes, %s", drive.hasDisc ? "with a disc" : "empty");
+  note("  tray closes, %s", drive.hasDisc ? "with a disc" : "empty");
 }
 
 /* Runs the hand's events whose trigger files have appeared, in script order. */
@@ -404,7 +403,7 @@ static Sense read_sectors(int lba, int n, unsigned char* out, bool audioOnly) {
   if (in_ranges(drive.slow, drive.slowCount, lba, n, &ms) && !wait_unless_tray_opens(ms))
     return sense(2, 0x3A, 0x02);
   if (in_ranges(drive.hang, drive.hangCount, lba, n, NULL)) {
-    logf_("  the read hangs");
+    note("  the read hangs");
     wait_unless_tray_opens(-1);
     return sense(2, 0x3A, 0x02);
   }
@@ -628,7 +627,7 @@ static void fixed_sense(unsigned char* p, Sense s) {
 static Sense run_scsi(const unsigned char* cdb, unsigned char* out, int length, int* filled) {
   Sense s = scsi(cdb, out, length, filled);
   if (cdb[0] != 0x03) fixed_sense(drive.sense, s);
-  logf_("SCSI %02X -> %X/%02X/%02X, %d bytes", cdb[0], s.key, s.asc, s.ascq, *filled);
+  note("SCSI %02X -> %X/%02X/%02X, %d bytes", cdb[0], s.key, s.asc, s.ascq, *filled);
   return s;
 }
 
@@ -866,7 +865,7 @@ OPEN_LIKE(open, const char* path)
   if (is_node(path)) {
     pthread_mutex_lock(&lock);
     int fd = open_node(flags);
-    logf_("open(%s, 0x%x) -> %d", path, flags, fd);
+    note("open(%s, 0x%x) -> %d", path, flags, fd);
     pthread_mutex_unlock(&lock);
     return fd;
   }
@@ -898,7 +897,7 @@ int close(int fd) {
   for (int i = 0; i < drive.fdCount; ++i) {
     if (drive.fds[i] == fd) {
       drive.fds[i] = drive.fds[--drive.fdCount];
-      logf_("close");
+      note("close");
       break;
     }
   }
@@ -919,7 +918,7 @@ int ioctl(int fd, unsigned long request, ...) {
     int result = cd_ioctl(request, arg);
     int error = errno;
     if (request != CDROM_SEND_PACKET && request != SG_IO)
-      logf_("ioctl 0x%lx -> %d%s%s", request, result, result < 0 ? " " : "",
+      note("ioctl 0x%lx -> %d%s%s", request, result, result < 0 ? " " : "",
             result < 0 ? strerror(error) : "");
     pthread_mutex_unlock(&lock);
     errno = error;
