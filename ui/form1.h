@@ -15,7 +15,7 @@
 #include <array>
 #include <cstddef>
 
-#include "app/lifecycle.h"
+#include "engine/lifecycle.h"  // the load and unload sequences, below the window
 #include "engine/player.h"
 #include "engine/window.h"
 #include "platform/platform.h"
@@ -51,7 +51,6 @@ class Form1 final : public QMainWindow, public Window {
   void OnTimer1Tick();
 
   Player& player() { return player_; }
-  Lifecycle& lifecycle() { return lifecycle_; }
 
   // The given name's control ("stopbtn") as its widget.
   QWidget* ControlWidget(Control control) const;

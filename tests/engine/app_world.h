@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/lifecycle.h"
+#include "engine/lifecycle.h"
 #include "engine/guard.h"
 #include "engine/player.h"
 #include "tests/fakes/fakes.h"
