@@ -161,6 +161,28 @@ TEST_F(ScannedDisc, PauseSendsPauseAndRefreshes) {
   EXPECT_EQ(world.device.Commands().back(), "status cd mode") << "refreshed after a failure";
 }
 
+// Stop and Pause believe the disc no longer plays even when the poll that follows
+// cannot say (the drive reports no disc before any scan): the close prompt reads it.
+TEST(StopAndPause, SetPlayingFalseThemselves) {
+  for (void (Player::*operation)() : {&Player::Stop, &Player::Pause}) {
+    testing::FakeWorld world;
+    world.device.Set("status cd media present", "false");
+    Player player{world.platform, world.window};
+    player.state.Playing = true;
+    (player.*operation)();
+    EXPECT_FALSE(player.state.Playing);
+  }
+}
+
+TEST_F(ScannedDisc, EjectRefreshesAlsoAfterARefusedDoor) {
+  world.device.Set("set cd door open", "", 276);
+  player.Eject();
+  EXPECT_EQ(world.boxes.Messages(), Lines{"The device driver is not ready."});
+  bool refreshed = false;
+  EXPECT_EQ(SentBeforeRefresh(&refreshed), Lines{"set cd door open"});
+  EXPECT_TRUE(refreshed);
+}
+
 TEST_F(ScannedDisc, EjectLeavesPlayingToThePoll) {
   player.state.Playing = true;
   world.device.Set("status cd media present", "false");

@@ -52,7 +52,8 @@ platform::MciResult FakeDevice::SendString(std::string_view command, char* reply
     if (found->second.size() > 1) found->second.pop_front();
   }
   Note(journal, "mci " + std::string(command));
-  if (answer.code == 0 && answer.reply && replyLength > 0) {
+  // As the real channel: a refusal or an empty answer writes nothing at all.
+  if (answer.code == 0 && answer.reply && !answer.reply->empty() && replyLength > 0) {
     std::size_t n = std::min<std::size_t>(answer.reply->size(), replyLength - 1);
     std::memcpy(reply, answer.reply->data(), n);
     reply[n] = '\0';

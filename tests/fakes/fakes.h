@@ -29,7 +29,7 @@ struct SentCommand {
 class FakeDevice : public platform::DeviceCommands {
  public:
   struct Answer {
-    std::optional<std::string> reply;  // nothing: the device writes nothing
+    std::optional<std::string> reply;  // nothing or empty: the device writes nothing
     platform::MciResult code = 0;
   };
 
