@@ -270,4 +270,23 @@ std::string WindowRecorder::Text(Control control) const {
   return found == texts.end() ? "" : found->second;
 }
 
+// --- The scripted disc ---------------------------------------------------------------
+
+void InsertAudioDisc(FakeWorld& world, const AudioDisc& disc) {
+  const int tracks = static_cast<int>(disc.trackLengths.size());
+  world.disks.SetSerial(disc.drive, disc.serial);
+  if (disc.dataFolder) world.disks.AddFolder("c:\\lyrabox");
+  world.device.Set("status cd media present", "true");
+  world.device.Set("status cd number of tracks wait", (tracks < 10 ? "0" : "") + std::to_string(tracks));
+  world.device.Set("status cd length wait", disc.totalLength);
+  for (int n = 1; n <= tracks; ++n) {
+    world.device.Set("status cd length track " + std::to_string(n),
+                     disc.trackLengths[static_cast<std::size_t>(n - 1)]);
+    world.disks.AddFile(disc.drive + "Track" + (n < 10 ? "0" : "") + std::to_string(n) + ".cda",
+                        std::string(44, 'x'));
+  }
+  world.device.Set("status cd position", disc.position);
+  world.device.Set("status cd mode", disc.mode);
+}
+
 }  // namespace lyrabox::testing

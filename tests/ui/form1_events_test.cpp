@@ -31,19 +31,11 @@ constexpr char kClosePrompt[] = "Bookmark & Save before Closing ?";
 
 // An audio disc of three tracks in drive d:, positioned in track 2 and playing.
 void InsertPlayingDisc(FakeWorld& world) {
-  world.disks.SetSerial("d:\\", 0xA1B2C3D);
-  world.disks.AddFolder("c:\\lyrabox");
-  for (const char* name : {"Track01.cda", "Track02.cda", "Track03.cda"}) {
-    world.disks.AddFile(std::string("d:\\") + name, "");
-  }
-  world.device.On("status cd media present", "true");
-  world.device.On("status cd number of tracks wait", "03");
-  world.device.On("status cd length wait", "41:07:12");
-  world.device.On("status cd length track 1", "04:10:00");
-  world.device.On("status cd length track 2", "12:30:40");
-  world.device.On("status cd length track 3", "24:26:47");
-  world.device.On("status cd position", "02:03:30:00");
-  world.device.On("status cd mode", "playing");
+  AudioDisc disc;
+  disc.position = "02:03:30:00";
+  disc.mode = "playing";
+  disc.dataFolder = true;
+  InsertAudioDisc(world, disc);
   world.device.On("status cd position wait", "905000");  // milliseconds, for the seeks
 }
 
