@@ -186,11 +186,13 @@ TEST(NumberText, NumbersBeyondADoubleAreHugeOrZero) {
   EXPECT_EQ(ReadNumber("100000e-400"), 0.0);
 }
 
-TEST(NumberText, TwoDigitsPadsButNeverCuts) {
+// The position text of every command that plays from a bookmark.
+TEST(NumberText, PositionTextPadsEachNumberButNeverCuts) {
   EXPECT_EQ(TwoDigits(0), "00");
-  EXPECT_EQ(TwoDigits(5), "05");
-  EXPECT_EQ(TwoDigits(42), "42");
-  EXPECT_EQ(TwoDigits(100), "100");
+  EXPECT_EQ(TmsfText(7, 5, 9), "07:05:09");
+  EXPECT_EQ(TmsfText(100, 2, 3), "100:02:03");
+  EXPECT_EQ(TmsfText(12, 75, 100), "12:75:100");
+  EXPECT_EQ(TmsfText(1, -4, 0), "01:-04:00");
 }
 
 TEST(Guard, RunTimeErrorIsShownTitledAndEndsTheProgram) {

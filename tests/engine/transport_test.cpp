@@ -51,13 +51,6 @@ TEST_F(Play, NoPlaysOnButTheFieldsHoldTheFile) {
   EXPECT_TRUE(player.state.Playing);
 }
 
-TEST_F(Play, LongNumbersKeepAllTheirDigits) {
-  world.disks.AddFile(kBookmarkFile, "100\r\n2\r\n3\r\n");
-  world.boxes.answers = {true};
-  player.Play();
-  EXPECT_EQ(world.device.Commands(), Lines{"play cd from 100:02:03"});
-}
-
 TEST_F(Play, AsksAgainOnEveryPress) {
   world.disks.AddFile(kBookmarkFile, "5\r\n1\r\n7\r\n");
   world.boxes.answers = {false, false};
@@ -81,13 +74,6 @@ TEST_F(Play, FailuresDoNotStopPlayingBeingSet) {
   player.Play();
   EXPECT_EQ(world.boxes.Messages().size(), 1u);
   EXPECT_TRUE(player.state.Playing);
-}
-
-TEST_F(Play, DamagedBookmarkFileIsNoBookmark) {
-  world.disks.AddFile(kBookmarkFile, "5\r\n1\r\n");
-  player.Play();
-  EXPECT_TRUE(world.boxes.shown.empty());
-  EXPECT_EQ(world.device.Commands(), Lines{"play cd"});
 }
 
 using Stop = ScannedDisc;
