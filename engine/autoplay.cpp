@@ -25,7 +25,7 @@ void Lifecycle::AutoPlayCheck() {
   if (autoPlayIndicator_ != 0) LoadPassThru();
 }
 
-bool Lifecycle::LoadPassThru() {
+void Lifecycle::LoadPassThru() {
   platform::Process& process = player_.platform().process;
 
   if (!player_.ReadBookmark()) {
@@ -47,7 +47,6 @@ bool Lifecycle::LoadPassThru() {
     StartReportingFailure(fixed::kKillCommandLine, kMinimised);
     BusyPause(fixed::kKillPauseSteps);
   }
-  return true;
 }
 
 void Lifecycle::AutoPlayResume() {

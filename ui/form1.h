@@ -66,9 +66,9 @@ class Form1 final : public QMainWindow, public Window {
 
  private:
   // Runs one event's operation through the guard, unless another event's operation is
-  // still running; returns false when the event was dropped for that reason.
+  // still running: the event is then dropped.
   template <typename Operation>
-  bool RunEvent(Operation&& operation);
+  void RunEvent(Operation&& operation);
 
   void BuildControls(QWidget* client);
   void BuildMenu();
