@@ -123,23 +123,6 @@ TEST_F(Channel, DirectSendsAndStatusQueriesNeverTouchTheErrorCode) {
   EXPECT_EQ(sent[3].callback, 0u);
 }
 
-TEST_F(Channel, ShortReplyLeavesTheOlderTailBehindItsNul) {
-  world.device.On("status cd position", "03:02:41:12");
-  world.device.On("status cd number of tracks wait", "9");
-  player.StatusQuery("status cd position", player.StatusReply);
-  EXPECT_EQ(SliceToInt16(player.StatusReply.Slice(1, 2)), 3);
-  EXPECT_EQ(SliceToInt16(player.StatusReply.Slice(4, 2)), 2);
-  EXPECT_EQ(SliceToInt16(player.StatusReply.Slice(7, 2)), 41);
-
-  player.StatusQuery("status cd number of tracks wait", player.StatusReply);
-  EXPECT_EQ(player.StatusReply.Whole(), "9");
-  EXPECT_EQ(player.StatusReply.Slice(1, 2), std::string_view("9\0", 2));
-  EXPECT_EQ(player.StatusReply.Slice(3, 9), ":02:41:12");
-  EXPECT_EQ(SliceToInt16(player.StatusReply.Slice(1, 2)), 9);
-  // The older position is still there to be sliced.
-  EXPECT_EQ(SliceToInt16(player.StatusReply.Slice(7, 2)), 41);
-}
-
 TEST_F(Channel, FailedQueryReadsTheOldReplyAgainAndBuffersAreSeparate) {
   world.device.On("status cd position", "03:02:41:12");
   world.device.Fail("status cd position", 276);

@@ -277,7 +277,9 @@ void InsertAudioDisc(FakeWorld& world, const AudioDisc& disc) {
   world.disks.SetSerial(disc.drive, disc.serial);
   if (disc.dataFolder) world.disks.AddFolder("c:\\lyrabox");
   world.device.Set("status cd media present", "true");
-  world.device.Set("status cd number of tracks wait", (tracks < 10 ? "0" : "") + std::to_string(tracks));
+  // The count as the device writes it, without padding: "9" over an older, longer
+  // reply is what the poll must read right.
+  world.device.Set("status cd number of tracks wait", std::to_string(tracks));
   world.device.Set("status cd length wait", disc.totalLength);
   for (int n = 1; n <= tracks; ++n) {
     world.device.Set("status cd length track " + std::to_string(n),
