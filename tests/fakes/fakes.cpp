@@ -1,9 +1,9 @@
 #include "tests/fakes/fakes.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
+#include "base/ascii.h"
 #include "platform/runtime_error.h"
 
 namespace lyrabox::testing {
@@ -80,7 +80,7 @@ std::vector<std::string> FakeDevice::Commands() const {
 
 std::string FakeDisks::Key(std::string_view path) {
   std::string key(path);
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : key) c = ascii::ToLower(c);
   while (key.size() > 3 && key.back() == '\\') key.pop_back();  // "c:\x\" is "c:\x"
   return key;
 }
