@@ -5,11 +5,11 @@
 #include <QApplication>
 #include <QImage>
 #include <QTimer>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "base/tell_user.h"
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/deferred_device.h"
 #include "cdaudio/linux/environment.h"
@@ -48,7 +48,7 @@ void ArrangeScreenshot(lyrabox::Form1& form) {
     if (!saved) {
       QWidget* seen = box != nullptr ? box : &form;
       if (!seen->grab().save(QString::fromStdString(path))) {
-        std::fprintf(stderr, "The screenshot could not be saved to %s.\n", path.c_str());
+        lyrabox::TellUser("The screenshot could not be saved to " + path + ".");
       }
       saved = true;
     }

@@ -78,9 +78,10 @@ bool Player::ScanDisc() {
 
 void Player::ShowPosition() {
   StatusQuery(command::kPosition, StatusReply);
-  state.CurTrack = SliceToInt16(StatusReply.Slice(1, 2));
-  state.CurMin = SliceToInt16(StatusReply.Slice(4, 2));
-  state.CurSec = SliceToInt16(StatusReply.Slice(7, 2));
+  const TmsfPosition position = SliceTmsf(StatusReply);
+  state.CurTrack = position.track;
+  state.CurMin = position.minute;
+  state.CurSec = position.second;
 
   window_.SetText(Control::timeWindow, "[" + TwoDigits(state.CurTrack) + "] " +
                                            TwoDigits(state.CurMin) + ":" +

@@ -1,6 +1,6 @@
 // The one narrow interface between the player's logic and the machine it runs on.
 //
-// The logic (engine/, bookmarks/, app/) talks to the world only through these
+// The logic (engine/, bookmarks/) talks to the world only through these
 // interfaces. Paths and command lines cross them in the system's own Windows form
 // ("c:\lyrabox\lbx.ini", "d:\*.CDA", "E:\program files\...\deluxecd.exe /play G:\");
 // mapping them to the host is the implementation's business (platform/linux/).

@@ -1,11 +1,12 @@
 #include "platform/linux/command_line.h"
 
+#include "base/ascii.h"
 #include "platform/linux/drive_folders.h"
 
 namespace lyrabox::host {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+using ascii::IsBlank;
 
 std::string_view SkipBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);

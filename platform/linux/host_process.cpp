@@ -7,6 +7,7 @@
 #include <iostream>
 #include <optional>
 
+#include "base/tell_user.h"
 #include "platform/linux/command_line.h"
 #include "platform/linux/program_start.h"
 #include "platform/runtime_error.h"
@@ -37,8 +38,8 @@ bool HostProcess::OtherInstanceRunning() {
   // Refusing to start over a lock file we cannot use would lock the user out for
   // good; running a second instance is the smaller harm.
   if (!lockTrouble_) {
-    std::cerr << "lyrabox: cannot use the lock file " << lock_.file()
-              << "; not checking for another running instance\n";
+    TellUser("cannot use the lock file \"" + lock_.file().string() +
+             "\"; not checking for another running instance");
     lockTrouble_ = true;
   }
   return false;

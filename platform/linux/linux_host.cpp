@@ -1,7 +1,8 @@
 #include "platform/linux/linux_host.h"
 
-#include <iostream>
 #include <stdexcept>
+
+#include "base/tell_user.h"
 
 namespace lyrabox {
 namespace {
@@ -13,7 +14,7 @@ std::unique_ptr<cdaudio::Device> Required(std::unique_ptr<cdaudio::Device> devic
 
 host::HostSettings SettingsFromEnvironment() {
   host::HostSettings settings = host::HostSettings::FromEnvironment();
-  if (!settings.warning.empty()) std::cerr << settings.warning << '\n';
+  if (!settings.warning.empty()) TellUser(settings.warning);
   return settings;
 }
 

@@ -22,15 +22,12 @@ class Poll : public ::testing::Test {
  protected:
   // An audio disc of `tracks` tracks, stopped at the start of track 1.
   void InsertDisc(int tracks, const std::string& drive = "d:\\") {
-    world.device.Set("status cd media present", "true");
-    world.device.Set("status cd number of tracks wait", std::to_string(tracks));
-    world.device.Set("status cd length wait", "52:33:45");
-    for (int n = 1; n <= tracks; ++n) {
-      world.device.Set("status cd length track " + std::to_string(n), TrackLengthReply(n));
-      world.disks.AddFile(drive + "Track" + TwoDigits(n) + ".cda", std::string(44, 'x'));
-    }
-    world.device.Set("status cd position", "01:00:00:00");
-    world.device.Set("status cd mode", "stopped");
+    testing::AudioDisc disc;
+    disc.trackLengths.clear();
+    for (int n = 1; n <= tracks; ++n) disc.trackLengths.push_back(TrackLengthReply(n));
+    disc.totalLength = "52:33:45";
+    disc.drive = drive;
+    testing::InsertAudioDisc(world, disc);
   }
   void EmptyDrive() {
     world.device.Set("status cd media present", "false");

@@ -1,14 +1,13 @@
 #include "platform/linux/host_settings.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "platform/linux/linux_host.h"
 #include "tests/cdaudio/test_discs.h"
 #include "tests/host/host_test_support.h"
+#include "tests/support/scoped_environment.h"
 
 namespace lyrabox::host {
 namespace {
@@ -55,9 +54,9 @@ TEST(HostSettings, CdDriveLetterInAnyUsualSpelling) {
 // The whole host as main makes it, set up by environment variables only.
 TEST(LinuxHost, PartsWorkTogetherFromTheEnvironment) {
   TemporaryFolder folder;
-  ::setenv("LYRABOX_HOME", folder.path().c_str(), 1);
-  ::setenv("LYRABOX_CD_DRIVE", "G:", 1);
-  ::setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+  ::lyrabox::testing::ScopedEnvironment home("LYRABOX_HOME", folder.path().string());
+  ::lyrabox::testing::ScopedEnvironment cdDrive("LYRABOX_CD_DRIVE", "G:");
+  ::lyrabox::testing::ScopedEnvironment runtime("XDG_RUNTIME_DIR", folder.path().string());
   WriteFile(folder.path() / "drive_c" / "Lyrabox" / "LBX.ini", "g:\\\r\n");
 
   auto device = std::make_unique<ScriptedCdDevice>();
@@ -79,9 +78,6 @@ TEST(LinuxHost, PartsWorkTogetherFromTheEnvironment) {
     EXPECT_EQ(host.device().SendString("status cd media present", reply, 30, 0), 0u);
     EXPECT_STREQ(reply, "true");
   }
-  ::unsetenv("LYRABOX_HOME");
-  ::unsetenv("LYRABOX_CD_DRIVE");
-  ::unsetenv("XDG_RUNTIME_DIR");
   EXPECT_THROW(LinuxHost(1, argv, nullptr), std::invalid_argument);
 }
 

@@ -30,10 +30,10 @@ class Lifecycle {
   // disc and closes the device; never fails and never cancels the close.
   void Unload();
 
-  // The pass-through of a start by AutoPlay: returns (with true) only when the disc
-  // has a bookmark, which is then in BmTrack, BmMin and BmSec. A disc without one is
-  // handed to the other player and the program ends.
-  bool LoadPassThru();
+  // The pass-through of a start by AutoPlay: returns only when the disc has a
+  // bookmark, which is then in BmTrack, BmMin and BmSec. A disc without one is handed
+  // to the other player and the program ends.
+  void LoadPassThru();
 
   // The 1-based position of "/Play" in the argument text (any letter case), 0 when
   // it is not there; set by Load.
