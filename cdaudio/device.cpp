@@ -69,7 +69,7 @@ ResultCode CdAudioDevice::Open(const ParseResult& parsed, std::string& reply) {
   format_ = TimeFormat::Msf;
   Follow();
   if (disc_) RestAt(disc_->DiscStart());
-  reply = kDeviceId;
+  reply = std::string(kDeviceId);
   return kSuccess;
 }
 

@@ -181,7 +181,7 @@ void HostDisks::ReplaceFile(std::string_view text, std::string_view content) {
 
   // Hidden, so that no file test or pattern sees a half-written file.
   const std::filesystem::path temporary =
-      folder / ("." + target.filename().string() + ".lyrabox-new");
+      folder / ("." + target.filename().native() + ".lyrabox-new");
   FileHandle file(
       ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
   if (file.get() < 0) Fail(WriteErrorNumber(errno), text, temporary);
