@@ -12,8 +12,8 @@
 namespace lyrabox::testing {
 namespace {
 
-const std::filesystem::path kSourceRoot =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+// From the build, not from __FILE__: ccache with CCACHE_BASEDIR makes that relative.
+const std::filesystem::path kSourceRoot = LYRABOX_SOURCE_DIR;
 
 QImage InstalledIcon(int size) {
   const auto path = kSourceRoot / "packaging/icons/hicolor" /
