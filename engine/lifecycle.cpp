@@ -40,13 +40,18 @@ void Lifecycle::ReadDriveSetting() {
   platform::Disks& disks = player_.platform().disks;
   if (!disks.OrdinaryFileExists(fixed::kDriveSettingFile)) return;
 
-  // A file that names no drive (empty, blanks only, or an empty first field) would
-  // stop the player at every start; it counts as no file at all.
   const std::string content = disks.ReadTextFile(fixed::kDriveSettingFile);
-  FieldReader reader(content);  // reads in place: `content` must outlive it
-  if (reader.AtEnd()) return;
+  if (std::optional<std::string> root = DriveRootFromSetting(content)) player_.CdDrive = *root;
+}
+
+std::optional<std::string> DriveRootFromSetting(std::string_view content) {
+  // A file that names no drive would stop the player at every start; it counts as no
+  // file at all.
+  FieldReader reader(content);
+  if (reader.AtEnd()) return std::nullopt;
   std::string root = reader.ReadText();
-  if (!root.empty()) player_.CdDrive = root;
+  if (root.empty()) return std::nullopt;
+  return root;
 }
 
 }  // namespace lyrabox

@@ -11,11 +11,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "engine/player.h"
 
 namespace lyrabox {
+
+// The CD drive's root that the drive-setting file's content gives: its first field.
+// Nothing when the file names no drive (empty, blanks only, or an empty first field).
+std::optional<std::string> DriveRootFromSetting(std::string_view content);
 
 class Lifecycle {
  public:

@@ -83,9 +83,9 @@ void Player::ShowPosition() {
   state.CurMin = position.minute;
   state.CurSec = position.second;
 
-  window_.SetText(Control::timeWindow, "[" + TwoDigits(state.CurTrack) + "] " +
-                                           TwoDigits(state.CurMin) + ":" +
-                                           TwoDigits(state.CurSec));
+  const std::string track = TwoDigits(state.CurTrack);
+  window_.SetText(Control::timeWindow,
+                  "[" + track + "] " + TwoDigits(state.CurMin) + ":" + TwoDigits(state.CurSec));
   window_.SetText(Control::tracktime, "Track time: " + LengthOfTrack(state, state.CurTrack));
 
   StatusQuery("status cd mode", StatusReply);

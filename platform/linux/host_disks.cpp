@@ -184,15 +184,16 @@ std::string HostDisks::ReadTextFile(std::string_view text) {
   }
   if (S_ISDIR(info.st_mode)) Fail(ErrorNumber::FileNotFound, text, mapped.hostPath);
 
-  std::string content;
-  char block[16384];
-  for (;;) {
-    ssize_t got = ::read(file.get(), block, sizeof block);
+  std::string content(platform::kTextFileReadLimit, '\0');
+  std::size_t size = 0;
+  while (size < content.size()) {
+    ssize_t got = ::read(file.get(), content.data() + size, content.size() - size);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) Fail(ErrorNumber::PermissionDenied, text, mapped.hostPath);
     if (got == 0) break;
-    content.append(block, static_cast<std::size_t>(got));
+    size += static_cast<std::size_t>(got);
   }
+  content.resize(size);
   return content;
 }
 

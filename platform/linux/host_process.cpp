@@ -57,21 +57,19 @@ std::string HostProcess::ArgumentText() {
 void HostProcess::StartProgram(std::string_view commandLine, platform::WindowState state) {
   const std::string line(commandLine);
   for (const ProgramCandidate& candidate : ProgramCandidates(line)) {
-    for (const std::string& name : ProgramFileNames(candidate.program)) {
-      std::optional<WindowsPath> path = WindowsPath::Parse(name);
-      if (!path || path->IsRoot() || path->drive == cdDrive_) continue;
-      DriveFolders::Mapped mapped = drives_.Map(*path);
-      if (!mapped.found || !IsRegularFile(mapped.hostPath)) continue;
+    std::optional<WindowsPath> path = WindowsPath::Parse(ProgramFileName(candidate.program));
+    if (!path || path->IsRoot() || path->drive == cdDrive_) continue;
+    DriveFolders::Mapped mapped = drives_.Map(*path);
+    if (!mapped.found || !IsRegularFile(mapped.hostPath)) continue;
 
-      DetachedStart start;
-      start.program = mapped.hostPath;
-      start.arguments = SplitWindowsArguments(candidate.arguments);
-      start.environment.emplace_back(
-          kWindowStateVariable,
-          state == platform::WindowState::MinimisedWithFocus ? "minimised" : "normal");
-      if (StartDetached(start) != 0) throw RuntimeError(ErrorNumber::FileNotFound, line);
-      return;
-    }
+    DetachedStart start;
+    start.program = mapped.hostPath;
+    start.arguments = SplitWindowsArguments(candidate.arguments);
+    start.environment.emplace_back(
+        kWindowStateVariable,
+        state == platform::WindowState::MinimisedWithFocus ? "minimised" : "normal");
+    if (StartDetached(start) != 0) throw RuntimeError(ErrorNumber::FileNotFound, line);
+    return;
   }
   throw RuntimeError(ErrorNumber::FileNotFound, line);
 }

@@ -179,18 +179,24 @@ TEST(NumberText, PositionTextPadsEachNumberButNeverCuts) {
 }
 
 TEST(Guard, RunTimeErrorIsShownTitledAndEndsTheProgram) {
-  FakeWorld world;
-  bool after = false;
-  EXPECT_THROW(RunGuarded(world.platform,
-                          [&] {
-                            SliceToInt16("pl");
-                            after = true;
-                          }),
-               ProgramEnded);
-  EXPECT_FALSE(after);
-  EXPECT_TRUE(world.process.ended);
-  ASSERT_EQ(world.boxes.Messages().size(), 1u);
-  EXPECT_NE(world.boxes.Messages()[0].find("Type mismatch"), std::string::npos);
+  const std::pair<void (*)(), const char*> failures[] = {
+      {[] { SliceToInt16("pl"); }, "Run-time error '13':\n\nType mismatch"},
+      {[] { throw std::bad_alloc(); }, "Run-time error '7':\n\nOut of memory"},
+  };
+  for (const auto& [fail, box] : failures) {
+    FakeWorld world;
+    bool after = false;
+    EXPECT_THROW(RunGuarded(world.platform,
+                            [&] {
+                              fail();
+                              after = true;
+                            }),
+                 ProgramEnded);
+    EXPECT_FALSE(after);
+    EXPECT_TRUE(world.process.ended);
+    ASSERT_EQ(world.boxes.Messages().size(), 1u);
+    EXPECT_EQ(world.boxes.Messages()[0], box);
+  }
 }
 
 }  // namespace

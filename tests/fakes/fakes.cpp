@@ -157,7 +157,7 @@ std::string FakeDisks::ReadTextFile(std::string_view path) {
   if (found == entries_.end() || found->second.kind == Kind::Folder) {
     throw RuntimeError(ErrorNumber::FileNotFound, std::string(path));
   }
-  return found->second.content;
+  return found->second.content.substr(0, platform::kTextFileReadLimit);
 }
 
 void FakeDisks::ReplaceFile(std::string_view path, std::string_view content) {

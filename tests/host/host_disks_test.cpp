@@ -153,6 +153,13 @@ TEST_F(HostDisksTest, ReadTextFileGivesBytesOrTellsFileFromFolder) {
   EXPECT_EQ(ErrorOf([&] { disks.ReadTextFile("c:\\lyrabox"); }), ErrorNumber::FileNotFound);
   EXPECT_EQ(ErrorOf([&] { disks.ReadTextFile("c:\\lyrabox\\A1B2C3D\\x"); }),
             ErrorNumber::PathNotFound);
+
+  // A 3 GB file (sparse, so the test costs nothing) gives its start, not its size.
+  WriteFile(DataFolder() / "HUGE", "3,12,42");
+  std::filesystem::resize_file(DataFolder() / "HUGE", 3'000'000'000);
+  const std::string start = disks.ReadTextFile("c:\\lyrabox\\huge");
+  EXPECT_EQ(start.size(), platform::kTextFileReadLimit);
+  EXPECT_EQ(start.substr(0, 7), "3,12,42");
 }
 
 TEST_F(HostDisksTest, ReadErrorsNameBothPaths) {

@@ -246,10 +246,14 @@ TEST_F(StartProgramTest, StartedProgramGetsACleanSignalMask) {
 
 TEST_F(StartProgramTest, KillProgramGetsExeAddedAndStartsMinimised) {
   PlaceRecorder(home.path() / "drive_c" / "LyraBox" / "KILLAPP.exe", "kill");
+  // A command line names a program without its ".exe": a file of the bare name is
+  // never the program.
+  PlaceRecorder(home.path() / "drive_c" / "LyraBox" / "killapp", "bare");
   process.StartProgram("c:\\lyrabox\\killapp MMFRAME* *Deluxe*", WindowState::MinimisedWithFocus);
   Recorded recorded = WaitForRecord("kill");
   EXPECT_EQ(recorded.state, "minimised");
   EXPECT_EQ(recorded.arguments, (std::vector<std::string>{"MMFRAME*", "*Deluxe*"}));
+  EXPECT_FALSE(std::filesystem::exists(results / "bare"));
 }
 
 TEST_F(StartProgramTest, LongestRunThatNamesAFileIsTheProgram) {
