@@ -6,9 +6,15 @@
 #include <cdio/mmc_ll_cmds.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
+#include <fcntl.h>
+#include <linux/cdrom.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <cstdio>
 #include <utility>
@@ -30,6 +36,18 @@ std::optional<std::string> FirstCdDrive() {
   }
   if (devices != nullptr) cdio_free_device_list(devices);
   return first;
+}
+
+std::string CdDriveProblem(const std::string& path) {
+  struct stat info {};
+  // A CD drive is a block device on Linux; opening another kind of node (a tape) may
+  // do something.
+  if (::stat(path.c_str(), &info) != 0 || !S_ISBLK(info.st_mode)) return "which is not a CD drive";
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::string("which cannot be opened (") + std::strerror(errno) + ")";
+  const bool cd = ::ioctl(fd, CDROM_GET_CAPABILITY, 0) != -1;
+  ::close(fd);
+  return cd ? "" : "which is not a CD drive";
 }
 
 std::shared_ptr<DeviceDrive> DeviceDrive::Open(std::string path, Watching watching) {

@@ -26,6 +26,10 @@ namespace lyrabox::cdaudio {
 // The device node of the system's first CD drive, or nothing when it has none.
 std::optional<std::string> FirstCdDrive();
 
+// Empty when the device node `path` is a CD drive; else what it is, for a user
+// ("which is not a CD drive").
+std::string CdDriveProblem(const std::string& path);
+
 class DeviceDrive final : public Drive {
  public:
   // The drive at the device node `path`. It reads as Reading until the first look has
