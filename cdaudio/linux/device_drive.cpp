@@ -23,6 +23,35 @@
 
 namespace lyrabox::cdaudio {
 
+namespace {
+
+// How long eject waits for a read under way to let go of the drive. A read that hangs
+// in the drive must not hold the user's command for ever: the eject is then tried with
+// the read still waiting, which a drive may take (and which may end that read).
+constexpr auto kEjectWait = std::chrono::seconds(2);
+
+// How long closing waits for a look at the drive under way.
+constexpr auto kLookWait = std::chrono::seconds(1);
+
+// Whether a read failed because the disc has left the drive or been changed: asked
+// after the failure, the drive answers "not ready" (no medium, tray open, becoming
+// ready) or "unit attention" (the medium changed) instead of a read error of the disc.
+bool DiscGone(CdIo_t* cdio) {
+  if (mmc_test_unit_ready(cdio, 0) == DRIVER_OP_SUCCESS) return false;
+  cdio_mmc_request_sense_t* sense = nullptr;
+  const int length = mmc_last_cmd_sense(cdio, &sense);
+  // A drive that refuses and says nothing more is looked at again too.
+  bool gone = true;
+  if (length > 2 && sense != nullptr) {
+    gone = sense->sense_key == CDIO_MMC_SENSE_KEY_NOT_READY ||
+           sense->sense_key == CDIO_MMC_SENSE_KEY_UNIT_ATTENTION;
+  }
+  cdio_free(sense);
+  return gone;
+}
+
+}  // namespace
+
 std::optional<std::string> FirstCdDrive() {
   cdio::RouteLog();
   char** devices = cdio_get_devices(DRIVER_DEVICE);
@@ -52,39 +81,20 @@ std::string CdDriveProblem(const std::string& path) {
 
 std::shared_ptr<DeviceDrive> DeviceDrive::Open(std::string path, Watching watching) {
   cdio::RouteLog();
-  std::shared_ptr<DeviceDrive> drive(new DeviceDrive(std::move(path)));
+  // A look stuck in the drive (one that never settles) must not hold the close: the
+  // drive is then left to its watcher, which ends it when that look ends.
+  std::shared_ptr<DeviceDrive> drive(new DeviceDrive(std::move(path)), [](DeviceDrive* gone) {
+    if (gone->watcher_ && !gone->watcher_->StopOrLeave(kLookWait, [gone] { delete gone; })) {
+      return;
+    }
+    delete gone;
+  });
   drive->state_.condition = DiscCondition::Reading;
   if (watching == Watching::Background) {
     drive->watcher_ = std::make_unique<cdio::Watcher>([self = drive.get()] { self->Refresh(); });
   }
   return drive;
 }
-
-namespace {
-
-// How long eject waits for a read under way to let go of the drive. A read that hangs
-// in the drive must not hold the user's command for ever: the eject is then tried with
-// the read still waiting, which a drive may take (and which may end that read).
-constexpr auto kEjectWait = std::chrono::seconds(2);
-
-// Whether a read failed because the disc has left the drive or been changed: asked
-// after the failure, the drive answers "not ready" (no medium, tray open, becoming
-// ready) or "unit attention" (the medium changed) instead of a read error of the disc.
-bool DiscGone(CdIo_t* cdio) {
-  if (mmc_test_unit_ready(cdio, 0) == DRIVER_OP_SUCCESS) return false;
-  cdio_mmc_request_sense_t* sense = nullptr;
-  const int length = mmc_last_cmd_sense(cdio, &sense);
-  // A drive that refuses and says nothing more is looked at again too.
-  bool gone = true;
-  if (length > 2 && sense != nullptr) {
-    gone = sense->sense_key == CDIO_MMC_SENSE_KEY_NOT_READY ||
-           sense->sense_key == CDIO_MMC_SENSE_KEY_UNIT_ATTENTION;
-  }
-  cdio_free(sense);
-  return gone;
-}
-
-}  // namespace
 
 void DeviceDrive::Refresh() {
   std::lock_guard look(lookMutex_);
