@@ -50,7 +50,7 @@ class Drive {
 
   // Ask the drive to open or close its tray. True when the request is taken (a real
   // tray may still be moving; State tells when it is done); false when the drive
-  // refuses at once. Never waits for the drive.
+  // refuses. Never waits for the disc; a real drive's OpenDoor waits for its answer.
   virtual bool OpenDoor() = 0;
   virtual bool CloseDoor() = 0;
 
