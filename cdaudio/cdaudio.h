@@ -5,7 +5,8 @@
 // This header is what a host (platform/linux) and the lyrabox-mci tool use; which
 // drive stands behind the device is the business of whoever makes it
 // (cdaudio/linux/environment.h on Linux).
-// Thread: one caller thread; an answer never waits on the drive.
+// Thread: one caller thread; an answer never waits on the disc, but for AwaitSettled
+// and "open ... wait", which wait a bounded time for a drive that is spinning up.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,11 @@ class Device {
   // is open; nothing without a disc, with the door open or while the disc is still
   // being read. A host maps the disc onto its own file system from this.
   virtual std::optional<TableOfContents> Contents() = 0;
+
+  // Waits, for a bounded time (kSettleLimit of drive.h), while the drive is still
+  // reading a disc it has just been given, as a system's own call for a CD's volume
+  // serial number waits while the drive spins up. Contents afterwards tells the disc.
+  virtual void AwaitSettled() {}
 };
 
 // The English text of an MCI result code; empty for a code that has none.

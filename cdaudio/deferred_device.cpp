@@ -16,4 +16,6 @@ std::uint32_t DeferredDevice::Send(std::string_view command, std::string& reply)
 
 std::optional<TableOfContents> DeferredDevice::Contents() { return Get().Contents(); }
 
+void DeferredDevice::AwaitSettled() { Get().AwaitSettled(); }
+
 }  // namespace lyrabox::cdaudio

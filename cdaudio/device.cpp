@@ -47,6 +47,10 @@ std::optional<TableOfContents> CdAudioDevice::Contents() {
   return drive_->State().contents;
 }
 
+void CdAudioDevice::AwaitSettled() {
+  if (drive_) drive_->AwaitSettled(kSettleLimit);
+}
+
 ResultCode CdAudioDevice::Open(const ParseResult& parsed, std::string& reply) {
   const Command& command = parsed.command;
   if (command.device != kDeviceType) return kInvalidDeviceName;
@@ -56,6 +60,7 @@ ResultCode CdAudioDevice::Open(const ParseResult& parsed, std::string& reply) {
   if (open_) return kDuplicateAlias;
   if (!drive_) return kCannotLoadDriver;
 
+  if (command.wait) AwaitSettled();
   open_ = true;
   format_ = TimeFormat::Msf;
   Follow();

@@ -30,6 +30,7 @@ class LoggingDevice final : public Device {
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
   std::optional<TableOfContents> Contents() override { return inner_->Contents(); }
+  void AwaitSettled() override { inner_->AwaitSettled(); }
 
  private:
   struct FileCloser {

@@ -89,22 +89,47 @@ Watcher::Watcher(std::function<void()> look) : look_(std::move(look)) {
   thread_ = std::thread([this] {
     std::unique_lock lock(mutex_);
     while (!stopping_) {
+      looking_ = true;
       lock.unlock();
       look_();
       lock.lock();
+      looking_ = false;
+      lookEnded_.notify_all();
+      if (stopping_) break;
       wake_.wait_for(lock, kLookEvery, [this] { return stopping_ || woken_; });
       woken_ = false;
+    }
+    if (whenLeft_) {
+      // Left behind: nothing of this watcher may be touched after this call.
+      const std::function<void()> leave = std::move(whenLeft_);
+      lock.unlock();
+      leave();
     }
   });
 }
 
 Watcher::~Watcher() {
+  if (!thread_.joinable()) return;  // left behind, and ending by itself
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
   }
   wake_.notify_all();
   thread_.join();
+}
+
+bool Watcher::StopOrLeave(std::chrono::milliseconds limit, std::function<void()> whenLeft) {
+  std::unique_lock lock(mutex_);
+  stopping_ = true;
+  wake_.notify_all();
+  if (lookEnded_.wait_for(lock, limit, [this] { return !looking_; })) {
+    lock.unlock();
+    thread_.join();
+    return true;
+  }
+  whenLeft_ = std::move(whenLeft);
+  thread_.detach();
+  return false;
 }
 
 void Watcher::Wake() {

@@ -3,6 +3,7 @@
 // counts as newly loaded, and the thread that looks at the drive every second.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -63,12 +64,20 @@ class Watcher {
 
   void Wake();
 
+  // Stops the looks. True when the thread has ended within `limit`; else a look is
+  // stuck in the drive, and the thread is left to call `whenLeft` once that look ends
+  // (it may never), which must then destroy what the look uses, this watcher with it.
+  bool StopOrLeave(std::chrono::milliseconds limit, std::function<void()> whenLeft);
+
  private:
   std::function<void()> look_;
   std::mutex mutex_;
   std::condition_variable wake_;
+  std::condition_variable lookEnded_;
   bool woken_ = false;
   bool stopping_ = false;
+  bool looking_ = false;
+  std::function<void()> whenLeft_;  // set when the thread has been left
   std::thread thread_;
 };
 

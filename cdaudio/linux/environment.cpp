@@ -60,9 +60,17 @@ std::shared_ptr<Drive> DriveFromEnvironment() {
     TellUser(named + ", which is not there.");
     return nullptr;
   }
-  if (IsDiscImagePath(source)) return ImageDrive::Open(source, Watching::Background);
+  if (IsDiscImagePath(source)) {
+    // The image library opens whatever it is given, and would wait for ever on a pipe.
+    if (S_ISREG(info.st_mode)) return ImageDrive::Open(source, Watching::Background);
+    TellUser(named + ", which is not a file.");
+    return nullptr;
+  }
   if (S_ISBLK(info.st_mode) || S_ISCHR(info.st_mode)) {
-    return DeviceDrive::Open(source, Watching::Background);
+    const std::string problem = CdDriveProblem(source);
+    if (problem.empty()) return DeviceDrive::Open(source, Watching::Background);
+    TellUser(named + ", " + problem + ".");
+    return nullptr;
   }
   TellUser(named + ", which is neither a CD drive nor a disc image (" + ImageExtensionList() +
            "), nor " + Quoted(kDemoDisc) + ".");

@@ -38,8 +38,8 @@ std::string DescribeEnvironment();
 // The device the environment asks for; never null.
 // - The disc (kDiscVariable): unset, the system's first CD drive, or the demo disc with
 //   one line on standard error when there is none. A name that is not there, or is
-//   neither a drive nor an image, makes a device whose "open" fails, after a line on
-//   standard error.
+//   neither a CD drive nor an image file, makes a device whose "open" fails, after a
+//   line on standard error.
 // - The sound: TransportFromEnvironment.
 // - The log: when kMciLogVariable names a file, every command is appended to it.
 std::unique_ptr<Device> OpenFromEnvironment();

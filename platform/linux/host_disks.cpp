@@ -101,6 +101,9 @@ HostDisks::HostDisks(const DriveFolders& drives, char cdDrive, cdaudio::Device& 
 std::optional<std::uint32_t> HostDisks::VolumeSerialNumber(std::string_view root) {
   std::optional<WindowsPath> path = WindowsPath::Parse(root);
   if (!path || !path->IsRoot() || !OnCdDrive(*path)) return std::nullopt;
+  // As the system's own call does, wait (a bounded time) for a drive that is still
+  // spinning up: a disc id read before the disc is known would be "0".
+  device_.AwaitSettled();
   const std::optional<cdaudio::TableOfContents> disc = device_.Contents();
   if (!disc) return std::nullopt;
   return CdVolumeSerial(*disc);

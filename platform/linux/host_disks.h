@@ -22,7 +22,8 @@ namespace lyrabox::host {
 // was written on Windows names the same disc here: its root lists one file
 // "Track01.cda", "Track02.cda" ... per track of a pure audio disc (none for a disc with
 // a data track), and its volume serial number is computed from the table of contents
-// as Windows computes it for an audio disc. A folder drive has no volume serial
+// as Windows computes it for an audio disc, once the drive has settled (a drive that
+// spins up is waited for, up to cdaudio::kSettleLimit). A folder drive has no volume serial
 // number, so it reads as nothing.
 class HostDisks : public platform::Disks {
  public:

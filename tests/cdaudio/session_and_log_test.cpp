@@ -1,8 +1,10 @@
 // lyrabox-mci's loop, the command log, and the choice of disc from the environment.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -114,16 +116,27 @@ TEST(EnvironmentTest, DemoPicksTheDemoDiscAndTheLogFollowsTheVariable) {
   fs::remove(path);
 }
 
-TEST(EnvironmentTest, ADiscThatIsNotThereFailsTheOpenAndSaysWhy) {
-  ScopedEnvironment disc("LYRABOX_CD", "/nonexistent-folder/album.cue");
-  ScopedEnvironment log("LYRABOX_MCI_LOG", nullptr);
-  ::testing::internal::CaptureStderr();
-  auto device = OpenFromEnvironment();
-  EXPECT_NE(::testing::internal::GetCapturedStderr().find("/nonexistent-folder/album.cue"),
-            std::string::npos);
-  std::string reply;
-  EXPECT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 266u);
-  EXPECT_FALSE(device->Contents());
+// Names that are no disc: missing, a pipe with an image's name (the image library
+// would wait on it for ever), a device node that is no CD drive. Each fails the open
+// after one line that names it.
+TEST(EnvironmentTest, ANameThatIsNoDiscFailsTheOpenAndSaysWhatItFound) {
+  const fs::path pipe = TempFile("environment-pipe.cue");
+  fs::remove(pipe);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& name : {std::string("/nonexistent-folder/album.cue"), pipe.string(),
+                                 std::string("/dev/null")}) {
+    ScopedEnvironment disc("LYRABOX_CD", name.c_str());
+    ScopedEnvironment log("LYRABOX_MCI_LOG", nullptr);
+    ::testing::internal::CaptureStderr();
+    auto device = OpenFromEnvironment();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(name), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    std::string reply;
+    EXPECT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 266u) << name;
+    EXPECT_FALSE(device->Contents());
+  }
+  fs::remove(pipe);
 }
 
 TEST(EnvironmentTest, TheHelpDescribesEveryVariableAndImageKindWithinEightyColumns) {

@@ -1,11 +1,16 @@
 #!/bin/sh
 # lyrabox-mci on the emulated CD drive at /dev/sr0 (the real-drive code, libcdio's Linux
 # driver and paranoia, unchanged), one scenario per case:
-#   1. named by LYRABOX_CD, after a spin-up: the table of contents, and the bytes played
-#      from track 2 equal the image's from there;
+#   1. named by LYRABOX_CD, spinning up: "open ... wait" waits for the disc, so the
+#      table of contents is there straight after it; the bytes played from track 2
+#      equal the image's from there;
 #   2. LYRABOX_CD unset: the drive is found as the first CD drive;
 #   3. a scratched range in track 2 plays through, the rest of the track intact;
-#   4. the tray opened by hand: the device says "open"; another disc pushed in is read.
+#   4. the tray opened by hand while playing: the play stops, the device says "open"
+#      and no disc; another disc pushed in is read; eject opens the tray; the program
+#      ends on end of input;
+#   5. a locked drive refuses eject with the device's error, and plays on;
+#   6. a read that hangs in the drive: the device still answers, and the program ends.
 #
 # usage: drive_end_to_end.sh LYRABOX_MCI PRELOAD WORK_FOLDER
 # (PRELOAD: the emulated drive library, after the sanitizer runtime when there is one)
@@ -16,7 +21,8 @@ preload=$2
 work=$3
 deadline_seconds=60  # generous: the sanitizer build starts slowly
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# A failure leaves no program behind.
+fail() { echo "FAIL: $*" >&2; [ -z "${pid:-}" ] || kill "$pid" 2>/dev/null; exit 1; }
 
 # Waits until the command succeeds; fails after the deadline.
 wait_until() {
@@ -63,6 +69,7 @@ start() {
   env -u LYRABOX_CD LD_PRELOAD="$preload" LYRABOX_EMULATED_DRIVE="$work/$case.drive" \
       SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/$case.heard" SDL_DISKAUDIODELAY=0 \
       "$@" "$mci" < "$work/$case.commands" > "$work/$case.replies" 2> "$work/$case.stderr" &
+  pid=$!
   exec 3> "$work/$case.commands"
   asked=0
 }
@@ -83,10 +90,14 @@ expect() {
   [ "$reply" = "$2" ] || fail "$case: \"$1\" answered \"$reply\", not \"$2\""
 }
 ready() { ask "status cd mode"; [ "$reply" = "stopped" ]; }
+door_open() { ask "status cd mode"; [ "$reply" = "open" ]; }
+ended() { ! kill -0 "$pid"; }
+# Closes the device and the input; the program must end by itself.
 finish() {
   ask "close cd"
   exec 3>&-
-  wait
+  wait_until "the end of lyrabox-mci ($case)" ended
+  wait "$pid" || true
 }
 
 # The frames heard are the image's sectors FIRST .. LAST, in order, but for sectors
@@ -119,9 +130,11 @@ disc one.cue
 spinup 300
 EOF
 start named LYRABOX_CD=/dev/sr0
-expect "open cdaudio alias cd wait shareable" 1
-wait_until "the disc (named)" ready
+# Both at once, so that the status comes well within the spin-up.
+echo "open cdaudio alias cd wait shareable" >&3
+asked=1
 expect "status cd number of tracks" 3
+[ "$(sed -n 1p "$work/named.replies")" = 1 ] || fail "named: the open failed"
 expect "status cd length track 2" "00:01:00"
 expect "set cd time format tmsf" ""
 expect "play cd from 2 wait" ""
@@ -155,20 +168,62 @@ finish
 heard_matches "$work/scratched.heard" "$work/one.bin" 150 224 170 179 ||
   fail "scratched: the sound around the scratch is not the image's"
 
-# 4. The tray opened by hand, and another disc pushed in.
+# 4. The tray opened by hand while playing a long (silent) disc, read as fast as the
+# drive goes (the output unpaced, and not kept), and another disc pushed in.
+truncate -s $((20 * 60 * 75 * 2352)) "$work/long.bin"
+printf 'FILE "long.bin" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n' > "$work/long.cue"
 cat > "$work/tray.drive" <<EOF
 device /dev/sr0
-disc one.cue
+disc long.cue
+log tray.log
 open-when tray.out
 close-when tray.in two.cue
 EOF
-start tray LYRABOX_CD=/dev/sr0 SDL_AUDIODRIVER=dummy
+start tray LYRABOX_CD=/dev/sr0 SDL_DISKAUDIOFILE=/dev/null
 expect "open cdaudio alias cd wait shareable" 1
-wait_until "the disc (tray)" ready
+expect "play cd" ""
+expect "status cd mode" "playing"
 touch "$work/tray.out"
-door_open() { ask "status cd mode"; [ "$reply" = "open" ]; }
 wait_until "the open tray (tray)" door_open
+expect "status cd media present" "false"
 touch "$work/tray.in"
 wait_until "the other disc (tray)" ready
 expect "status cd number of tracks" 1
+expect "set cd door open" ""
+expect "status cd mode" "open"
+finish
+# Once the disc has gone, the read under way gives up after its own few tries, and no
+# more are made (they were tens of thousands, frame by frame, starving the drive's look).
+reads=$(sed -n '/tray opens/,/tray closes/p' "$work/tray.log" | grep -c '^SCSI BE' || true)
+[ "$reads" -lt 200 ] || fail "tray: $reads audio reads of a drive with its tray open"
+
+# 5. A locked drive: eject is refused with the device's error; the disc plays on.
+cat > "$work/locked.drive" <<EOF
+device /dev/sr0
+disc one.cue
+locked
+EOF
+start locked LYRABOX_CD=/dev/sr0 SDL_AUDIODRIVER=dummy
+expect "open cdaudio alias cd wait shareable" 1
+expect "play cd" ""
+expect "set cd door open" "error 262: There is a problem with your media device. Make sure it is working correctly or contact the device manufacturer."
+expect "status cd mode" "playing"
+finish
+
+# 6. A read in track 2 never ends: the device answers all the same, and the program
+# ends without waiting for that read.
+cat > "$work/hang.drive" <<EOF
+device /dev/sr0
+disc one.cue
+hang 170 179
+log hang.log
+EOF
+start hang LYRABOX_CD=/dev/sr0 SDL_AUDIODRIVER=dummy
+expect "open cdaudio alias cd wait shareable" 1
+expect "set cd time format tmsf" ""
+expect "play cd from 2" ""
+hanging() { grep -q "the read hangs" "$work/hang.log"; }
+wait_until "the hanging read (hang)" hanging
+expect "status cd mode" "playing"
+expect "status cd media present" "true"
 finish
