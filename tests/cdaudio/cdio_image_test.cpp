@@ -1,6 +1,7 @@
 // A cue sheet and its bin file, written by the test, read through libcdio: the
 // table of contents, the audio, the door, and a file that changes.
 #include "cdaudio/linux/image_drive.h"
+#include "cdaudio/linux/cdio_support.h"
 
 #include <gtest/gtest.h>
 
@@ -197,6 +198,30 @@ TEST_F(CdioImageDeviceTest, TheDeviceReportsTheImagesTracksLengthsAndPositions) 
   Ask("set cd door closed");
   EXPECT_EQ(Ask("status cd mode"), "stopped");
   EXPECT_EQ(device->Contents()->TrackCount(), 3);
+}
+
+// What a look at a drive finds decides whether the device scans anew: only a disc it
+// has not seen Ready just before counts as a new load, so a watcher reading the same
+// disc every second never restarts the play.
+TEST(DriveLooks, OnlyADifferentOrReturningDiscCountsAsANewLoad) {
+  struct Look {
+    DiscCondition condition;
+    std::optional<TableOfContents> contents;
+    std::uint64_t loadsAfter;
+  };
+  const std::vector<Look> looks = {
+      {DiscCondition::Reading, std::nullopt, 0},
+      {DiscCondition::Ready, testing::ThreeTrackDisc(), 1},
+      {DiscCondition::Ready, testing::ThreeTrackDisc(), 1},   // read again: the same disc
+      {DiscCondition::Ready, testing::TwoTrackDisc(), 2},     // exchanged between two looks
+      {DiscCondition::DoorOpen, std::nullopt, 2},
+      {DiscCondition::Ready, testing::TwoTrackDisc(), 3},     // pushed back in
+  };
+  DriveState state;
+  for (std::size_t i = 0; i < looks.size(); ++i) {
+    cdio::Record(state, looks[i].condition, looks[i].contents);
+    EXPECT_EQ(state.loadCount, looks[i].loadsAfter) << "after look " << i;
+  }
 }
 
 }  // namespace
