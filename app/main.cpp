@@ -58,7 +58,10 @@ void ArrangeScreenshot(lyrabox::Form1& form) {
       return;
     }
     // Ignored while another event's operation still runs; the next step tries again.
-    form.close();
+    // Posted, not called: the close may ask its question (the disc is playing), and a
+    // box opened inside this timer's own tick would never see the next tick, which is
+    // the one that dismisses it.
+    QMetaObject::invokeMethod(&form, [&form] { form.close(); }, Qt::QueuedConnection);
   });
   QTimer::singleShot(delaySeconds * 1000, ending, [ending] { ending->start(); });
 }
@@ -86,6 +89,7 @@ int main(int argc, char** argv) {
                           std::make_unique<lyrabox::cdaudio::DeferredDevice>(
                               &lyrabox::cdaudio::OpenFromEnvironment));
   lyrabox::QtBoxes boxes;
+  host.SetEndsOnError([&boxes] { return boxes.LastBoxWasMessage(); });
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};
 
   lyrabox::Form1 form(platform);
