@@ -2,9 +2,10 @@
 
 #include <sys/stat.h>
 
-#include <string>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <utility>
 
 #include "base/ascii.h"
 
