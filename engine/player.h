@@ -88,8 +88,8 @@ class Player {
   void DirectSend(std::string_view command);
   // A status query into `buffer`, with no callback window; a failed query leaves the
   // buffer as it was. The result code never reaches MciError and nothing is shown;
-  // it is returned for the one reader that must not trust a failed query's buffer
-  // (the bookmark save), and every other caller drops it.
+  // it is returned for the readers that must not trust a failed query's buffer (the
+  // poll, the scan, fast forward and rewind, the bookmark save).
   template <std::size_t N>
   platform::MciResult StatusQuery(std::string_view query, ReplyBuffer<N>& buffer) {
     return platform_.device.SendString(query, buffer.chars.data(),

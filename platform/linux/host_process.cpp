@@ -79,7 +79,7 @@ void HostProcess::EndNow() {
   std::cerr.flush();
   std::clog.flush();
   std::fflush(nullptr);
-  ::_exit(0);
+  ::_exit(endsOnError && endsOnError() ? 1 : 0);
 }
 
 }  // namespace lyrabox::host
