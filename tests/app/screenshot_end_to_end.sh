@@ -13,13 +13,10 @@
 #
 # usage: screenshot_end_to_end.sh PLAYER WORK_FOLDER
 set -eu
+. "$(dirname "$0")/../support/end_to_end.sh"
 
 player=$1
 work=$2
-deadline_seconds=60  # generous: the sanitizer build starts slowly
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
 rm -rf "$work"
 mkdir -p "$work"
 

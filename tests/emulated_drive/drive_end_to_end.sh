@@ -15,26 +15,11 @@
 # usage: drive_end_to_end.sh LYRABOX_MCI PRELOAD WORK_FOLDER
 # (PRELOAD: the emulated drive library, after the sanitizer runtime when there is one)
 set -eu
+. "$(dirname "$0")/../support/end_to_end.sh"
 
 mci=$1
 preload=$2
 work=$3
-deadline_seconds=60  # generous: the sanitizer build starts slowly
-
-# A failure leaves no program behind.
-fail() { echo "FAIL: $*" >&2; [ -z "${pid:-}" ] || kill "$pid" 2>/dev/null; exit 1; }
-
-# Waits until the command succeeds; fails after the deadline.
-wait_until() {
-  what=$1; shift
-  tries=$((deadline_seconds * 20))
-  while ! "$@" 2>/dev/null; do
-    tries=$((tries - 1))
-    [ "$tries" -gt 0 ] || fail "gave up waiting for $what"
-    sleep 0.05
-  done
-}
-
 rm -rf "$work"
 mkdir -p "$work"
 
