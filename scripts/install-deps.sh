@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation xvfb xauth imagemagick
   desktop-file-utils appstream
+  dbus-daemon dbus-session-bus-common playerctl xdotool
+  dpkg-dev lintian file
 )
 
 missing=()

@@ -206,6 +206,7 @@ bool Form1::RunEvent(Operation&& operation) {
     ~Leave() { --depth; }
   } leave{runningEvents_};
   RunGuarded(platform_, operation);
+  emit EventRan();
   return true;
 }
 
