@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QMetaObject>
 #include <algorithm>
@@ -173,10 +174,10 @@ void MediaControls::AfterEvent() {
   if (Jumped(before, view_, elapsedUs)) emit playerAdaptor_->Seeked(view_.positionUs);
 }
 
-bool MediaControls::Click(Control control, const QDBusMessage& call, int times) {
+bool MediaControls::Click(Control control, int times) {
   auto* button = qobject_cast<QAbstractButton*>(form_.ControlWidget(control));
   if (button == nullptr || !button->isEnabled()) {
-    Refuse(call, QString::fromLatin1(kButtonDisabledError),
+    Refuse(QString::fromLatin1(kButtonDisabledError),
            QStringLiteral("The %1 button is disabled now.")
                .arg(QString::fromLatin1(ControlName(control))));
     return false;
@@ -189,25 +190,22 @@ bool MediaControls::Click(Control control, const QDBusMessage& call, int times) 
   return true;
 }
 
-void MediaControls::Refuse(const QDBusMessage& call, const QString& error,
-                           const QString& text) {
-  if (call.type() != QDBusMessage::MethodCallMessage) return;
-  call.setDelayedReply(true);
-  bus_.send(call.createErrorReply(error, text));
+void MediaControls::Refuse(const QString& error, const QString& text) {
+  if (calledFromDBus()) sendErrorReply(error, text);
 }
 
-bool MediaControls::PlayPause(const QDBusMessage& call) {
-  return Click(form_.player().state.Playing ? Control::pause : Control::play, call);
+bool MediaControls::PlayPause() {
+  return Click(form_.player().state.Playing ? Control::pause : Control::play);
 }
 
-bool MediaControls::Seek(qlonglong offsetUs, const QDBusMessage& call) {
+bool MediaControls::Seek(qlonglong offsetUs) {
   if (offsetUs == 0) return true;
   const qlonglong stepUs =
       std::max<qlonglong>(form_.player().state.FFSpeed, 1) * kMicrosecondsPerSecond;
   const qlonglong steps = std::clamp<qlonglong>(
       std::llround(static_cast<double>(std::llabs(offsetUs)) / static_cast<double>(stepUs)), 1,
       kMostSeekSteps);
-  return Click(offsetUs > 0 ? Control::ff : Control::rew, call, static_cast<int>(steps));
+  return Click(offsetUs > 0 ? Control::ff : Control::rew, static_cast<int>(steps));
 }
 
 void MediaControls::Raise() {
@@ -231,17 +229,16 @@ MprisRootAdaptor::MprisRootAdaptor(MediaControls& controls, QObject* object)
 MprisPlayerAdaptor::MprisPlayerAdaptor(MediaControls& controls, QObject* object)
     : QDBusAbstractAdaptor(object), controls_(controls) {}
 
-void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position,
-                                     const QDBusMessage& call) {
+void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
   // A position for a track that is no longer the current one is stale: ignored.
   if (TrackId.path() != controls_.Metadata().value("mpris:trackid").value<QDBusObjectPath>().path()) {
     return;
   }
-  controls_.Seek(Position - controls_.view().positionUs, call);
+  controls_.Seek(Position - controls_.view().positionUs);
 }
 
-void MprisPlayerAdaptor::OpenUri(const QString&, const QDBusMessage& call) {
-  controls_.Refuse(call, QDBusError::errorString(QDBusError::NotSupported),
+void MprisPlayerAdaptor::OpenUri(const QString&) {
+  controls_.Refuse(QDBusError::errorString(QDBusError::NotSupported),
                    QStringLiteral("Lyrabox plays only the disc in its drive."));
 }
 

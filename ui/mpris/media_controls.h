@@ -15,7 +15,7 @@
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
-#include <QDBusMessage>
+#include <QDBusContext>
 #include <QDBusObjectPath>
 #include <QElapsedTimer>
 #include <QObject>
@@ -46,7 +46,9 @@ struct MediaView {
        canSeek = false, canControl = false;
 };
 
-class MediaControls final : public QObject {
+// The object on the bus; the two interfaces below are its adaptors, and a call that
+// reaches them runs in this object's bus context, so its errors are answered here.
+class MediaControls final : public QObject, protected QDBusContext {
   Q_OBJECT
 
  public:
@@ -62,18 +64,18 @@ class MediaControls final : public QObject {
   QVariantMap Metadata() const;
 
   // The window's commands. Each queues one click (or `times` clicks) of `control` and
-  // returns true; while the button is disabled it queues nothing, answers `call` (when
-  // it came over the bus) with an error and returns false.
-  bool Click(Control control, const QDBusMessage& call, int times = 1);
+  // returns true; while the button is disabled it queues nothing, answers the call
+  // (when it came over the bus) with an error and returns false.
+  bool Click(Control control, int times = 1);
   // A click of pause while the player believes the disc plays, of play otherwise.
-  bool PlayPause(const QDBusMessage& call);
+  bool PlayPause();
   // Fast forward (forward) or rewind (back) by about `offsetUs`, in steps of the
   // fast-forward step, at least one.
-  bool Seek(qlonglong offsetUs, const QDBusMessage& call);
+  bool Seek(qlonglong offsetUs);
   void Raise();
   void Quit();  // as the close box: the close prompt and the unload follow
-  // Answers `call`, when it came over the bus, with the error `error`.
-  void Refuse(const QDBusMessage& call, const QString& error, const QString& text);
+  // Answers the call being handled, when it came over the bus, with the error `error`.
+  void Refuse(const QString& error, const QString& text);
 
  private:
   // After each event of the window: reads the view anew and tells the bus what changed.
@@ -148,15 +150,15 @@ class MprisPlayerAdaptor final : public QDBusAbstractAdaptor {
   bool CanControl() const { return controls_.view().canControl; }
 
  public slots:
-  void Play(const QDBusMessage& call) { controls_.Click(Control::play, call); }
-  void Pause(const QDBusMessage& call) { controls_.Click(Control::pause, call); }
-  void PlayPause(const QDBusMessage& call) { controls_.PlayPause(call); }
-  void Stop(const QDBusMessage& call) { controls_.Click(Control::stopbtn, call); }
-  void Next(const QDBusMessage& call) { controls_.Click(Control::ftrack, call); }
-  void Previous(const QDBusMessage& call) { controls_.Click(Control::btrack, call); }
-  void Seek(qlonglong Offset, const QDBusMessage& call) { controls_.Seek(Offset, call); }
-  void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position, const QDBusMessage& call);
-  void OpenUri(const QString& Uri, const QDBusMessage& call);
+  void Play() { controls_.Click(Control::play); }
+  void Pause() { controls_.Click(Control::pause); }
+  void PlayPause() { controls_.PlayPause(); }
+  void Stop() { controls_.Click(Control::stopbtn); }
+  void Next() { controls_.Click(Control::ftrack); }
+  void Previous() { controls_.Click(Control::btrack); }
+  void Seek(qlonglong Offset) { controls_.Seek(Offset); }
+  void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position);
+  void OpenUri(const QString& Uri);
 
  signals:
   void Seeked(qlonglong Position);
