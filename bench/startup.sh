@@ -6,7 +6,11 @@
 #   close  with the demo disc playing, from the key that answers the close prompt
 #          (Escape, that is No) to the end of the process; the bare window closes on
 #          the same key, with no prompt.
-# The runs alternate between the two programs; the medians are printed.
+# The bare window runs twice: empty, and with one line of text (which makes Qt load
+# the font database, as any window with text does); the player runs twice too: with
+# SDL's file output paced like a sound card, and silent (LYRABOX_AUDIO=none), which
+# opens no sound output. The runs alternate between the programs; the medians are
+# printed.
 #   bench/startup.sh [RUNS] [BUILD-FOLDER]
 set -euo pipefail
 
@@ -57,16 +61,20 @@ stamp() {
   echo "no $3 in $1:" >&2; cat "$1" >&2; exit 1
 }
 
-measure() {  # program: prints "start-ms close-ms"
+measure() {  # bare|text|lyrabox|silent: prints "start-ms close-ms"
   local log="$scratch/log" started pid window before
   started=$(now)
   if [ "$1" = bare ]; then
     "$build_dir/bench/lyrabox-bare-window" 2>"$log" & pid=$!
+  elif [ "$1" = text ]; then
+    "$build_dir/bench/lyrabox-bare-window" --text 2>"$log" & pid=$!
+  elif [ "$1" = silent ]; then
+    LYRABOX_AUDIO=none "$build_dir/lyrabox" 2>"$log" & pid=$!
   else
     "$build_dir/lyrabox" 2>"$log" & pid=$!
   fi
   local start_ms; start_ms=$(between "$started" "$(stamp "$log" 0 XCB_EXPOSE)")
-  if [ "$1" = bare ]; then
+  if [ "$1" = bare ] || [ "$1" = text ]; then
     window=$(xdotool search --sync --onlyvisible --name '^Bare window$' | head -1)
   else
     # Play, then ask to close: the prompt "Bookmark & Save before Closing ?" opens.
@@ -90,17 +98,18 @@ measure() {  # program: prints "start-ms close-ms"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 
-: > "$scratch/bare"; : > "$scratch/lyrabox"
+programs=(bare text lyrabox silent)
 for _ in $(seq "$runs"); do
-  measure bare >> "$scratch/bare"
-  measure lyrabox >> "$scratch/lyrabox"
+  for program in "${programs[@]}"; do measure "$program" >> "$scratch/$program"; done
 done
 
 echo "Start and close on $(uname -m), $(nproc) cores, Xvfb, $(date -u +%Y-%m-%d), medians of $runs runs"
 printf '%-40s %8s %8s\n' "" "start" "close"
-for program in bare lyrabox; do
-  label="bare Qt window"
-  [ "$program" = lyrabox ] && label="Lyrabox, demo disc playing at the close"
+declare -A labels=([bare]="bare Qt window" [text]="bare Qt window with a line of text"
+                   [lyrabox]="Lyrabox, demo disc playing at the close"
+                   [silent]="the same, played silently")
+for program in "${programs[@]}"; do
+  label="${labels[$program]}"
   printf '%-40s %6s ms %6s ms\n' "$label" \
     "$(cut -d' ' -f1 "$scratch/$program" | median)" "$(cut -d' ' -f2 "$scratch/$program" | median)"
 done
