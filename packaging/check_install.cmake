@@ -49,7 +49,7 @@ endforeach()
 # or the menu would start the player as if a disc had just been inserted.
 if(EXISTS "${cd_entry}")
   file(STRINGS "${cd_entry}" lines)
-  if(NOT "Exec=lyrabox /Play" IN_LIST lines)
+  if(NOT "Exec=lyrabox /Play %u" IN_LIST lines)
     fail("the CD entry does not start the player with /Play")
   endif()
   if(NOT "MimeType=x-content/audio-cdda;" IN_LIST lines)

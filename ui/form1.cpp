@@ -198,8 +198,8 @@ void Form1::WireEvents() {
 }
 
 template <typename Operation>
-bool Form1::RunEvent(Operation&& operation) {
-  if (runningEvents_ > 0) return false;
+void Form1::RunEvent(Operation&& operation) {
+  if (runningEvents_ > 0) return;
   ++runningEvents_;
   struct Leave {
     int& depth;
@@ -207,7 +207,6 @@ bool Form1::RunEvent(Operation&& operation) {
   } leave{runningEvents_};
   RunGuarded(platform_, operation);
   emit EventRan();
-  return true;
 }
 
 void Form1::OnTimer1Tick() {

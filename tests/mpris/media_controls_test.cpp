@@ -18,6 +18,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "bookmarks/disc_id.h"
 #include "cdaudio/demo_disc.h"
 #include "cdaudio/device.h"
 #include "platform/linux/device_channel.h"
@@ -128,7 +129,7 @@ TEST_F(MediaControlsOnABus, PlayerctlPlaysSkipsAndStopsTheDemoDiscThroughTheButt
   EXPECT_EQ(metadata.value("xesam:trackNumber").toInt(), 1);
   EXPECT_EQ(metadata.value("xesam:album").toString(), "Audio CD");
   EXPECT_GT(metadata.value("mpris:length").toLongLong(), 0);
-  const QString discId = QString::number(*device->VolumeSerial(), 16).toUpper();
+  const QString discId = QString::fromStdString(GetDiscId(disks, "d:\\"));
   EXPECT_EQ(metadata.value("mpris:trackid").value<QDBusObjectPath>().path(),
             "/io/github/lyrabox/Lyrabox/Disc" + discId + "/Track1");
 
