@@ -1,7 +1,6 @@
 #include "ui/mpris/media_controls.h"
 
 #include <QAbstractButton>
-#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -75,19 +74,20 @@ MediaControls::~MediaControls() {
 
 bool MediaControls::Publish() {
   if (!bus_.isConnected()) {
-    TellUser("no session bus, so media keys and the desktop's media controls cannot reach "
-             "the player");
+    TellUser("No session bus: media keys and the desktop's media controls cannot reach "
+             "the player.");
     return false;
   }
   if (!bus_.registerObject(QString::fromLatin1(kMprisObjectPath), this)) {
-    TellUser("the media controls' object could not be put on the session bus");
+    TellUser("The player could not be put on the session bus: media keys and the "
+             "desktop's media controls cannot reach it.");
     return false;
   }
   if (!bus_.registerService(QString::fromLatin1(kMprisServiceName))) {
     bus_.unregisterObject(QString::fromLatin1(kMprisObjectPath));
-    TellUser(std::string("another program holds the name ") + kMprisServiceName +
-             " on the session bus, so media keys and the desktop's media controls "
-             "reach that program instead");
+    TellUser(std::string("Another program holds the name ") + kMprisServiceName +
+             " on the session bus: media keys and the desktop's media controls reach that "
+             "program instead.");
     return false;
   }
   published_ = true;
