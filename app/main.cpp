@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "ui/form1.h"
 #include "ui/icon.h"
+#include "ui/mpris/media_controls.h"
 #include "ui/qt_boxes.h"
 
 namespace {
@@ -95,6 +96,9 @@ int main(int argc, char** argv) {
   lyrabox::Form1 form(platform);
   ArrangeScreenshot(form);
   form.Load();
+  // On the bus only once start-up has gone through; without a bus the player runs on.
+  lyrabox::MediaControls mediaControls(form);
+  mediaControls.Publish();
   form.ShowCentred();
   return QApplication::exec();
 }

@@ -10,6 +10,8 @@ packages=(
   clang libclang-rt-14-dev
   fonts-liberation xvfb xauth imagemagick
   desktop-file-utils appstream
+  dbus-daemon dbus-session-bus-common playerctl xdotool
+  dpkg-dev lintian file
 )
 
 missing=()

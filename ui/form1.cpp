@@ -206,6 +206,7 @@ void Form1::RunEvent(Operation&& operation) {
     ~Leave() { --depth; }
   } leave{runningEvents_};
   RunGuarded(platform_, operation);
+  emit EventRan();
 }
 
 void Form1::OnTimer1Tick() {

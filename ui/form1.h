@@ -61,6 +61,11 @@ class Form1 final : public QMainWindow, public Window {
   void SetTimerEnabled(bool enabled) override;
   platform::WindowHandle NativeHandle() override;
 
+ signals:
+  // An event's operation has run to its end (or was ended by an error the guard
+  // showed): what the window shows may have changed. Not sent for dropped events.
+  void EventRan();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 

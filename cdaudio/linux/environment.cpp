@@ -13,6 +13,7 @@
 #include "cdaudio/linux/image_drive.h"
 #include "cdaudio/linux/sound_transport.h"
 #include "cdaudio/mci_log.h"
+#include "cdaudio/tray_return.h"
 
 namespace lyrabox::cdaudio {
 
@@ -42,18 +43,27 @@ std::string Variable(const char* name) {
   return value != nullptr ? value : "";
 }
 
+// A drive whose disc nobody has to push back in (the demo disc, a disc image): after an
+// eject it comes back by itself a few seconds later, on the device's clock.
+std::shared_ptr<Drive> TrayReturning(std::shared_ptr<Drive> drive, std::shared_ptr<Clock> clock) {
+  if (!drive) return drive;
+  return std::make_shared<TrayReturn>(std::move(drive), std::move(clock));
+}
+
 // The drive kDiscVariable names; null when it names nothing usable (the device's
 // "open" then fails, as with no CD drive at all), after a line on standard error.
-std::shared_ptr<Drive> DriveFromEnvironment() {
+std::shared_ptr<Drive> DriveFromEnvironment(const std::shared_ptr<Clock>& clock) {
   const std::string source = Variable(kDiscVariable);
   const std::string named = std::string(kDiscVariable) + " names " + source;
   if (source.empty()) {
     if (const auto drive = FirstCdDrive()) return DeviceDrive::Open(*drive, Watching::Background);
     TellUser(std::string("No CD drive found: playing the built-in demo disc (") + kDiscVariable +
              " chooses a drive or a disc image).");
-    return std::make_shared<DemoDrive>();
+    return TrayReturning(std::make_shared<DemoDrive>(), clock);
   }
-  if (ascii::EqualsIgnoringCase(source, kDemoDisc)) return std::make_shared<DemoDrive>();
+  if (ascii::EqualsIgnoringCase(source, kDemoDisc)) {
+    return TrayReturning(std::make_shared<DemoDrive>(), clock);
+  }
 
   struct stat info {};
   if (::stat(source.c_str(), &info) != 0) {
@@ -62,7 +72,9 @@ std::shared_ptr<Drive> DriveFromEnvironment() {
   }
   if (IsDiscImagePath(source)) {
     // The image library opens whatever it is given, and would wait for ever on a pipe.
-    if (S_ISREG(info.st_mode)) return ImageDrive::Open(source, Watching::Background);
+    if (S_ISREG(info.st_mode)) {
+      return TrayReturning(ImageDrive::Open(source, Watching::Background), clock);
+    }
     TellUser(named + ", which is not a file.");
     return nullptr;
   }
@@ -136,9 +148,9 @@ std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive
 }
 
 std::unique_ptr<Device> OpenFromEnvironment() {
-  std::shared_ptr<Drive> drive = DriveFromEnvironment();
-  std::unique_ptr<Transport> transport =
-      TransportFromEnvironment(drive, std::make_shared<SteadyClock>());
+  const auto clock = std::make_shared<SteadyClock>();
+  std::shared_ptr<Drive> drive = DriveFromEnvironment(clock);
+  std::unique_ptr<Transport> transport = TransportFromEnvironment(drive, clock);
   std::unique_ptr<Device> device =
       std::make_unique<CdAudioDevice>(std::move(drive), std::move(transport));
   const std::string log = Variable(kMciLogVariable);

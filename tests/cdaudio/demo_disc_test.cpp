@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "cdaudio/tray_return.h"
 #include "device_fixture.h"
 
 namespace lyrabox::cdaudio {
@@ -104,6 +105,30 @@ TEST_F(DemoDeviceTest, AnswersThePlayersStartAndScan) {
   EXPECT_EQ(device->Contents(), std::nullopt);
   Ask("set cd door closed");
   EXPECT_EQ(device->Contents(), DemoDiscContents());
+}
+
+// After an eject the demo disc (and a disc image, behind the same tray) is back in a
+// few seconds, as if the tray had been pushed in; a second eject meanwhile changes
+// nothing.
+TEST(ReturningTrayTest, TheDiscIsBackAFewSecondsAfterTheEject) {
+  const auto clock = std::make_shared<ManualClock>();
+  const auto device =
+      CreateDevice(std::make_shared<TrayReturn>(std::make_shared<DemoDrive>(), clock), clock);
+  auto ask = [&device](std::string_view command) {
+    std::string reply;
+    EXPECT_EQ(device->Send(command, reply), 0u) << command;
+    return reply;
+  };
+  ask("open cdaudio alias cd wait shareable");
+  ask("set cd door open");
+  EXPECT_EQ(ask("status cd mode"), "open");
+  clock->Advance(std::chrono::seconds(1));
+  ask("set cd door open");
+  clock->Advance(kTrayReturnDelay - std::chrono::seconds(1) - std::chrono::milliseconds(1));
+  EXPECT_EQ(ask("status cd media present"), "false");
+  clock->Advance(std::chrono::milliseconds(1));
+  EXPECT_EQ(ask("status cd media present"), "true");
+  EXPECT_EQ(ask("status cd mode"), "stopped");
 }
 
 }  // namespace

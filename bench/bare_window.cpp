@@ -1,0 +1,24 @@
+// The yardstick for the player's start and close: a bare Qt window of the player's
+// size, built with the same compiler and flags, that closes on Escape as the player's
+// close prompt does. With --text it shows one line of text, which is enough to make
+// Qt load the font database, as every window with a caption on it must.
+#include <QApplication>
+#include <QKeySequence>
+#include <QLabel>
+#include <QShortcut>
+#include <QWidget>
+#include <cstring>
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QWidget window;
+  window.setWindowTitle("Bare window");
+  window.resize(339, 149);
+  if (argc > 1 && std::strcmp(argv[1], "--text") == 0) {
+    (new QLabel("Tracks: 12  Total time: 53:40:00", &window))->move(8, 8);
+  }
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &window);
+  QObject::connect(escape, &QShortcut::activated, &window, &QWidget::close);
+  window.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# How long the player takes to start and to close, against a bare Qt window on the same
+# machine in the same run, on a virtual display (Xvfb) with a session bus of its own:
+#   start  from the program's start to the first time its window is exposed on the
+#          display (the X server's Expose, as Qt logs it);
+#   close  with the demo disc playing, from the key that answers the close prompt
+#          (Escape, that is No) to the end of the process; the bare window closes on
+#          the same key, with no prompt.
+# The bare window runs twice: empty, and with one line of text (which makes Qt load
+# the font database, as any window with text does); the player runs twice too: with
+# SDL's file output paced like a sound card, and silent (LYRABOX_AUDIO=none), which
+# opens no sound output. The runs alternate between the programs; the medians are
+# printed.
+#   bench/startup.sh [RUNS] [BUILD-FOLDER]
+set -euo pipefail
+
+source_dir="$(cd "$(dirname "$0")/.." && pwd)"
+runs="${1:-15}"
+build_dir="${2:-$source_dir/build/bench}"
+
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DLYRABOX_BENCH=ON -DLYRABOX_TESTS=OFF > "$build_dir.configure.log" 2>&1 ||
+  { cat "$build_dir.configure.log"; exit 1; }
+cmake --build "$build_dir" -j2 --target lyrabox lyrabox-bare-window > /dev/null
+
+scratch="$(mktemp -d)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# A display and a session bus of its own.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$scratch/display")"
+dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$scratch/bus" 4>"$scratch/bus.pid"
+pids+=("$(cat "$scratch/bus.pid")")
+export DBUS_SESSION_BUS_ADDRESS="$(cat "$scratch/bus")"
+
+mkdir -p -m 700 "$scratch/runtime"
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$scratch/runtime" LYRABOX_CD=demo \
+  LYRABOX_HOME="$scratch/home" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+# Qt writes each X event it handles, stamped to the millisecond.
+export QT_LOGGING_RULES="qt.qpa.events=true" QT_MESSAGE_PATTERN="%{time hh:mm:ss.zzz} %{message}"
+
+# Milliseconds since midnight, from the clock the log's stamps come from.
+millis() { local t=$1; echo $(( ((10#${t:0:2} * 60 + 10#${t:3:2}) * 60 + 10#${t:6:2}) * 1000 + 10#${t:9:3} )); }
+now() { millis "$(date +%H:%M:%S.%N)"; }
+between() { local d=$(( $2 - $1 )); echo $(( d < 0 ? d + 86400000 : d )); }
+# The stamp of the first line after line $2 of log $1 that mentions $3; waits for it.
+stamp() {
+  local line
+  for _ in $(seq 1000); do
+    line="$(tail -n +"$(( $2 + 1 ))" "$1" | grep -m1 -- "$3" || true)"
+    [ -n "$line" ] && { millis "$line"; return; }
+    sleep 0.02
+  done
+  echo "no $3 in $1:" >&2; cat "$1" >&2; exit 1
+}
+
+measure() {  # bare|text|lyrabox|silent: prints "start-ms close-ms"
+  local log="$scratch/log" started pid window before
+  started=$(now)
+  if [ "$1" = bare ]; then
+    "$build_dir/bench/lyrabox-bare-window" 2>"$log" & pid=$!
+  elif [ "$1" = text ]; then
+    "$build_dir/bench/lyrabox-bare-window" --text 2>"$log" & pid=$!
+  elif [ "$1" = silent ]; then
+    LYRABOX_AUDIO=none "$build_dir/lyrabox" 2>"$log" & pid=$!
+  else
+    "$build_dir/lyrabox" 2>"$log" & pid=$!
+  fi
+  local start_ms; start_ms=$(between "$started" "$(stamp "$log" 0 XCB_EXPOSE)")
+  if [ "$1" = bare ] || [ "$1" = text ]; then
+    window=$(xdotool search --sync --onlyvisible --name '^Bare window$' | head -1)
+  else
+    # Play, then ask to close: the prompt "Bookmark & Save before Closing ?" opens.
+    for _ in $(seq 50); do
+      [ "$(playerctl -p lyrabox status 2>/dev/null)" = Playing ] && break
+      playerctl -p lyrabox play 2>/dev/null || true
+      sleep 0.3
+    done
+    [ "$(playerctl -p lyrabox status)" = Playing ] || { echo "the demo disc did not play" >&2; exit 1; }
+    dbus-send --print-reply=literal --session --dest=org.mpris.MediaPlayer2.lyrabox /org/mpris/MediaPlayer2 \
+      org.mpris.MediaPlayer2.Quit > /dev/null
+    window=$(xdotool search --sync --onlyvisible --name '^Lyrabox$' | head -1)
+  fi
+  xdotool windowfocus --sync "$window"
+  before=$(wc -l < "$log")
+  xdotool key Escape
+  wait "$pid" || true
+  local ended; ended=$(now)
+  echo "$start_ms $(between "$(stamp "$log" "$before" XCB_KEY_PRESS)" "$ended")"
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+
+programs=(bare text lyrabox silent)
+for _ in $(seq "$runs"); do
+  for program in "${programs[@]}"; do measure "$program" >> "$scratch/$program"; done
+done
+
+echo "Start and close on $(uname -m), $(nproc) cores, Xvfb, $(date -u +%Y-%m-%d), medians of $runs runs"
+printf '%-40s %8s %8s\n' "" "start" "close"
+declare -A labels=([bare]="bare Qt window" [text]="bare Qt window with a line of text"
+                   [lyrabox]="Lyrabox, demo disc playing at the close"
+                   [silent]="the same, played silently")
+for program in "${programs[@]}"; do
+  label="${labels[$program]}"
+  printf '%-40s %6s ms %6s ms\n' "$label" \
+    "$(cut -d' ' -f1 "$scratch/$program" | median)" "$(cut -d' ' -f2 "$scratch/$program" | median)"
+done

@@ -1,0 +1,172 @@
+// The media controls on a private session bus, driven as playerctl drives them: the
+// window on the demo disc, its clock moved by hand, the boxes scripted.
+#include <stdlib.h>
+
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <QProcess>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "bookmarks/disc_id.h"
+#include "cdaudio/demo_disc.h"
+#include "cdaudio/device.h"
+#include "platform/linux/device_channel.h"
+#include "platform/linux/drive_folders.h"
+#include "platform/linux/host_disks.h"
+#include "tests/fakes/fakes.h"
+#include "ui/form1.h"
+#include "ui/mpris/media_controls.h"
+
+namespace lyrabox {
+
+// Keeps the last value that a PropertiesChanged signal of the player gave each property.
+class ChangeRecorder : public QObject {
+  Q_OBJECT
+ public:
+  QVariantMap signalled;
+ public slots:
+  void PropertiesChanged(const QString&, const QVariantMap& changed, const QStringList&) {
+    signalled.insert(changed);
+  }
+};
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class MediaControlsOnABus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
+    ASSERT_TRUE(daemon.waitForReadyRead(-1)) << "dbus-daemon did not start";
+    const QString address = QString::fromLatin1(daemon.readLine()).trimmed();
+    playerBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "player"));
+    clientBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "client"));
+    ASSERT_TRUE(playerBus->isConnected() && clientBus->isConnected());
+    clientBus->connect(kMprisServiceName, kMprisObjectPath, "org.freedesktop.DBus.Properties",
+                       "PropertiesChanged", &recorder,
+                       SLOT(PropertiesChanged(QString, QVariantMap, QStringList)));
+    form.Load();
+  }
+  void TearDown() override {
+    controls.reset();
+    QDBusConnection::disconnectFromBus("player");
+    QDBusConnection::disconnectFromBus("client");
+    daemon.kill();
+    daemon.waitForFinished(-1);
+    std::error_code ignored;
+    fs::remove_all(home, ignored);
+  }
+
+  bool Publish() {
+    controls = std::make_unique<MediaControls>(form, *playerBus);
+    return controls->Publish();
+  }
+  // A method of the player interface, as playerctl calls it; then the clicks it queued.
+  QDBusMessage Call(const char* method) {
+    QDBusMessage reply = clientBus->call(
+        QDBusMessage::createMethodCall(kMprisServiceName, kMprisObjectPath,
+                                       kMprisPlayerInterface, method),
+        QDBus::BlockWithGui);
+    QCoreApplication::processEvents();
+    return reply;
+  }
+  // A property as a client reads it; the signals sent before it have arrived with it.
+  QVariant Get(const char* property, const char* interface = kMprisPlayerInterface) {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kMprisServiceName, kMprisObjectPath, "org.freedesktop.DBus.Properties", "Get");
+    get << QString::fromLatin1(interface) << QString::fromLatin1(property);
+    const QDBusMessage reply = clientBus->call(get, QDBus::BlockWithGui);
+    QCoreApplication::processEvents();
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
+  }
+  QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Get("Metadata").value<QDBusArgument>()); }
+
+  QProcess daemon;
+  std::unique_ptr<QDBusConnection> playerBus, clientBus;
+  ChangeRecorder recorder;
+
+  std::string homeName = (fs::temp_directory_path() / "lyrabox-mpris-XXXXXX").string();
+  fs::path home = (mkdtemp(homeName.data()), homeName);
+  std::shared_ptr<cdaudio::ManualClock> clock = std::make_shared<cdaudio::ManualClock>();
+  std::unique_ptr<cdaudio::Device> device =
+      cdaudio::CreateDevice(std::make_shared<cdaudio::DemoDrive>(), clock);
+  host::DriveFolders drives{home};
+  host::DeviceChannel channel{*device};
+  host::HostDisks disks{drives, 'd', *device};
+  testing::FakeWorld world;  // its process and its scripted boxes
+  platform::Platform platform{channel, disks, world.process, world.boxes};
+  Form1 form{platform};
+  std::unique_ptr<MediaControls> controls;
+};
+
+TEST_F(MediaControlsOnABus, PlayerctlPlaysSkipsAndStopsTheDemoDiscThroughTheButtons) {
+  ASSERT_TRUE(Publish());
+  EXPECT_TRUE(clientBus->interface()->isServiceRegistered(kMprisServiceName).value());
+  EXPECT_EQ(Get("Identity", "org.mpris.MediaPlayer2").toString(), "Lyrabox");
+
+  // Before the first poll has found the disc every button is disabled: refused.
+  const QDBusMessage refused = Call("PlayPause");
+  EXPECT_EQ(refused.type(), QDBusMessage::ErrorMessage);
+  EXPECT_EQ(refused.errorName(), "io.github.lyrabox.Lyrabox.Error.ButtonDisabled");
+  EXPECT_FALSE(Get("CanPlay").toBool());
+
+  form.OnTimer1Tick();  // scans the disc, enables the buttons
+  EXPECT_TRUE(Get("CanPlay").toBool());
+  EXPECT_EQ(recorder.signalled.value("CanPlay"), QVariant(true));
+  QVariantMap metadata = Metadata();
+  EXPECT_EQ(metadata.value("xesam:trackNumber").toInt(), 1);
+  EXPECT_EQ(metadata.value("xesam:album").toString(), "Audio CD");
+  EXPECT_GT(metadata.value("mpris:length").toLongLong(), 0);
+  const QString discId = QString::fromStdString(GetDiscId(disks, "d:\\"));
+  EXPECT_EQ(metadata.value("mpris:trackid").value<QDBusObjectPath>().path(),
+            "/io/github/lyrabox/Lyrabox/Disc" + discId + "/Track1");
+
+  EXPECT_EQ(Call("PlayPause").type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(Get("PlaybackStatus").toString(), "Stopped") << "until the poll sees the mode";
+  clock->Advance(std::chrono::milliseconds(2500));
+  form.OnTimer1Tick();
+  EXPECT_EQ(Get("PlaybackStatus").toString(), "Playing");
+  EXPECT_EQ(Get("Position").toLongLong(), 2'000'000);
+  EXPECT_EQ(recorder.signalled.value("PlaybackStatus"), QVariant("Playing"));
+
+  Call("Next");
+  EXPECT_EQ(Metadata().value("xesam:trackNumber").toInt(), 2);
+
+  world.boxes.answers = {false};  // "Bookmark this spot now ?" No: stops the disc
+  Call("Stop");
+  EXPECT_THAT(world.boxes.Questions(), ::testing::ElementsAre("Bookmark this spot now ?"));
+  EXPECT_EQ(Get("PlaybackStatus").toString(), "Stopped");
+  EXPECT_TRUE(world.boxes.Messages().empty());
+}
+
+TEST_F(MediaControlsOnABus, WithoutTheBusOrWithTheNameTakenThePlayerRunsOnAfterOneLine) {
+  ASSERT_TRUE(Publish());
+  for (const QDBusConnection& bus :
+       {*clientBus, QDBusConnection::connectToBus("unix:path=/nonexistent", "none")}) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(MediaControls(form, bus).Publish());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  }
+
+  // The player on the bus still answers.
+  form.OnTimer1Tick();
+  EXPECT_TRUE(Get("CanPlay").toBool());
+}
+
+}  // namespace
+}  // namespace lyrabox
+
+#include "media_controls_test.moc"

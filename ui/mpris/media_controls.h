@@ -1,0 +1,170 @@
+// The player on the desktop's media controls: the media keys, the panel's media widget,
+// the lock screen and playerctl talk to it over the session bus with the MPRIS 2
+// interfaces ("org.mpris.MediaPlayer2" and "org.mpris.MediaPlayer2.Player").
+//
+// It adds nothing to the player: every command is a click of one of the window's
+// buttons, queued behind the call so that the call returns at once and the questions
+// and boxes follow in the window, and refused with an error while that button is
+// disabled. A click that comes due while a box is open is dropped by the window, as
+// every other event then is. What the properties say is read from the window and the
+// player state after each event of the window (the poll, a click), and each change is
+// sent as a PropertiesChanged signal.
+//
+// Thread: the user-interface thread only.
+#pragma once
+
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusObjectPath>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include "engine/window.h"
+
+namespace lyrabox {
+
+class Form1;
+class MprisPlayerAdaptor;
+
+// The bus name and the object of the player.
+inline constexpr char kMprisServiceName[] = "org.mpris.MediaPlayer2.lyrabox";
+inline constexpr char kMprisObjectPath[] = "/org/mpris/MediaPlayer2";
+inline constexpr char kMprisPlayerInterface[] = "org.mpris.MediaPlayer2.Player";
+
+// What the desktop is told about the player, as it stood after the window's last event.
+struct MediaView {
+  QString status = QStringLiteral("Stopped");  // "Playing", "Paused" or "Stopped"
+  QString discId;          // empty without a scanned disc
+  int track = 0;           // 0 without a scanned disc
+  qlonglong lengthUs = 0;  // the track's length
+  qlonglong positionUs = 0;  // within the track
+  bool canPlay = false, canPause = false, canGoNext = false, canGoPrevious = false,
+       canSeek = false, canControl = false;
+};
+
+// The object on the bus; the two interfaces below are its adaptors, and a call that
+// reaches them runs in this object's bus context, so its errors are answered here.
+class MediaControls final : public QObject, protected QDBusContext {
+  Q_OBJECT
+
+ public:
+  explicit MediaControls(Form1& form, QDBusConnection bus = QDBusConnection::sessionBus());
+  ~MediaControls() override;
+
+  // Puts the player on the bus. Without a bus, or with the name taken by another
+  // program, says so in one line on standard error and returns false; the player then
+  // runs as before, without media controls.
+  bool Publish();
+
+  const MediaView& view() const { return view_; }
+  QVariantMap Metadata() const;
+
+  // The window's commands. Each queues one click (or `times` clicks) of `control` and
+  // returns true; while the button is disabled it queues nothing, answers the call
+  // (when it came over the bus) with an error and returns false.
+  bool Click(Control control, int times = 1);
+  // A click of pause while the player believes the disc plays, of play otherwise.
+  bool PlayPause();
+  // Fast forward (forward) or rewind (back) by about `offsetUs`, in steps of the
+  // fast-forward step, at least one.
+  bool Seek(qlonglong offsetUs);
+  void Raise();
+  void Quit();  // as the close box: the close prompt and the unload follow
+  // Answers the call being handled, when it came over the bus, with the error `error`.
+  void Refuse(const QString& error, const QString& text);
+
+ private:
+  // After each event of the window: reads the view anew and tells the bus what changed.
+  void AfterEvent();
+  MediaView Read();
+
+  Form1& form_;
+  QDBusConnection bus_;
+  MprisPlayerAdaptor* playerAdaptor_;
+  bool published_ = false;
+  MediaView view_;
+  QElapsedTimer sinceView_;  // how long ago view_ was read, for telling a jump from play
+};
+
+// org.mpris.MediaPlayer2: the application.
+class MprisRootAdaptor final : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
+  Q_PROPERTY(bool CanQuit READ True)
+  Q_PROPERTY(bool CanRaise READ True)
+  Q_PROPERTY(bool HasTrackList READ False)
+  Q_PROPERTY(QString Identity READ Identity)
+  Q_PROPERTY(QString DesktopEntry READ DesktopEntry)
+  Q_PROPERTY(QStringList SupportedUriSchemes READ None)
+  Q_PROPERTY(QStringList SupportedMimeTypes READ None)
+
+ public:
+  MprisRootAdaptor(MediaControls& controls, QObject* object);
+  bool True() const { return true; }
+  bool False() const { return false; }
+  QString Identity() const { return QStringLiteral("Lyrabox"); }
+  QString DesktopEntry() const { return QStringLiteral("io.github.lyrabox.Lyrabox"); }
+  QStringList None() const { return {}; }
+
+ public slots:
+  void Raise() { controls_.Raise(); }
+  void Quit() { controls_.Quit(); }
+
+ private:
+  MediaControls& controls_;
+};
+
+// org.mpris.MediaPlayer2.Player: playback.
+class MprisPlayerAdaptor final : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+  Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
+  Q_PROPERTY(QVariantMap Metadata READ Metadata)
+  Q_PROPERTY(qlonglong Position READ Position)
+  Q_PROPERTY(double Rate READ One)
+  Q_PROPERTY(double MinimumRate READ One)
+  Q_PROPERTY(double MaximumRate READ One)
+  Q_PROPERTY(double Volume READ One)
+  Q_PROPERTY(bool CanPlay READ CanPlay)
+  Q_PROPERTY(bool CanPause READ CanPause)
+  Q_PROPERTY(bool CanGoNext READ CanGoNext)
+  Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
+  Q_PROPERTY(bool CanSeek READ CanSeek)
+  Q_PROPERTY(bool CanControl READ CanControl)
+
+ public:
+  MprisPlayerAdaptor(MediaControls& controls, QObject* object);
+  QString PlaybackStatus() const { return controls_.view().status; }
+  QVariantMap Metadata() const { return controls_.Metadata(); }
+  qlonglong Position() const { return controls_.view().positionUs; }
+  double One() const { return 1.0; }
+  bool CanPlay() const { return controls_.view().canPlay; }
+  bool CanPause() const { return controls_.view().canPause; }
+  bool CanGoNext() const { return controls_.view().canGoNext; }
+  bool CanGoPrevious() const { return controls_.view().canGoPrevious; }
+  bool CanSeek() const { return controls_.view().canSeek; }
+  bool CanControl() const { return controls_.view().canControl; }
+
+ public slots:
+  void Play() { controls_.Click(Control::play); }
+  void Pause() { controls_.Click(Control::pause); }
+  void PlayPause() { controls_.PlayPause(); }
+  void Stop() { controls_.Click(Control::stopbtn); }
+  void Next() { controls_.Click(Control::ftrack); }
+  void Previous() { controls_.Click(Control::btrack); }
+  void Seek(qlonglong Offset) { controls_.Seek(Offset); }
+  void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position);
+  void OpenUri(const QString& Uri);
+
+ signals:
+  void Seeked(qlonglong Position);
+
+ private:
+  MediaControls& controls_;
+};
+
+}  // namespace lyrabox
