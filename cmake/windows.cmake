@@ -1,0 +1,41 @@
+# The Windows build (cmake/mingw-w64-i686.cmake): the portable libraries unchanged, our
+# own device core without libcdio and SDL, the Windows host, the native window and
+# lyrabox.exe, a GUI program that needs nothing beyond Windows itself. No Qt.
+enable_language(RC)
+add_subdirectory(base)
+add_subdirectory(platform)
+add_subdirectory(bookmarks)
+add_subdirectory(engine)
+add_subdirectory(app)
+
+# The device core: command strings, the state machine, the demo disc, the silent
+# clock-paced transport and the command log. The drives and the sound of Linux stay out.
+set(core ${PROJECT_SOURCE_DIR}/cdaudio)
+add_library(lyrabox_cdaudio_core STATIC
+  ${core}/clock.cpp ${core}/command_parser.cpp ${core}/deferred_device.cpp
+  ${core}/demo_disc.cpp ${core}/device.cpp ${core}/error_text.cpp ${core}/frames.cpp
+  ${core}/mci_log.cpp ${core}/mci_session.cpp ${core}/positions.cpp
+  ${core}/scripted_drive.cpp ${core}/table_of_contents.cpp ${core}/transport.cpp)
+target_link_libraries(lyrabox_cdaudio_core PUBLIC lyrabox_build_flags)
+
+add_subdirectory(ui/windows)
+
+# The program file's icon: the 32 x 32 picture in 16 colours, made from the one source.
+set(icon ${CMAKE_BINARY_DIR}/lyrabox.ico)
+find_program(LYRABOX_CONVERT convert REQUIRED)
+add_custom_command(OUTPUT ${icon}
+  COMMAND ${LYRABOX_CONVERT} ${PROJECT_SOURCE_DIR}/ui/lyrabox_icon.xpm -type Palette
+          -colors 16 ico:${icon}
+  DEPENDS ${PROJECT_SOURCE_DIR}/ui/lyrabox_icon.xpm VERBATIM)
+configure_file(${PROJECT_SOURCE_DIR}/ui/windows/lyrabox.rc.in ${CMAKE_BINARY_DIR}/lyrabox.rc)
+set_source_files_properties(${CMAKE_BINARY_DIR}/lyrabox.rc PROPERTIES OBJECT_DEPENDS ${icon})
+
+add_executable(lyrabox WIN32 app/winmain.cpp ${CMAKE_BINARY_DIR}/lyrabox.rc)
+target_link_libraries(lyrabox PRIVATE lyrabox_ui_windows lyrabox_platform_windows
+                      lyrabox_cdaudio_core)
+install(TARGETS lyrabox RUNTIME DESTINATION .)
+
+if(LYRABOX_TESTS)
+  add_subdirectory(tests/windows)
+endif()
+add_subdirectory(packaging/windows)
