@@ -21,3 +21,5 @@ run_suite build/test
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build =="
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build/sanitize -DLYRABOX_SANITIZE=ON
+echo "== Windows build (MinGW-w64) under Wine =="
+scripts/windows-tests.sh

@@ -10,8 +10,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Nothing beyond Windows itself at run time: the C and C++ runtimes and the thread
 # library go into the program.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Tests run the programs through Wine.
-find_program(LYRABOX_WINE NAMES wine)
-if(LYRABOX_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${LYRABOX_WINE})
-endif()

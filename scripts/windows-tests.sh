@@ -21,6 +21,7 @@ if [ "${1:-}" != --on-display ]; then
       -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$target.cmake "${launcher[@]}" "$@" >/dev/null
   }
   build=build/windows-$arch
+  rm -rf build/windows-i686 build/windows-x86_64  # from scratch, like the other builds
   configure "$build" "$arch"
   nice -n 10 cmake --build "$build" -j 2 --target lyrabox lyrabox-probe test_platform \
     test_bookmarks test_engine test_app test_windows_host
@@ -28,6 +29,10 @@ if [ "${1:-}" != --on-display ]; then
     configure build/windows-i686 i686 -DLYRABOX_TESTS=OFF
     nice -n 10 cmake --build build/windows-i686 -j 2 --target lyrabox
   fi
+  # The release archive, from the 32-bit program.
+  nice -n 10 cmake --build build/windows-i686 -j 2 --target package >/dev/null
+  [ "$(cmake -E tar tf build/windows-i686/lyrabox-*-windows-x86.zip | sort | tr '\n' ' ')" = \
+    "README.txt lyrabox.exe " ] || { echo "FAIL: the release archive" >&2; exit 1; }
   wine=/usr/lib/wine/wine; [ "$arch" = i686 ] || wine=/usr/lib/wine/wine64
   export WINEPREFIX=$PWD/$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --on-display "$PWD/$build" "$wine"
