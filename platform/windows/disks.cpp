@@ -158,19 +158,16 @@ void WindowsDisks::ReplaceFile(std::string_view path, std::string_view content) 
 }
 
 void WindowsDisks::CreateFolders(std::string_view path) {
-  const std::string text(path);
-  // Each folder from the top down; "c:\" itself is never created.
-  for (std::size_t at = text.find('\\'); at != std::string::npos || !text.empty();
-       at = text.find('\\', at + 1)) {
-    const std::string folder = text.substr(0, at);
-    const bool isRoot = folder.size() == 2 && folder[1] == ':';
-    if (!folder.empty() && !isRoot && !CreateDirectoryA(folder.c_str(), nullptr)) {
+  // Each folder from the top down (c:\a, then c:\a\b ...); the drive root is never made.
+  for (std::size_t end = path.find('\\', 3); ; end = path.find('\\', end + 1)) {
+    const std::string folder(path.substr(0, end));
+    if (!CreateDirectoryA(folder.c_str(), nullptr)) {
       const DWORD attributes = GetFileAttributesA(folder.c_str());
       if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         Fail(ErrorNumber::PathNotFound, path);
       }
     }
-    if (at == std::string::npos) break;
+    if (end == std::string_view::npos || end + 1 == path.size()) return;
   }
 }
 
