@@ -49,6 +49,11 @@ std::unique_ptr<lyrabox::windows::CoreDevice> DemoDevice() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // A drive without a disc answers "not ready" instead of asking the user to insert one.
   SetErrorMode(SEM_FAILCRITICALERRORS);
+  // The window lays itself out at the screen's real dots per inch, so the system must
+  // not scale it again (the call exists from Windows Vista on).
+  if (FARPROC dpiAware = GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDPIAware")) {
+    reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void (*)()>(dpiAware))();
+  }
 
   std::unique_ptr<lyrabox::windows::CoreDevice> core;
   lyrabox::windows::MciDevice mci;
