@@ -5,13 +5,15 @@
 #include <QApplication>
 #include <QImage>
 #include <QTimer>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "base/tell_user.h"
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/deferred_device.h"
+#include "cdaudio/linux/environment.h"
+#include "platform/linux/drive_argument.h"
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
 #include "ui/form1.h"
@@ -47,7 +49,7 @@ void ArrangeScreenshot(lyrabox::Form1& form) {
     if (!saved) {
       QWidget* seen = box != nullptr ? box : &form;
       if (!seen->grab().save(QString::fromStdString(path))) {
-        std::fprintf(stderr, "The screenshot could not be saved to %s.\n", path.c_str());
+        lyrabox::TellUser("The screenshot could not be saved to " + path + ".");
       }
       saved = true;
     }
@@ -56,7 +58,10 @@ void ArrangeScreenshot(lyrabox::Form1& form) {
       return;
     }
     // Ignored while another event's operation still runs; the next step tries again.
-    form.close();
+    // Posted, not called: the close may ask its question (the disc is playing), and a
+    // box opened inside this timer's own tick would never see the next tick, which is
+    // the one that dismisses it.
+    QMetaObject::invokeMethod(&form, [&form] { form.close(); }, Qt::QueuedConnection);
   });
   QTimer::singleShot(delaySeconds * 1000, ending, [ending] { ending->start(); });
 }
@@ -71,12 +76,20 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName("io.github.lyrabox.Lyrabox");
   QApplication::setWindowIcon(lyrabox::LyraboxIcon());
 
+  // The drive the desktop inserted a disc into is the one played and identified; it
+  // wins over the first drive, and a disc named on purpose by LYRABOX_CD wins over it.
+  lyrabox::host::PlayerArguments arguments = lyrabox::host::PlayerArgumentsOf(argc, argv);
+  if (!arguments.drive.empty()) {
+    ::setenv(lyrabox::cdaudio::kDiscVariable, arguments.drive.c_str(), /*overwrite=*/0);
+  }
+
   // The device is made when the logic first talks to it (the disc id, or the open),
   // after the instance check, so a second start touches no drive and no sound output.
-  lyrabox::LinuxHost host(argc, argv,
+  lyrabox::LinuxHost host(std::move(arguments.logic),
                           std::make_unique<lyrabox::cdaudio::DeferredDevice>(
                               &lyrabox::cdaudio::OpenFromEnvironment));
   lyrabox::QtBoxes boxes;
+  host.SetEndsOnError([&boxes] { return boxes.LastBoxWasMessage(); });
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};
 
   lyrabox::Form1 form(platform);

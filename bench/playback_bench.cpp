@@ -26,10 +26,10 @@
 #include <thread>
 #include <vector>
 
-#include "cdaudio/cdio_drive.h"
 #include "cdaudio/demo_disc.h"
 #include "cdaudio/device.h"
-#include "cdaudio/sound_transport.h"
+#include "cdaudio/linux/image_drive.h"
+#include "cdaudio/linux/sound_transport.h"
 
 namespace fs = std::filesystem;
 using namespace lyrabox::cdaudio;
@@ -175,7 +175,7 @@ void MeasureSeeks(const std::string& image, const fs::path& folder, const char* 
   } else {
     ::unsetenv("SDL_DISKAUDIODELAY");  // SDL then paces the file like a sound card
   }
-  auto device = SoundDevice(CdioDrive::ForImage(image, CdioDrive::Watching::ByHand));
+  auto device = SoundDevice(ImageDrive::Open(image, Watching::ByHand));
   Send(*device, "open cdaudio alias cd wait shareable");
   Send(*device, "set cd time format msf");
   Send(*device, "play cd from 00:02:00");
@@ -266,11 +266,11 @@ int main(int argc, char** argv) {
   const std::string image = WriteImage(folder);
 
   MeasureCpu("image, unpaced null output (disk, /dev/null)",
-             CdioDrive::ForImage(image, CdioDrive::Watching::ByHand),
+             ImageDrive::Open(image, Watching::ByHand),
              "play cd from 1 to 3:0:59 wait", static_cast<double>(kImageMinutes * 60 - 1));
   MeasureCpu("demo disc, unpaced null output (disk)", std::make_shared<DemoDrive>(),
              "play cd from 1 to 1:1:0 wait", 60.0);
-  MeasurePacedCpu(CdioDrive::ForImage(image, CdioDrive::Watching::ByHand), 10);
+  MeasurePacedCpu(ImageDrive::Open(image, Watching::ByHand), 10);
   MeasureSeeks(image, folder, nullptr);
   MeasureSeeks(image, folder, "1");
   MeasurePeakMemory(argv[1], image);

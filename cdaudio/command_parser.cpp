@@ -4,6 +4,8 @@
 #include <limits>
 #include <vector>
 
+#include "base/ascii.h"
+
 namespace lyrabox::cdaudio {
 
 namespace {
@@ -64,21 +66,8 @@ bool AllowedFor(Verb verb, Keyword keyword) {
   }
 }
 
-char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), LowerChar);
-  return lower;
-}
-
-bool SameWord(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return LowerChar(x) == LowerChar(y); });
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+using ascii::EqualsIgnoringCase;
+using ascii::IsBlank;
 
 // Printable ASCII and tabs only: a command string is a line of plain text.
 bool PlainText(std::string_view text) {
@@ -107,7 +96,7 @@ std::optional<Verb> VerbNamed(std::string_view word) {
       {"pause", Verb::Pause}, {"resume", Verb::Resume}, {"stop", Verb::Stop},
   };
   for (const auto& [name, verb] : verbs) {
-    if (SameWord(word, name)) return verb;
+    if (EqualsIgnoringCase(word, name)) return verb;
   }
   static const std::string_view unsupported[] = {
       "break",   "capability", "capture", "configure", "copy",     "cue",     "cut",
@@ -117,15 +106,15 @@ std::optional<Verb> VerbNamed(std::string_view word) {
       "step",    "sysinfo",    "undo",    "unfreeze",  "update",   "where",   "window",
   };
   for (std::string_view name : unsupported) {
-    if (SameWord(word, name)) return Verb::Unsupported;
+    if (EqualsIgnoringCase(word, name)) return Verb::Unsupported;
   }
   return std::nullopt;
 }
 
 std::optional<TimeFormat> TimeFormatNamed(std::string_view word) {
-  if (SameWord(word, "msf")) return TimeFormat::Msf;
-  if (SameWord(word, "tmsf")) return TimeFormat::Tmsf;
-  if (SameWord(word, "milliseconds") || SameWord(word, "ms")) return TimeFormat::Milliseconds;
+  if (EqualsIgnoringCase(word, "msf")) return TimeFormat::Msf;
+  if (EqualsIgnoringCase(word, "tmsf")) return TimeFormat::Tmsf;
+  if (EqualsIgnoringCase(word, "milliseconds") || EqualsIgnoringCase(word, "ms")) return TimeFormat::Milliseconds;
   return std::nullopt;
 }
 
@@ -151,7 +140,7 @@ std::optional<std::pair<Keyword, std::size_t>> MatchKeyword(
     if (at + spelling.words.size() > words.size()) continue;
     bool all = true;
     for (std::size_t k = 0; k < spelling.words.size() && all; ++k) {
-      all = SameWord(words[at + k], spelling.words[k]);
+      all = EqualsIgnoringCase(words[at + k], spelling.words[k]);
     }
     if (all) return std::make_pair(spelling.keyword, spelling.words.size());
   }
@@ -182,7 +171,7 @@ ResultCode ParseItems(const std::vector<std::string_view>& words, Command& comma
       case Keyword::Shareable: command.shareable = true; break;
       case Keyword::Alias:
         if (!value) return kMissingParameter;
-        command.alias = Lower(*value);
+        command.alias = ascii::ToLower(*value);
         ++at;
         break;
       case Keyword::DoorOpen:
@@ -251,8 +240,7 @@ ResultCode ParseItems(const std::vector<std::string_view>& words, Command& comma
 }
 
 bool AllDigits(std::string_view text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return !text.empty() && std::all_of(text.begin(), text.end(), ascii::IsDigit);
 }
 
 // Decimal digits to a number no larger than `limit`; nothing when larger.
@@ -314,7 +302,7 @@ ParseResult ParseCommand(std::string_view text) {
     result.error = kMissingParameter;
     return result;
   }
-  result.command.device = Lower(words[1]);
+  result.command.device = ascii::ToLower(words[1]);
   result.deviceNamed = true;
   if (*verb != Verb::Unsupported) result.error = ParseItems(words, result.command);
   return result;

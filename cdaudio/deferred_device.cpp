@@ -14,8 +14,8 @@ std::uint32_t DeferredDevice::Send(std::string_view command, std::string& reply)
   return Get().Send(command, reply);
 }
 
-std::vector<std::string> DeferredDevice::TrackFileNames() { return Get().TrackFileNames(); }
+std::optional<TableOfContents> DeferredDevice::Contents() { return Get().Contents(); }
 
-std::optional<std::uint32_t> DeferredDevice::VolumeSerial() { return Get().VolumeSerial(); }
+void DeferredDevice::AwaitSettled() { Get().AwaitSettled(); }
 
 }  // namespace lyrabox::cdaudio

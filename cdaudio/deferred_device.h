@@ -14,13 +14,12 @@ class DeferredDevice final : public Device {
  public:
   using Factory = std::function<std::unique_ptr<Device>()>;
 
-  // `make` runs once, at the first call of Send, TrackFileNames or VolumeSerial; it
-  // must not return null.
+  // `make` runs once, at the first call of Send or Contents; it must not return null.
   explicit DeferredDevice(Factory make) : make_(std::move(make)) {}
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
-  std::vector<std::string> TrackFileNames() override;
-  std::optional<std::uint32_t> VolumeSerial() override;
+  std::optional<TableOfContents> Contents() override;
+  void AwaitSettled() override;
 
   // Whether the device has been made yet.
   bool Made() const { return device_ != nullptr; }

@@ -6,7 +6,9 @@
 // that appears is loaded with the position at the start of its first track; a disc
 // that goes stops whatever was playing. Every answer comes from the device's own state
 // and the drive's last known state; nothing waits on the drive ("play ... wait" waits
-// for the play to end, on the device's clock).
+// for the play to end, on the device's clock), but for "open ... wait", which first
+// waits a bounded time (kSettleLimit) for a drive that is spinning up, so that the
+// commands after it find the disc.
 //
 // Threads: one caller thread for everything.
 #pragma once
@@ -39,8 +41,8 @@ class CdAudioDevice final : public Device {
   CdAudioDevice& operator=(const CdAudioDevice&) = delete;
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
-  std::vector<std::string> TrackFileNames() override;
-  std::optional<std::uint32_t> VolumeSerial() override;
+  std::optional<TableOfContents> Contents() override;
+  void AwaitSettled() override;
 
  private:
   enum class Mode { Stopped, Playing, Paused };

@@ -1,14 +1,16 @@
 // What the device needs of a CD drive, whatever stands behind it: a real drive or a
-// disc image through libcdio (cdio_drive.h), the built-in demo disc (demo_disc.h), or
-// the scripted drive of the tests (scripted_drive.h).
+// disc image through libcdio (linux/device_drive.h, linux/image_drive.h), the built-in
+// demo disc (demo_disc.h), or the scripted drive of the tests (scripted_drive.h).
 //
 // Threads: State, OpenDoor and CloseDoor come from the device's caller (the user
-// interface) and must answer at once; a drive that needs time for something (a
-// spinning disc, a moving tray) does it in the background and reports it through
-// State later. ReadAudio is for the thread that plays the sound and may take as long
+// interface) and answer without waiting for the disc; a drive that needs time for
+// something (a spinning disc, a moving tray) does it in the background and reports it
+// through State later. A real drive's OpenDoor waits for the drive's answer to the
+// eject, so that a refusal reaches the user. ReadAudio is for the thread that plays the sound and may take as long
 // as the drive takes. Every operation may be called from any thread.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -24,6 +26,11 @@ enum class DiscCondition {
   Reading,   // a disc is in, its table of contents not read yet
   Ready,     // a disc is in and its table of contents known
 };
+
+// How long a caller that needs to know the disc waits for a drive still reading one it
+// has just been given (Drive::AwaitSettled): longer than any drive takes to spin up, yet
+// short enough that a drive that never settles cannot hold the program for long.
+inline constexpr std::chrono::seconds kSettleLimit{10};
 
 struct DriveState {
   DiscCondition condition = DiscCondition::NoDisc;
@@ -43,9 +50,14 @@ class Drive {
 
   // Ask the drive to open or close its tray. True when the request is taken (a real
   // tray may still be moving; State tells when it is done); false when the drive
-  // refuses at once. Never waits for the drive.
+  // refuses. Never waits for the disc; a real drive's OpenDoor waits for its answer.
   virtual bool OpenDoor() = 0;
   virtual bool CloseDoor() = 0;
+
+  // Waits while the drive is still reading a disc (DiscCondition::Reading), for at
+  // most `limit`: for a caller that must know the disc rather than what has been seen
+  // of it so far. A drive that knows its disc at once returns at once.
+  virtual void AwaitSettled(std::chrono::milliseconds limit) { (void)limit; }
 
   // Reads `count` frames of audio from `start` into `out`, interleaved stereo 16-bit
   // samples in the machine's byte order (kInterleavedSamplesPerFrame a frame; `out`

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/tell_user.h"
+
 namespace lyrabox::cdaudio {
 
 LoggingDevice::LoggingDevice(std::unique_ptr<Device> inner, std::FILE* log)
@@ -12,8 +14,9 @@ std::unique_ptr<Device> LoggingDevice::Wrap(std::unique_ptr<Device> inner,
                                             const std::string& path) {
   std::FILE* log = std::fopen(path.c_str(), "a");
   if (log == nullptr) {
-    std::fprintf(stderr, "The command log %s cannot be opened (%s); commands are not logged.\n",
-                 path.c_str(), std::strerror(errno));
+    const int error = errno;
+    TellUser("The command log " + path + " cannot be opened (" + std::strerror(error) +
+             "); commands are not logged.");
     return inner;
   }
   return std::make_unique<LoggingDevice>(std::move(inner), log);

@@ -29,8 +29,8 @@ class LoggingDevice final : public Device {
   static std::unique_ptr<Device> Wrap(std::unique_ptr<Device> inner, const std::string& path);
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
-  std::vector<std::string> TrackFileNames() override { return inner_->TrackFileNames(); }
-  std::optional<std::uint32_t> VolumeSerial() override { return inner_->VolumeSerial(); }
+  std::optional<TableOfContents> Contents() override { return inner_->Contents(); }
+  void AwaitSettled() override { inner_->AwaitSettled(); }
 
  private:
   struct FileCloser {

@@ -1,7 +1,6 @@
 #include "cdaudio/table_of_contents.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace lyrabox::cdaudio {
 
@@ -32,10 +31,6 @@ FrameAddress TableOfContents::TrackStart(TrackNumber track) const {
   return tracks_.at(IndexOf(track)).start;
 }
 
-bool TableOfContents::IsAudio(TrackNumber track) const {
-  return tracks_.at(IndexOf(track)).audio;
-}
-
 TrackNumber TableOfContents::TrackAt(FrameAddress address) const {
   // The last track whose start is at or before the address.
   auto after = std::upper_bound(tracks_.begin(), tracks_.end(), address,
@@ -53,31 +48,6 @@ FrameCount TableOfContents::ReportedDiscLength() const { return LastFrame() - Di
 
 bool TableOfContents::PureAudio() const {
   return std::all_of(tracks_.begin(), tracks_.end(), [](const TocTrack& t) { return t.audio; });
-}
-
-std::uint32_t VolumeSerial(const TableOfContents& toc) {
-  std::uint32_t sum = 0;
-  for (int n = toc.FirstTrack().value; n <= toc.LastTrack().value; ++n) {
-    const Msf start = ToMsf(toc.TrackStart(TrackNumber{n}));
-    sum += (static_cast<std::uint32_t>(start.minute) << 16) +
-           (static_cast<std::uint32_t>(start.second) << 8) +
-           static_cast<std::uint32_t>(start.frame);
-  }
-  if (toc.TrackCount() < 3) {
-    sum += static_cast<std::uint32_t>((toc.LeadOut() - toc.DiscStart()).value);
-  }
-  return sum;
-}
-
-std::vector<std::string> TrackFileNames(const TableOfContents& toc) {
-  std::vector<std::string> names;
-  if (!toc.PureAudio()) return names;
-  for (int n = toc.FirstTrack().value; n <= toc.LastTrack().value; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "Track%02d.cda", n);
-    names.emplace_back(name);
-  }
-  return names;
 }
 
 }  // namespace lyrabox::cdaudio

@@ -1,12 +1,11 @@
 // A disc's table of contents: where each track starts, which tracks hold audio, and
-// where the lead-out begins. Everything the device reports about lengths, tracks and
-// the disc's identity is computed here from those few numbers.
+// where the lead-out begins. Everything the device reports about lengths and tracks
+// is computed here from those few numbers.
 #pragma once
 
 #include <compare>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "cdaudio/frames.h"
@@ -39,9 +38,8 @@ class TableOfContents {
   int TrackCount() const { return static_cast<int>(tracks_.size()); }
   bool HasTrack(std::int64_t number) const;
 
-  // These take a track that HasTrack accepts.
+  // Takes a track that HasTrack accepts.
   FrameAddress TrackStart(TrackNumber track) const;
-  bool IsAudio(TrackNumber track) const;
 
   FrameAddress DiscStart() const { return tracks_.front().start; }
   FrameAddress LeadOut() const { return leadOut_; }
@@ -60,7 +58,7 @@ class TableOfContents {
   FrameCount ReportedTrackLength(TrackNumber track) const;
   FrameCount ReportedDiscLength() const;
 
-  // Every track holds audio (a data-only or mixed disc shows no track files).
+  // Every track holds audio: no data track, as on a mixed or a data disc.
   bool PureAudio() const;
 
   friend bool operator==(const TableOfContents&, const TableOfContents&) = default;
@@ -76,14 +74,5 @@ class TableOfContents {
   std::vector<TocTrack> tracks_;
   FrameAddress leadOut_;
 };
-
-// The volume serial number Windows gives an audio disc, so that bookmarks written
-// there name the same disc here: the 32-bit sum over every track of its start packed
-// as (M << 16) + (S << 8) + F, plus, for a disc of fewer than three tracks, the disc's
-// length in frames (lead-out minus the first track's start).
-std::uint32_t VolumeSerial(const TableOfContents& toc);
-
-// "Track01.cda", "Track02.cda" ... one per track of a pure audio disc; none otherwise.
-std::vector<std::string> TrackFileNames(const TableOfContents& toc);
 
 }  // namespace lyrabox::cdaudio

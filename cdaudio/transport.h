@@ -1,10 +1,10 @@
 // What moves the play position while the disc plays. The device decides what to play
 // (from where, up to where); a Transport plays it and says how far it has got.
 //
-// Today's transport, ClockTransport, plays silently: the position is where play began
-// plus the time passed on the device's clock. A transport that outputs the sound reads
-// the audio from the drive on a thread of its own and reports the position that has
-// been heard; the device does not change for it.
+// ClockTransport plays silently: the position is where play began plus the time passed
+// on the device's clock. It needs nothing of the machine, so every platform has it. A
+// transport that plays out loud (cdaudio/linux/sound_transport.h) reads the audio from
+// the drive and reports the position that has been heard.
 //
 // Threads: every operation comes from the device's caller thread.
 #pragma once

@@ -1,5 +1,5 @@
-# The Windows build (cmake/mingw-w64-i686.cmake): the portable libraries unchanged, our
-# own device core without libcdio and SDL, the Windows host, the native window and
+# The Windows build (cmake/mingw-w64-i686.cmake): the portable libraries unchanged, the
+# device core without libcdio and SDL, the Windows host, the native window and
 # lyrabox.exe, a GUI program that needs nothing beyond Windows itself. No Qt.
 enable_language(RC)
 # GCC 12's libstdc++ makes -Wrestrict warn about std::string's own copies when inlined
@@ -9,18 +9,8 @@ add_subdirectory(base)
 add_subdirectory(platform)
 add_subdirectory(bookmarks)
 add_subdirectory(engine)
-add_subdirectory(app)
-
-# The device core: command strings, the state machine, the demo disc, the silent
-# clock-paced transport and the command log. The drives and the sound of Linux stay out.
-set(core ${PROJECT_SOURCE_DIR}/cdaudio)
-add_library(lyrabox_cdaudio_core STATIC
-  ${core}/clock.cpp ${core}/command_parser.cpp ${core}/deferred_device.cpp
-  ${core}/demo_disc.cpp ${core}/device.cpp ${core}/error_text.cpp ${core}/frames.cpp
-  ${core}/mci_log.cpp ${core}/mci_session.cpp ${core}/positions.cpp
-  ${core}/scripted_drive.cpp ${core}/table_of_contents.cpp ${core}/transport.cpp)
-target_link_libraries(lyrabox_cdaudio_core PUBLIC lyrabox_build_flags)
-
+# The device core only: cdaudio/ leaves its Linux parts out on other systems.
+add_subdirectory(cdaudio)
 add_subdirectory(ui/windows)
 
 # The program file's icon: the 32 x 32 picture in 16 colours, made from the one source.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "base/ascii.h"
 #include "bookmarks/bookmark_file.h"
 #include "bookmarks/disc_id.h"
 #include "engine/player.h"
@@ -18,15 +19,13 @@ namespace {
 constexpr std::string_view kNoPositionMessage =
     "The bookmark was not saved: the CD drive did not report a position.";
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Whether the reply starts with a TMSF position "tt:mm:ss"; the frames that may
 // follow are not looked at. Anything else (an empty reply, a mode word, a count of
 // milliseconds) is no position to keep.
 bool StartsWithPosition(std::string_view reply) {
   if (reply.size() < 8) return false;
   for (std::size_t i : {0, 1, 3, 4, 6, 7}) {
-    if (!IsDigit(reply[i])) return false;
+    if (!ascii::IsDigit(reply[i])) return false;
   }
   return reply[2] == ':' && reply[5] == ':';
 }
@@ -74,10 +73,8 @@ bool Player::BookMarkSave() {
     return false;
   }
 
-  Bookmark position{SliceToInt16(BookmarkReply.Slice(1, 2)),
-                    SliceToInt16(BookmarkReply.Slice(4, 2)),
-                    SliceToInt16(BookmarkReply.Slice(7, 2))};
-  Bookmark bookmark = ThreeSecondsBack(position);
+  const TmsfPosition read = SliceTmsf(BookmarkReply);
+  Bookmark bookmark = ThreeSecondsBack(Bookmark{read.track, read.minute, read.second});
   std::string content = FormatBookmark(bookmark);
 
   try {

@@ -58,6 +58,12 @@ inline constexpr std::string_view kPlayFrom = "play cd from ";
 inline constexpr std::string_view kSeekTo = "seek cd to ";
 }  // namespace command
 
+// The CD drive's root when no drive setting names one.
+inline constexpr std::string_view kDefaultCdDrive = "d:\\";
+
+// The fast-forward and rewind step, in seconds, at every start.
+inline constexpr std::int32_t kStartingFastForwardSeconds = 5;
+
 class Player {
  public:
   Player(platform::Platform& platform, Window& window);
@@ -66,7 +72,7 @@ class Player {
 
   // The root path of the CD drive with its trailing backslash ("d:\"); set once by
   // the load sequence.
-  std::string CdDrive = "d:\\";
+  std::string CdDrive{kDefaultCdDrive};
 
   // Persistent buffers; each belongs to one operation and nothing clears them.
   std::int32_t MciError = 0;           // SendMci's last result code
@@ -82,8 +88,8 @@ class Player {
   void DirectSend(std::string_view command);
   // A status query into `buffer`, with no callback window; a failed query leaves the
   // buffer as it was. The result code never reaches MciError and nothing is shown;
-  // it is returned for the one reader that must not trust a failed query's buffer
-  // (the bookmark save), and every other caller drops it.
+  // it is returned for the readers that must not trust a failed query's buffer (the
+  // poll, the scan, fast forward and rewind, the bookmark save).
   template <std::size_t N>
   platform::MciResult StatusQuery(std::string_view query, ReplyBuffer<N>& buffer) {
     return platform_.device.SendString(query, buffer.chars.data(),
@@ -106,6 +112,15 @@ class Player {
   void NextTrack();
   void PreviousTrack();
   void FastForwardStep();  // the "Fast forward speed" menu item
+
+  // --- Start-up ---------------------------------------------------------------------
+  // The state every start begins with: no bookmark, no scanned disc, the default
+  // drive and the starting fast-forward step.
+  void ResetForStart();
+  // The resume of a start by AutoPlay: the display brought up to date, the disc to
+  // its start, then played from the bookmark in BmTrack, BmMin, BmSec. A refused play
+  // shows nothing: the next poll reads the true mode back.
+  void ResumeAtBookmark();
 
   // --- Bookmarks --------------------------------------------------------------------
   // Reads the current disc's bookmark into BmTrack, BmMin, BmSec; false (fields
@@ -138,6 +153,9 @@ class Player {
   // Reads the position and mode of a scanned disc and redraws the time displays.
   void ShowPosition();
   void MoveBy(std::int64_t direction);  // fast forward (+1) and rewind (-1)
+  // Plays from the bookmark in BmTrack, BmMin, BmSec by a direct send, and believes
+  // the disc is playing.
+  void PlayFromBookmark();
 
   platform::Platform& platform_;
   Window& window_;

@@ -1,6 +1,12 @@
 // The status poll: finds the disc, scans it once, and keeps the display, the buttons
 // and the player state in line with the device. It is the only code that enables or
 // disables buttons and writes the three displays.
+//
+// A query the device refuses (a disc taken out between two queries of one poll) ends
+// the poll at that query: its buffer holds an older reply, not an answer, so nothing
+// is read from it, and what the poll has not yet written stays as it was. The next
+// poll asks again. A reply the device did give that cannot be read still ends the
+// program.
 #include <string>
 
 #include "engine/player.h"
@@ -25,10 +31,12 @@ std::string LengthOfTrack(const PlayerState& state, std::int16_t track) {
   return state.TrackLength[static_cast<std::size_t>(track)];
 }
 
+bool Answered(platform::MciResult result) { return result == 0; }
+
 }  // namespace
 
 void Player::RefreshStatus() {
-  StatusQuery("status cd media present", StatusReply);
+  if (!Answered(StatusQuery("status cd media present", StatusReply))) return;
   bool present = TextToTruth(StatusReply.Whole());
 
   if (!present) {
@@ -48,7 +56,7 @@ void Player::RefreshStatus() {
 }
 
 bool Player::ScanDisc() {
-  StatusQuery("status cd number of tracks wait", StatusReply);
+  if (!Answered(StatusQuery("status cd number of tracks wait", StatusReply))) return false;
   state.TrackCount = SliceToInt16(StatusReply.Slice(1, 2));
   window_.SetEnabled(Control::eject, true);
 
@@ -56,7 +64,7 @@ bool Player::ScanDisc() {
   // left unscanned and looked at again on the next poll.
   if (!platform_.disks.OrdinaryFileMatches(CdDrive + "*.CDA")) return false;
 
-  StatusQuery("status cd length wait", StatusReply);
+  if (!Answered(StatusQuery("status cd length wait", StatusReply))) return false;
   window_.SetText(Control::totalplay, "Tracks: " + std::to_string(state.TrackCount) +
                                           "  Total time: " + StatusReply.Whole());
 
@@ -66,7 +74,8 @@ bool Player::ScanDisc() {
   state.TrackLength.assign(lastTrack > 0 ? static_cast<std::size_t>(lastTrack) + 1 : 1, "");
   for (int track = 1; track <= lastTrack; ++track) {
     state.MciCmd = "status cd length track " + std::to_string(track);
-    StatusQuery(state.MciCmd, StatusReply);
+    // A refusal here leaves the disc unscanned: the next poll scans it from the start.
+    if (!Answered(StatusQuery(state.MciCmd, StatusReply))) return false;
     state.TrackLength[static_cast<std::size_t>(track)] = StatusReply.Whole();
   }
 
@@ -77,17 +86,18 @@ bool Player::ScanDisc() {
 }
 
 void Player::ShowPosition() {
-  StatusQuery(command::kPosition, StatusReply);
-  state.CurTrack = SliceToInt16(StatusReply.Slice(1, 2));
-  state.CurMin = SliceToInt16(StatusReply.Slice(4, 2));
-  state.CurSec = SliceToInt16(StatusReply.Slice(7, 2));
+  if (!Answered(StatusQuery(command::kPosition, StatusReply))) return;
+  const TmsfPosition position = SliceTmsf(StatusReply);
+  state.CurTrack = position.track;
+  state.CurMin = position.minute;
+  state.CurSec = position.second;
 
-  window_.SetText(Control::timeWindow, "[" + TwoDigits(state.CurTrack) + "] " +
-                                           TwoDigits(state.CurMin) + ":" +
-                                           TwoDigits(state.CurSec));
+  const std::string track = TwoDigits(state.CurTrack);
+  window_.SetText(Control::timeWindow,
+                  "[" + track + "] " + TwoDigits(state.CurMin) + ":" + TwoDigits(state.CurSec));
   window_.SetText(Control::tracktime, "Track time: " + LengthOfTrack(state, state.CurTrack));
 
-  StatusQuery("status cd mode", StatusReply);
+  if (!Answered(StatusQuery("status cd mode", StatusReply))) return;
   state.Playing = StatusReply.Slice(1, 7) == "playing";
 }
 

@@ -5,19 +5,14 @@
 #include <cmath>
 #include <string>
 
+#include "base/ascii.h"
 #include "platform/runtime_error.h"
 
 namespace lyrabox {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
+using ascii::IsDigit;
+using ascii::TrimBlanks;
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -135,6 +130,10 @@ std::string TwoDigits(long long value) {
   std::string digits = std::to_string(value < 0 ? -value : value);
   if (digits.size() < 2) digits.insert(0, 2 - digits.size(), '0');
   return value < 0 ? "-" + digits : digits;
+}
+
+std::string TmsfText(long long track, long long minute, long long second) {
+  return TwoDigits(track) + ":" + TwoDigits(minute) + ":" + TwoDigits(second);
 }
 
 }  // namespace lyrabox

@@ -57,4 +57,23 @@ std::int32_t TextToInt32(std::string_view text);
 // A number in decimal, zero-padded to at least two digits ("05", "100").
 std::string TwoDigits(long long value);
 
+// A position in the device's TMSF time format: track, minute, second.
+struct TmsfPosition {
+  std::int16_t track = 0;
+  std::int16_t minute = 0;
+  std::int16_t second = 0;
+};
+
+// The position as the device takes it in a command: each number in at least two
+// digits ("03:12:45"; 100 stays 100).
+std::string TmsfText(long long track, long long minute, long long second);
+
+// The track, minute and second of a TMSF reply ("tt:mm:ss", frames ignored), read at
+// their fixed places as SliceToInt16 reads them, so with its errors.
+template <std::size_t N>
+TmsfPosition SliceTmsf(const ReplyBuffer<N>& reply) {
+  return {SliceToInt16(reply.Slice(1, 2)), SliceToInt16(reply.Slice(4, 2)),
+          SliceToInt16(reply.Slice(7, 2))};
+}
+
 }  // namespace lyrabox

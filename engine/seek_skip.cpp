@@ -24,9 +24,14 @@ void Player::Rewind() { MoveBy(-1); }
 void Player::MoveBy(std::int64_t direction) {
   SendMci("set cd time format milliseconds", true);
 
-  // The position is read afresh into a buffer of this run's own.
+  // The position is read afresh into a buffer of this run's own. A refused query
+  // (the disc taken out meanwhile) moves nothing: the time format goes back, and the
+  // next poll shows what the drive holds now.
   ReplyBuffer<40> reply;
-  StatusQuery("status cd position wait", reply);
+  if (StatusQuery("status cd position wait", reply) != 0) {
+    SendMci("set cd time format tmsf", true);
+    return;
+  }
   std::optional<double> position = ReadNumber(reply.Whole());
   if (!position) throw RuntimeError(ErrorNumber::TypeMismatch);
 

@@ -11,14 +11,33 @@ void Player::Play() {
   // whatever the answer.
   if (ReadBookmark() &&
       platform_.boxes.Question("Would you like to start playing at last bookmark ?")) {
-    state.MciCmd = std::string(command::kPlayFrom) + TwoDigits(state.BmTrack) + ":" +
-                   TwoDigits(state.BmMin) + ":" + TwoDigits(state.BmSec);
-    DirectSend(state.MciCmd);
-    state.Playing = true;
+    PlayFromBookmark();
     return;
   }
   SendMci("play cd", true);
   state.Playing = true;
+}
+
+void Player::PlayFromBookmark() {
+  state.MciCmd = std::string(command::kPlayFrom) +
+                 TmsfText(state.BmTrack, state.BmMin, state.BmSec);
+  DirectSend(state.MciCmd);
+  state.Playing = true;
+}
+
+void Player::ResumeAtBookmark() {
+  RefreshStatus();
+  SendMci(command::kSeekToStart, true);
+  PlayFromBookmark();
+}
+
+void Player::ResetForStart() {
+  state.BmTrack = 0;
+  state.BmMin = 0;
+  state.BmSec = 0;
+  state.FFSpeed = kStartingFastForwardSeconds;
+  state.DiscReady = false;
+  CdDrive = std::string(kDefaultCdDrive);
 }
 
 void Player::Stop() {

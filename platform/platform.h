@@ -1,6 +1,6 @@
 // The one narrow interface between the player's logic and the machine it runs on.
 //
-// The logic (engine/, bookmarks/, app/) talks to the world only through these
+// The logic (engine/, bookmarks/) talks to the world only through these
 // interfaces. Paths and command lines cross them in the system's own Windows form
 // ("c:\lyrabox\lbx.ini", "d:\*.CDA", "E:\program files\...\deluxecd.exe /play G:\");
 // mapping them to the host is the implementation's business (platform/linux/).
@@ -9,6 +9,7 @@
 // All calls come from the user-interface thread and block until done.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -42,6 +43,9 @@ class DeviceCommands {
   virtual bool GetErrorString(MciResult code, char* text, std::uint32_t length) = 0;
 };
 
+// How much of a text file Disks::ReadTextFile reads at most.
+inline constexpr std::size_t kTextFileReadLimit = 64 * 1024;
+
 // Disks and files, named by Windows paths ("c:\lyrabox\A1B2C3D", "d:\").
 //
 // "Ordinary file" means a file that is not a directory, not hidden and not a
@@ -62,8 +66,10 @@ class Disks {
   // hold the wildcard '*' ("d:\*.CDA"). Letter case is not told apart.
   virtual bool OrdinaryFileMatches(std::string_view pattern) = 0;
 
-  // The whole content of a text file, bytes as stored. Throws "File not found" (53)
-  // when there is no such file and "Path not found" (76) when its folder is missing.
+  // The content of a text file, bytes as stored, up to kTextFileReadLimit bytes: of a
+  // larger file only its start (the player's files are a few bytes; a huge one must
+  // not cost its size in memory). Throws "File not found" (53) when there is no such
+  // file and "Path not found" (76) when its folder is missing.
   virtual std::string ReadTextFile(std::string_view path) = 0;
 
   // Replaces the file at `path` with `content` so that a crash or a full disk at any

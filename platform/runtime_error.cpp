@@ -5,6 +5,7 @@ namespace lyrabox {
 const char* ErrorMessage(ErrorNumber number) {
   switch (number) {
     case ErrorNumber::Overflow: return "Overflow";
+    case ErrorNumber::OutOfMemory: return "Out of memory";
     case ErrorNumber::SubscriptOutOfRange: return "Subscript out of range";
     case ErrorNumber::TypeMismatch: return "Type mismatch";
     case ErrorNumber::BadFileNameOrNumber: return "Bad file name or number";

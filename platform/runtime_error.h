@@ -14,6 +14,7 @@ namespace lyrabox {
 
 enum class ErrorNumber : int {
   Overflow = 6,
+  OutOfMemory = 7,
   SubscriptOutOfRange = 9,
   TypeMismatch = 13,
   BadFileNameOrNumber = 52,

@@ -1,17 +1,17 @@
 #include "platform/text_fields.h"
 
+#include "base/ascii.h"
 #include "platform/runtime_error.h"
 
 namespace lyrabox {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
 
 void FieldReader::SkipToField() {
-  while (at_ < text_.size() && (IsBlank(text_[at_]) || IsLineEnd(text_[at_]))) ++at_;
+  while (at_ < text_.size() && (ascii::IsBlank(text_[at_]) || IsLineEnd(text_[at_]))) ++at_;
 }
 
 bool FieldReader::AtEnd() {

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libcdio-dev libcdio-paranoia-dev libsdl2-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
   fonts-liberation xvfb xauth imagemagick
   desktop-file-utils appstream
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine wine32:i386 wine64

@@ -171,15 +171,14 @@ void Form1::WireEvents() {
 }
 
 template <typename Operation>
-bool Form1::RunEvent(Operation&& operation) {
-  if (runningEvents_ > 0) return false;
+void Form1::RunEvent(Operation&& operation) {
+  if (runningEvents_ > 0) return;
   ++runningEvents_;
   struct Leave {
     int& depth;
     ~Leave() { --depth; }
   } leave{runningEvents_};
   RunGuarded(platform_, operation);
-  return true;
 }
 
 void Form1::OnTimer1Tick() {

@@ -15,7 +15,7 @@
 #include <array>
 #include <cstddef>
 
-#include "app/lifecycle.h"
+#include "engine/lifecycle.h"  // the load and unload sequences, below the window
 #include "engine/player.h"
 #include "engine/window.h"
 #include "platform/platform.h"
@@ -53,7 +53,6 @@ class Form1 final : public QMainWindow, public Window {
   void OnTimer1Tick();
 
   Player& player() { return player_; }
-  Lifecycle& lifecycle() { return lifecycle_; }
 
   // The given name's control ("stopbtn") as its widget.
   QWidget* ControlWidget(Control control) const;
@@ -69,9 +68,9 @@ class Form1 final : public QMainWindow, public Window {
 
  private:
   // Runs one event's operation through the guard, unless another event's operation is
-  // still running; returns false when the event was dropped for that reason.
+  // still running: the event is then dropped.
   template <typename Operation>
-  bool RunEvent(Operation&& operation);
+  void RunEvent(Operation&& operation);
 
   void BuildControls(QWidget* client);
   void BuildMenu();

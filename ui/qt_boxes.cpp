@@ -21,6 +21,7 @@ QWidget* Owner() { return QApplication::activeWindow(); }
 }  // namespace
 
 void QtBoxes::Message(std::string_view text) {
+  lastWasMessage_ = true;
   QMessageBox box(QMessageBox::NoIcon, kBoxTitle, FromSystemText(text), QMessageBox::Ok,
                   Owner());
   box.setTextFormat(Qt::PlainText);
@@ -28,6 +29,7 @@ void QtBoxes::Message(std::string_view text) {
 }
 
 bool QtBoxes::Question(std::string_view text) {
+  lastWasMessage_ = false;
   QMessageBox box(QMessageBox::Question, kBoxTitle, FromSystemText(text),
                   QMessageBox::Yes | QMessageBox::No, Owner());
   box.setTextFormat(Qt::PlainText);
@@ -38,6 +40,7 @@ bool QtBoxes::Question(std::string_view text) {
 
 std::string QtBoxes::Input(std::string_view prompt, std::string_view title,
                            std::string_view defaultText) {
+  lastWasMessage_ = false;
   QInputDialog box(Owner());
   box.setWindowTitle(title.empty() ? QString(kBoxTitle) : FromSystemText(title));
   box.setLabelText(FromSystemText(prompt));

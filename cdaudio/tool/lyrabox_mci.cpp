@@ -3,28 +3,28 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <string>
 
 #include "cdaudio/cdaudio.h"
+#include "cdaudio/linux/environment.h"
 #include "cdaudio/mci_session.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: lyrabox-mci < commands\n"
-    "\n"
-    "Reads device command strings from standard input, one a line, sends each to\n"
-    "Lyrabox's CD audio device and prints one line for each: the reply (empty when\n"
-    "the command has none), or \"error N: text\". Start with\n"
-    "  open cdaudio alias cd wait shareable\n"
-    "\n"
-    "Environment:\n"
-    "  LYRABOX_CD       the disc: a device node (/dev/sr0), a disc image (.cue, .toc,\n"
-    "                   .nrg, .bin) or \"demo\"; unset, the first CD drive, else the demo\n"
-    "  LYRABOX_MCI_LOG  a file to which every command, its result code and its reply\n"
-    "                   are appended, one line each, separated by tabs\n"
-    "\n"
-    "Exit status: 0 when every command succeeded, 1 when one failed, 2 on a usage or\n"
-    "output error.\n";
+std::string Usage() {
+  return "Usage: lyrabox-mci < commands\n"
+         "\n"
+         "Reads device command strings from standard input, one a line, sends each to\n"
+         "Lyrabox's CD audio device and prints one line for each: the reply (empty when\n"
+         "the command has none), or \"error N: text\". Start with\n"
+         "  open cdaudio alias cd wait shareable\n"
+         "\n"
+         "Environment:\n" +
+         lyrabox::cdaudio::DescribeEnvironment() +
+         "\n"
+         "Exit status: 0 when every command succeeded, 1 when one failed, 2 on a usage or\n"
+         "output error.\n";
+}
 
 }  // namespace
 
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     const bool help = argc == 2 && (std::strcmp(argv[1], "--help") == 0 ||
                                     std::strcmp(argv[1], "-h") == 0);
-    std::fputs(kUsage, help ? stdout : stderr);
+    std::fputs(Usage().c_str(), help ? stdout : stderr);
     return help ? 0 : 2;
   }
   std::ios::sync_with_stdio(false);

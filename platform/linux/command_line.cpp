@@ -1,11 +1,12 @@
 #include "platform/linux/command_line.h"
 
+#include "base/ascii.h"
 #include "platform/linux/drive_folders.h"
 
 namespace lyrabox::host {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+using ascii::IsBlank;
 
 std::string_view SkipBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -45,12 +46,10 @@ std::vector<ProgramCandidate> ProgramCandidates(std::string_view commandLine) {
   return candidates;
 }
 
-std::vector<std::string> ProgramFileNames(const std::string& program) {
-  std::vector<std::string> names{program};
-  std::string_view tail = program.size() >= 4 ? std::string_view(program).substr(program.size() - 4)
-                                              : std::string_view();
-  if (!SameNameIgnoringCase(tail, ".exe")) names.push_back(program + ".exe");
-  return names;
+std::string ProgramFileName(const std::string& program) {
+  const std::size_t lastName = program.find_last_of("\\/:") + 1;  // 0 when there is none
+  if (program.find('.', lastName) != std::string::npos) return program;
+  return program + ".exe";
 }
 
 std::vector<std::string> SplitWindowsArguments(std::string_view text) {

@@ -24,9 +24,10 @@ struct ProgramCandidate {
 // skipped; an empty or blank command line has no reading.
 std::vector<ProgramCandidate> ProgramCandidates(std::string_view commandLine);
 
-// The names to look for for one program text: the text itself, then, unless it ends
-// in ".exe" (any case), the text with ".exe" added.
-std::vector<std::string> ProgramFileNames(const std::string& program);
+// The file a program text names, as Windows reads a command line: a last name without
+// an extension gets ".exe" ("c:\lyrabox\killapp" is killapp.exe, never a file called
+// killapp beside it); one with an extension is taken as it is.
+std::string ProgramFileName(const std::string& program);
 
 // Splits arguments as the Windows C runtime does: blanks and tabs separate arguments
 // outside double quotes; a double quote starts or ends a quoted stretch (and "" inside

@@ -6,10 +6,12 @@
 #include <cerrno>
 #include <memory>
 
+#include "base/ascii.h"
+
 namespace lyrabox::host {
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using ascii::ToLower;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -31,7 +33,7 @@ struct DirCloser {
 
 std::optional<WindowsPath> WindowsPath::Parse(std::string_view text) {
   if (text.size() < 2 || text[1] != ':') return std::nullopt;
-  char letter = LowerAscii(text[0]);
+  char letter = ToLower(text[0]);
   if (letter < 'a' || letter > 'z') return std::nullopt;
   if (text.find('\0') != std::string_view::npos) return std::nullopt;
 
@@ -54,11 +56,7 @@ std::optional<WindowsPath> WindowsPath::Parse(std::string_view text) {
 }
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
+  return ascii::EqualsIgnoringCase(a, b);
 }
 
 bool MatchesIgnoringCase(std::string_view name, std::string_view pattern) {
@@ -70,7 +68,7 @@ bool MatchesIgnoringCase(std::string_view name, std::string_view pattern) {
     if (p < pattern.size() && pattern[p] == '*') {
       starAt = p++;
       nameAtStar = n;
-    } else if (p < pattern.size() && LowerAscii(pattern[p]) == LowerAscii(name[n])) {
+    } else if (p < pattern.size() && ToLower(pattern[p]) == ToLower(name[n])) {
       ++p;
       ++n;
     } else if (starAt != std::string_view::npos) {
@@ -101,7 +99,7 @@ std::optional<std::string> FindNameIgnoringCase(const std::filesystem::path& fol
 }
 
 std::string DriveFolders::DriveFolderName(char drive) {
-  return std::string("drive_") + LowerAscii(drive);
+  return std::string("drive_") + ToLower(drive);
 }
 
 DriveFolders::Mapped DriveFolders::Map(const WindowsPath& path) const {

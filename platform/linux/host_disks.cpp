@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <memory>
 
 #include "platform/runtime_error.h"
@@ -74,6 +75,24 @@ int WriteDurably(int fd, std::string_view content) {
   return ::fsync(fd) == 0 ? 0 : errno;
 }
 
+// The volume serial number Windows gives an audio disc, so that bookmarks written
+// there name the same disc here: the 32-bit sum over every track of its start packed
+// as (M << 16) + (S << 8) + F, plus, for a disc of fewer than three tracks, the disc's
+// length in frames (lead-out minus the first track's start).
+std::uint32_t CdVolumeSerial(const cdaudio::TableOfContents& toc) {
+  std::uint32_t sum = 0;
+  for (int n = toc.FirstTrack().value; n <= toc.LastTrack().value; ++n) {
+    const cdaudio::Msf start = cdaudio::ToMsf(toc.TrackStart(cdaudio::TrackNumber{n}));
+    sum += (static_cast<std::uint32_t>(start.minute) << 16) +
+           (static_cast<std::uint32_t>(start.second) << 8) +
+           static_cast<std::uint32_t>(start.frame);
+  }
+  if (toc.TrackCount() < 3) {
+    sum += static_cast<std::uint32_t>((toc.LeadOut() - toc.DiscStart()).value);
+  }
+  return sum;
+}
+
 }  // namespace
 
 HostDisks::HostDisks(const DriveFolders& drives, char cdDrive, cdaudio::Device& device)
@@ -82,12 +101,29 @@ HostDisks::HostDisks(const DriveFolders& drives, char cdDrive, cdaudio::Device& 
 std::optional<std::uint32_t> HostDisks::VolumeSerialNumber(std::string_view root) {
   std::optional<WindowsPath> path = WindowsPath::Parse(root);
   if (!path || !path->IsRoot() || !OnCdDrive(*path)) return std::nullopt;
-  return device_.VolumeSerial();
+  // As the system's own call does, wait (a bounded time) for a drive that is still
+  // spinning up: a disc id read before the disc is known would be "0".
+  device_.AwaitSettled();
+  const std::optional<cdaudio::TableOfContents> disc = device_.Contents();
+  if (!disc) return std::nullopt;
+  return CdVolumeSerial(*disc);
+}
+
+std::vector<std::string> HostDisks::CdTrackFiles() {
+  std::vector<std::string> names;
+  const std::optional<cdaudio::TableOfContents> disc = device_.Contents();
+  if (!disc || !disc->PureAudio()) return names;
+  for (int n = disc->FirstTrack().value; n <= disc->LastTrack().value; ++n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Track%02d.cda", n);
+    names.emplace_back(name);
+  }
+  return names;
 }
 
 bool HostDisks::CdRootMatches(const WindowsPath& path, std::string_view pattern) {
   if (path.names.size() != 1) return false;  // the CD lists files in its root only
-  for (const std::string& track : device_.TrackFileNames()) {
+  for (const std::string& track : CdTrackFiles()) {
     if (MatchesIgnoringCase(track, pattern)) return true;
   }
   return false;
@@ -151,15 +187,16 @@ std::string HostDisks::ReadTextFile(std::string_view text) {
   }
   if (S_ISDIR(info.st_mode)) Fail(ErrorNumber::FileNotFound, text, mapped.hostPath);
 
-  std::string content;
-  char block[16384];
-  for (;;) {
-    ssize_t got = ::read(file.get(), block, sizeof block);
+  std::string content(platform::kTextFileReadLimit, '\0');
+  std::size_t size = 0;
+  while (size < content.size()) {
+    ssize_t got = ::read(file.get(), content.data() + size, content.size() - size);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) Fail(ErrorNumber::PermissionDenied, text, mapped.hostPath);
     if (got == 0) break;
-    content.append(block, static_cast<std::size_t>(got));
+    size += static_cast<std::size_t>(got);
   }
+  content.resize(size);
   return content;
 }
 
@@ -180,8 +217,9 @@ void HostDisks::ReplaceFile(std::string_view text, std::string_view content) {
   if (replacing && S_ISDIR(old.st_mode)) Fail(ErrorNumber::PermissionDenied, text, target);
 
   // Hidden, so that no file test or pattern sees a half-written file.
-  const std::filesystem::path temporary =
-      folder / ("." + target.filename().string() + ".lyrabox-new");
+  std::string temporaryName = ".";
+  temporaryName += target.filename().string() + ".lyrabox-new";
+  const std::filesystem::path temporary = folder / temporaryName;
   FileHandle file(
       ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
   if (file.get() < 0) Fail(WriteErrorNumber(errno), text, temporary);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cdaudio/cdaudio.h"
 #include "platform/linux/drive_folders.h"
@@ -17,8 +18,13 @@ namespace lyrabox::host {
 // are RuntimeError numbers of platform.h; their detail is the Windows path and the
 // host path it was looked for at.
 //
-// Volume serial numbers: the CD drive's comes from the disc's table of contents
-// (cdaudio::Device::VolumeSerial); a folder drive has none, so it reads as nothing.
+// The CD drive shows the disc in it as the Windows CD file system does, so that what
+// was written on Windows names the same disc here: its root lists one file
+// "Track01.cda", "Track02.cda" ... per track of a pure audio disc (none for a disc with
+// a data track), and its volume serial number is computed from the table of contents
+// as Windows computes it for an audio disc, once the drive has settled (a drive that
+// spins up is waited for, up to cdaudio::kSettleLimit). A folder drive has no volume serial
+// number, so it reads as nothing.
 class HostDisks : public platform::Disks {
  public:
   // `device` answers for the CD drive, whose letter is `cdDrive`; both must outlive
@@ -36,6 +42,8 @@ class HostDisks : public platform::Disks {
   bool OnCdDrive(const WindowsPath& path) const { return path.drive == cdDrive_; }
   // Whether the CD's root lists a track file that `pattern` matches.
   bool CdRootMatches(const WindowsPath& path, std::string_view pattern);
+  // The files the CD's root lists.
+  std::vector<std::string> CdTrackFiles();
 
   const DriveFolders& drives_;
   char cdDrive_;

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <optional>
 
+#include "base/tell_user.h"
 #include "platform/linux/command_line.h"
 #include "platform/linux/program_start.h"
 #include "platform/runtime_error.h"
@@ -37,8 +38,8 @@ bool HostProcess::OtherInstanceRunning() {
   // Refusing to start over a lock file we cannot use would lock the user out for
   // good; running a second instance is the smaller harm.
   if (!lockTrouble_) {
-    std::cerr << "lyrabox: cannot use the lock file " << lock_.file()
-              << "; not checking for another running instance\n";
+    TellUser("cannot use the lock file \"" + lock_.file().string() +
+             "\"; not checking for another running instance");
     lockTrouble_ = true;
   }
   return false;
@@ -56,21 +57,19 @@ std::string HostProcess::ArgumentText() {
 void HostProcess::StartProgram(std::string_view commandLine, platform::WindowState state) {
   const std::string line(commandLine);
   for (const ProgramCandidate& candidate : ProgramCandidates(line)) {
-    for (const std::string& name : ProgramFileNames(candidate.program)) {
-      std::optional<WindowsPath> path = WindowsPath::Parse(name);
-      if (!path || path->IsRoot() || path->drive == cdDrive_) continue;
-      DriveFolders::Mapped mapped = drives_.Map(*path);
-      if (!mapped.found || !IsRegularFile(mapped.hostPath)) continue;
+    std::optional<WindowsPath> path = WindowsPath::Parse(ProgramFileName(candidate.program));
+    if (!path || path->IsRoot() || path->drive == cdDrive_) continue;
+    DriveFolders::Mapped mapped = drives_.Map(*path);
+    if (!mapped.found || !IsRegularFile(mapped.hostPath)) continue;
 
-      DetachedStart start;
-      start.program = mapped.hostPath;
-      start.arguments = SplitWindowsArguments(candidate.arguments);
-      start.environment.emplace_back(
-          kWindowStateVariable,
-          state == platform::WindowState::MinimisedWithFocus ? "minimised" : "normal");
-      if (StartDetached(start) != 0) throw RuntimeError(ErrorNumber::FileNotFound, line);
-      return;
-    }
+    DetachedStart start;
+    start.program = mapped.hostPath;
+    start.arguments = SplitWindowsArguments(candidate.arguments);
+    start.environment.emplace_back(
+        kWindowStateVariable,
+        state == platform::WindowState::MinimisedWithFocus ? "minimised" : "normal");
+    if (StartDetached(start) != 0) throw RuntimeError(ErrorNumber::FileNotFound, line);
+    return;
   }
   throw RuntimeError(ErrorNumber::FileNotFound, line);
 }
@@ -80,7 +79,7 @@ void HostProcess::EndNow() {
   std::cerr.flush();
   std::clog.flush();
   std::fflush(nullptr);
-  ::_exit(0);
+  ::_exit(endsOnError && endsOnError() ? 1 : 0);
 }
 
 }  // namespace lyrabox::host

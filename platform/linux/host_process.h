@@ -1,6 +1,7 @@
 // The running player and the programs it starts, on Linux.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,8 +37,11 @@ class HostProcess : public platform::Process {
   // state in LYRABOX_WINDOW_STATE. No such file, or one that cannot be run: "File not
   // found" (53) with the command line as the detail.
   void StartProgram(std::string_view commandLine, platform::WindowState state) override;
-  // Flushes standard output and error and ends the process with status 0.
+  // Flushes standard output and error and ends the process: with status 1 when
+  // `endsOnError` (set by the program's main) says the user was just shown an error,
+  // else 0 (a second instance, a disc handed to the other player).
   [[noreturn]] void EndNow() override;
+  std::function<bool()> endsOnError;
 
  private:
   std::vector<std::string> arguments_;

@@ -3,8 +3,9 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdlib>
+
+#include "base/ascii.h"
 
 namespace lyrabox::host {
 namespace {
@@ -47,12 +48,12 @@ std::filesystem::path LockFile(const HostSettings::Lookup& lookup) {
 }  // namespace
 
 char DriveLetterOf(const std::string& text) {
-  if (text.empty() || !std::isalpha(static_cast<unsigned char>(text[0]))) return 0;
+  if (text.empty() || ascii::ToLower(text[0]) < 'a' || ascii::ToLower(text[0]) > 'z') return 0;
   std::string_view rest = std::string_view(text).substr(1);
   if (!rest.empty() && rest[0] == ':') rest.remove_prefix(1);
   if (!rest.empty() && (rest == "\\" || rest == "/")) rest = {};
   if (!rest.empty()) return 0;
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return ascii::ToLower(text[0]);
 }
 
 HostSettings HostSettings::FromEnvironment(const Lookup& given) {
@@ -64,7 +65,7 @@ HostSettings HostSettings::FromEnvironment(const Lookup& given) {
     if (char letter = DriveLetterOf(drive); letter != 0) {
       settings.cdDrive = letter;
     } else {
-      settings.warning = std::string("lyrabox: ") + kCdDriveVariable + "=\"" + drive +
+      settings.warning = std::string() + kCdDriveVariable + "=\"" + drive +
                          "\" names no drive letter; the CD drive is d:";
     }
   }

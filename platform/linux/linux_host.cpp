@@ -1,7 +1,8 @@
 #include "platform/linux/linux_host.h"
 
-#include <iostream>
 #include <stdexcept>
+
+#include "base/tell_user.h"
 
 namespace lyrabox {
 namespace {
@@ -13,7 +14,7 @@ std::unique_ptr<cdaudio::Device> Required(std::unique_ptr<cdaudio::Device> devic
 
 host::HostSettings SettingsFromEnvironment() {
   host::HostSettings settings = host::HostSettings::FromEnvironment();
-  if (!settings.warning.empty()) std::cerr << settings.warning << '\n';
+  if (!settings.warning.empty()) TellUser(settings.warning);
   return settings;
 }
 
@@ -25,12 +26,15 @@ std::vector<std::string> ArgumentsAfterName(int argc, char** argv) {
 
 }  // namespace
 
-LinuxHost::LinuxHost(int argc, char** argv, std::unique_ptr<cdaudio::Device> device)
+LinuxHost::LinuxHost(std::vector<std::string> arguments, std::unique_ptr<cdaudio::Device> device)
     : device_(Required(std::move(device))),
       settings_(SettingsFromEnvironment()),
       drives_(settings_.home),
       channel_(*device_),
       disks_(drives_, settings_.cdDrive, *device_),
-      process_(ArgumentsAfterName(argc, argv), drives_, settings_.cdDrive, settings_.lockFile) {}
+      process_(std::move(arguments), drives_, settings_.cdDrive, settings_.lockFile) {}
+
+LinuxHost::LinuxHost(int argc, char** argv, std::unique_ptr<cdaudio::Device> device)
+    : LinuxHost(ArgumentsAfterName(argc, argv), std::move(device)) {}
 
 }  // namespace lyrabox

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cdaudio/cdaudio.h"
 #include "platform/linux/device_channel.h"
@@ -23,6 +25,9 @@ namespace lyrabox {
 class LinuxHost {
  public:
   // `device` must not be null; the host owns it from now on.
+  // `arguments` are the logic's, after the program's name (PlayerArgumentsOf gives
+  // them with the desktop's drive argument taken out).
+  LinuxHost(std::vector<std::string> arguments, std::unique_ptr<cdaudio::Device> device);
   LinuxHost(int argc, char** argv, std::unique_ptr<cdaudio::Device> device);
   LinuxHost(const LinuxHost&) = delete;
   LinuxHost& operator=(const LinuxHost&) = delete;
@@ -30,6 +35,9 @@ class LinuxHost {
   platform::DeviceCommands& device() { return channel_; }
   platform::Disks& disks() { return disks_; }
   platform::Process& process() { return process_; }
+  // Tells the host whether the program, when it ends at once, ends after an error
+  // box (exit status 1) or not (0).
+  void SetEndsOnError(std::function<bool()> test) { process_.endsOnError = std::move(test); }
 
  private:
   std::unique_ptr<cdaudio::Device> device_;

@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "base/ascii.h"
@@ -60,6 +61,38 @@ bool CoreDevice::OnDrive(std::string_view path) const {
   if (path.size() < 2 || driveRoot_.size() < 2) return false;
   return ascii::ToLower(path[0]) == ascii::ToLower(driveRoot_[0]) && path[1] == ':' &&
          (path.size() == 2 || path[2] == '\\');
+}
+
+std::optional<std::uint32_t> CoreDevice::VolumeSerial() {
+  // As the system's own call does, wait (a bounded time) for a drive still spinning up.
+  device_->AwaitSettled();
+  const std::optional<cdaudio::TableOfContents> disc = device_->Contents();
+  if (!disc) return std::nullopt;
+  // Windows's rule for audio discs: the 32-bit sum over the tracks of each start as
+  // (M << 16) + (S << 8) + F, plus the disc's length in frames below three tracks.
+  std::uint32_t sum = 0;
+  for (int n = disc->FirstTrack().value; n <= disc->LastTrack().value; ++n) {
+    const cdaudio::Msf start = cdaudio::ToMsf(disc->TrackStart(cdaudio::TrackNumber{n}));
+    sum += (static_cast<std::uint32_t>(start.minute) << 16) +
+           (static_cast<std::uint32_t>(start.second) << 8) +
+           static_cast<std::uint32_t>(start.frame);
+  }
+  if (disc->TrackCount() < 3) {
+    sum += static_cast<std::uint32_t>((disc->LeadOut() - disc->DiscStart()).value);
+  }
+  return sum;
+}
+
+std::vector<std::string> CoreDevice::TrackFileNames() {
+  std::vector<std::string> names;
+  const std::optional<cdaudio::TableOfContents> disc = device_->Contents();
+  if (!disc || !disc->PureAudio()) return names;
+  for (int n = disc->FirstTrack().value; n <= disc->LastTrack().value; ++n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Track%02d.cda", n);
+    names.emplace_back(name);
+  }
+  return names;
 }
 
 }  // namespace lyrabox::windows

@@ -1,4 +1,5 @@
 // Disks and files through the system's own calls, on the system's own paths.
+#include <algorithm>
 #include <string>
 
 #include "base/ascii.h"
@@ -80,7 +81,7 @@ class Handle {
 
 std::optional<std::uint32_t> WindowsDisks::VolumeSerialNumber(std::string_view root) {
   if (coreDrive_ != nullptr && coreDrive_->OnDrive(root)) {
-    return coreDrive_->device().VolumeSerial();
+    return coreDrive_->VolumeSerial();
   }
   const std::string text(root);
   DWORD serial = 0;
@@ -95,7 +96,7 @@ bool WindowsDisks::CoreDriveMatches(std::string_view pattern) {
   const std::string_view name = slash == std::string_view::npos ? pattern : pattern.substr(slash + 1);
   // Only the root holds files, and only the tracks.
   if (slash != 2 || name.empty()) return false;
-  for (const std::string& track : coreDrive_->device().TrackFileNames()) {
+  for (const std::string& track : coreDrive_->TrackFileNames()) {
     if (Matches(track, name)) return true;
   }
   return false;
@@ -121,8 +122,10 @@ std::string WindowsDisks::ReadTextFile(std::string_view path) {
   std::string content;
   char chunk[4096];
   DWORD got = 0;
-  while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
-    content.append(chunk, got);
+  // Only the start of a huge file: the player's files are a few bytes.
+  while (content.size() < platform::kTextFileReadLimit &&
+         ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
+    content.append(chunk, std::min<std::size_t>(got, platform::kTextFileReadLimit - content.size()));
   }
   return content;
 }

@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cdaudio/cdaudio.h"
 #include "platform/platform.h"
@@ -43,7 +44,10 @@ class CoreDevice final : public platform::DeviceCommands {
 
   // Whether `path` lies on the device's drive ("D:\Track01.cda", "d:\").
   bool OnDrive(std::string_view path) const;
-  cdaudio::Device& device() { return *device_; }
+  // The disc in it as Windows shows an audio CD: its volume serial (nothing without a
+  // disc), and one file TrackNN.cda per track of a pure audio disc.
+  std::optional<std::uint32_t> VolumeSerial();
+  std::vector<std::string> TrackFileNames();
 
  private:
   std::unique_ptr<cdaudio::Device> device_;

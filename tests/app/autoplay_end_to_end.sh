@@ -10,24 +10,10 @@
 #
 # usage: autoplay_end_to_end.sh PLAYER WORK_FOLDER
 set -eu
+. "$(dirname "$0")/../support/end_to_end.sh"
 
 player=$1
 work=$2
-deadline_seconds=60  # generous: the sanitizer build starts slowly
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# Waits until the command succeeds; fails after the deadline.
-wait_until() {
-  what=$1; shift
-  tries=$((deadline_seconds * 20))
-  while ! "$@" 2>/dev/null; do
-    tries=$((tries - 1))
-    [ "$tries" -gt 0 ] || fail "gave up waiting for $what"
-    sleep 0.05
-  done
-}
-
 rm -rf "$work"
 mkdir -p "$work"
 

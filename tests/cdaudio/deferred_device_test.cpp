@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_discs.h"
+
 namespace lyrabox::cdaudio {
 namespace {
 
@@ -15,8 +17,7 @@ class CountingDevice final : public Device {
     reply = "sent " + std::string(command);
     return 0;
   }
-  std::vector<std::string> TrackFileNames() override { return {"Track01.cda"}; }
-  std::optional<std::uint32_t> VolumeSerial() override { return 0xABCD; }
+  std::optional<TableOfContents> Contents() override { return testing::ThreeTrackDisc(); }
 
  private:
   int& calls_;
@@ -32,12 +33,11 @@ TEST(DeferredDeviceTest, MakesTheDeviceOnceAtItsFirstUseAndForwardsEverything) {
   EXPECT_EQ(made, 0);
   EXPECT_FALSE(device.Made());
 
-  EXPECT_EQ(device.VolumeSerial(), 0xABCDu);
+  EXPECT_EQ(device.Contents(), testing::ThreeTrackDisc());
   EXPECT_EQ(made, 1);
   std::string reply;
   EXPECT_EQ(device.Send("status cd mode", reply), 0u);
   EXPECT_EQ(reply, "sent status cd mode");
-  EXPECT_EQ(device.TrackFileNames(), std::vector<std::string>{"Track01.cda"});
   EXPECT_EQ(made, 1);
   EXPECT_EQ(sends, 1);
 }

@@ -439,21 +439,18 @@ TEST_F(DeviceTest, WithoutADriveOpeningFailsAsTheRealDeviceDoesWithNoCdDrive) {
   EXPECT_EQ(lonely->Send("open cdaudio alias cd wait shareable", reply), kCannotLoadDriver);
   EXPECT_EQ(lonely->Send("status cd mode", reply), kInvalidDeviceName);
   EXPECT_EQ(lonely->Send("close all", reply), 0u);
-  EXPECT_TRUE(lonely->TrackFileNames().empty());
-  EXPECT_FALSE(lonely->VolumeSerial());
+  EXPECT_FALSE(lonely->Contents());
 }
 
-TEST_F(DeviceTest, TrackFilesAndSerialComeFromTheDiscWhetherOpenOrNot) {
-  EXPECT_EQ(device->VolumeSerial(), 0x000D1866u);
-  EXPECT_EQ(device->TrackFileNames().size(), 3u);
+TEST_F(DeviceTest, TheContentsAreTheDiscsInTheDriveWhetherOpenOrNot) {
+  EXPECT_EQ(device->Contents(), testing::ThreeTrackDisc());
   Open();
   Ask("set cd door open");
-  EXPECT_FALSE(device->VolumeSerial());
-  EXPECT_TRUE(device->TrackFileNames().empty());
-  scripted->InsertDisc(testing::TwoTrackDisc());
-  EXPECT_EQ(device->VolumeSerial(), 0x0004B27Bu);
-  EXPECT_EQ(device->TrackFileNames(),
-            (std::vector<std::string>{"Track01.cda", "Track02.cda"}));
+  EXPECT_FALSE(device->Contents());
+  scripted->InsertDisc(testing::TwoTrackDisc(), /*stillReading=*/true);
+  EXPECT_FALSE(device->Contents());
+  scripted->FinishReading();
+  EXPECT_EQ(device->Contents(), testing::TwoTrackDisc());
 }
 
 }  // namespace

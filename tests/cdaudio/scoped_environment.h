@@ -1,40 +1,9 @@
-// An environment variable set (or unset) for the life of an object, then put back as
-// it was: the device reads its choices from the environment.
+// Moved to tests/support/ so that every suite shares it; kept here under its old
+// name until the cdaudio tests include it from there.
 #pragma once
 
-#include <stdlib.h>
-
-#include <optional>
-#include <string>
+#include "tests/support/scoped_environment.h"
 
 namespace lyrabox::cdaudio::testing {
-
-class ScopedEnvironment {
- public:
-  // A null `value` unsets the variable.
-  ScopedEnvironment(const char* name, const char* value) : name_(name) {
-    if (const char* old = ::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ScopedEnvironment(const char* name, const std::string& value)
-      : ScopedEnvironment(name, value.c_str()) {}
-  ~ScopedEnvironment() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
+using ::lyrabox::testing::ScopedEnvironment;
 }  // namespace lyrabox::cdaudio::testing

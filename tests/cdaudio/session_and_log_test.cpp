@@ -1,8 +1,10 @@
 // lyrabox-mci's loop, the command log, and the choice of disc from the environment.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +12,8 @@
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/demo_disc.h"
 #include "cdaudio/device.h"
+#include "cdaudio/linux/environment.h"
+#include "cdaudio/linux/image_drive.h"
 #include "cdaudio/mci_log.h"
 #include "cdaudio/mci_session.h"
 #include "scoped_environment.h"
@@ -81,7 +85,7 @@ TEST(MciLogTest, AppendsTheCommandItsCodeAndItsReplyOneLineEach) {
               "Status CD  number of tracks\t0\t12\n"
               "seek cd to 0\t282\t\n"
               "play cd\t0\t\n");
-    EXPECT_EQ(device->TrackFileNames().size(), 12u);
+    EXPECT_EQ(device->Contents(), DemoDiscContents());
   }
   fs::remove(path);
 }
@@ -105,23 +109,46 @@ TEST(EnvironmentTest, DemoPicksTheDemoDiscAndTheLogFollowsTheVariable) {
   ASSERT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 0u);
   ASSERT_EQ(device->Send("status cd number of tracks wait", reply), 0u);
   EXPECT_EQ(reply, "12");
-  EXPECT_EQ(device->VolumeSerial(), VolumeSerial(DemoDiscContents()));
+  EXPECT_EQ(device->Contents(), DemoDiscContents());
   EXPECT_EQ(ReadAll(path),
             "open cdaudio alias cd wait shareable\t0\t1\n"
             "status cd number of tracks wait\t0\t12\n");
   fs::remove(path);
 }
 
-TEST(EnvironmentTest, ADiscThatIsNotThereFailsTheOpenAndSaysWhy) {
-  ScopedEnvironment disc("LYRABOX_CD", "/nonexistent-folder/album.cue");
-  ScopedEnvironment log("LYRABOX_MCI_LOG", nullptr);
-  ::testing::internal::CaptureStderr();
-  auto device = OpenFromEnvironment();
-  EXPECT_NE(::testing::internal::GetCapturedStderr().find("/nonexistent-folder/album.cue"),
-            std::string::npos);
-  std::string reply;
-  EXPECT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 266u);
-  EXPECT_FALSE(device->VolumeSerial());
+// Names that are no disc: missing, a pipe with an image's name (the image library
+// would wait on it for ever), a device node that is no CD drive. Each fails the open
+// after one line that names it.
+TEST(EnvironmentTest, ANameThatIsNoDiscFailsTheOpenAndSaysWhatItFound) {
+  const fs::path pipe = TempFile("environment-pipe.cue");
+  fs::remove(pipe);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& name : {std::string("/nonexistent-folder/album.cue"), pipe.string(),
+                                 std::string("/dev/null")}) {
+    ScopedEnvironment disc("LYRABOX_CD", name.c_str());
+    ScopedEnvironment log("LYRABOX_MCI_LOG", nullptr);
+    ::testing::internal::CaptureStderr();
+    auto device = OpenFromEnvironment();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(name), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    std::string reply;
+    EXPECT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 266u) << name;
+    EXPECT_FALSE(device->Contents());
+  }
+  fs::remove(pipe);
+}
+
+TEST(EnvironmentTest, TheHelpDescribesEveryVariableAndImageKindWithinEightyColumns) {
+  const std::string help = DescribeEnvironment();
+  for (const char* name : {kDiscVariable, kAudioVariable, kMciLogVariable}) {
+    EXPECT_NE(help.find(std::string("  ") + name + " "), std::string::npos) << name;
+  }
+  for (std::string_view extension : DiscImageExtensions()) {
+    EXPECT_NE(help.find(extension), std::string::npos) << extension;
+  }
+  std::istringstream lines(help);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
 }
 
 }  // namespace

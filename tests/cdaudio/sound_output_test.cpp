@@ -6,7 +6,7 @@
 // The file output runs unpaced, as fast as the sound is read, so a few seconds of
 // audio take a fraction of a second. It writes silence while nothing plays; the test
 // images never hold a silent stereo sample, so silence is told apart exactly.
-#include "cdaudio/sound_transport.h"
+#include "cdaudio/linux/sound_transport.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -24,9 +24,10 @@
 #include <thread>
 #include <vector>
 
-#include "cdaudio/cdio_drive.h"
 #include "cdaudio/demo_disc.h"
 #include "cdaudio/device.h"
+#include "cdaudio/linux/environment.h"
+#include "cdaudio/linux/image_drive.h"
 #include "cdaudio/scripted_drive.h"
 #include "scoped_environment.h"
 #include "test_discs.h"
@@ -181,7 +182,7 @@ class SoundOutputTest : public ::testing::Test {
     Ask("set cd time format tmsf");
   }
   void StartOnImage() {
-    StartDevice(CdioDrive::ForImage(folder.WriteImage(), CdioDrive::Watching::ByHand));
+    StartDevice(ImageDrive::Open(folder.WriteImage(), Watching::ByHand));
   }
 
   std::string Ask(std::string_view command) {
@@ -275,7 +276,7 @@ class GatedSoundTest : public SoundOutputTest {
  protected:
   void StartOnGatedImage() {
     drive = std::make_shared<GatedDrive>(
-        CdioDrive::ForImage(folder.WriteImage(), CdioDrive::Watching::ByHand));
+        ImageDrive::Open(folder.WriteImage(), Watching::ByHand));
     StartDevice(drive);
   }
   // Plays from `from` until the output has taken every frame up to `upTo` and the

@@ -123,23 +123,6 @@ TEST_F(Channel, DirectSendsAndStatusQueriesNeverTouchTheErrorCode) {
   EXPECT_EQ(sent[3].callback, 0u);
 }
 
-TEST_F(Channel, ShortReplyLeavesTheOlderTailBehindItsNul) {
-  world.device.On("status cd position", "03:02:41:12");
-  world.device.On("status cd number of tracks wait", "9");
-  player.StatusQuery("status cd position", player.StatusReply);
-  EXPECT_EQ(SliceToInt16(player.StatusReply.Slice(1, 2)), 3);
-  EXPECT_EQ(SliceToInt16(player.StatusReply.Slice(4, 2)), 2);
-  EXPECT_EQ(SliceToInt16(player.StatusReply.Slice(7, 2)), 41);
-
-  player.StatusQuery("status cd number of tracks wait", player.StatusReply);
-  EXPECT_EQ(player.StatusReply.Whole(), "9");
-  EXPECT_EQ(player.StatusReply.Slice(1, 2), std::string_view("9\0", 2));
-  EXPECT_EQ(player.StatusReply.Slice(3, 9), ":02:41:12");
-  EXPECT_EQ(SliceToInt16(player.StatusReply.Slice(1, 2)), 9);
-  // The older position is still there to be sliced.
-  EXPECT_EQ(SliceToInt16(player.StatusReply.Slice(7, 2)), 41);
-}
-
 TEST_F(Channel, FailedQueryReadsTheOldReplyAgainAndBuffersAreSeparate) {
   world.device.On("status cd position", "03:02:41:12");
   world.device.Fail("status cd position", 276);
@@ -186,26 +169,34 @@ TEST(NumberText, NumbersBeyondADoubleAreHugeOrZero) {
   EXPECT_EQ(ReadNumber("100000e-400"), 0.0);
 }
 
-TEST(NumberText, TwoDigitsPadsButNeverCuts) {
+// The position text of every command that plays from a bookmark.
+TEST(NumberText, PositionTextPadsEachNumberButNeverCuts) {
   EXPECT_EQ(TwoDigits(0), "00");
-  EXPECT_EQ(TwoDigits(5), "05");
-  EXPECT_EQ(TwoDigits(42), "42");
-  EXPECT_EQ(TwoDigits(100), "100");
+  EXPECT_EQ(TmsfText(7, 5, 9), "07:05:09");
+  EXPECT_EQ(TmsfText(100, 2, 3), "100:02:03");
+  EXPECT_EQ(TmsfText(12, 75, 100), "12:75:100");
+  EXPECT_EQ(TmsfText(1, -4, 0), "01:-04:00");
 }
 
 TEST(Guard, RunTimeErrorIsShownTitledAndEndsTheProgram) {
-  FakeWorld world;
-  bool after = false;
-  EXPECT_THROW(RunGuarded(world.platform,
-                          [&] {
-                            SliceToInt16("pl");
-                            after = true;
-                          }),
-               ProgramEnded);
-  EXPECT_FALSE(after);
-  EXPECT_TRUE(world.process.ended);
-  ASSERT_EQ(world.boxes.Messages().size(), 1u);
-  EXPECT_NE(world.boxes.Messages()[0].find("Type mismatch"), std::string::npos);
+  const std::pair<void (*)(), const char*> failures[] = {
+      {[] { SliceToInt16("pl"); }, "Run-time error '13':\n\nType mismatch"},
+      {[] { throw std::bad_alloc(); }, "Run-time error '7':\n\nOut of memory"},
+  };
+  for (const auto& [fail, box] : failures) {
+    FakeWorld world;
+    bool after = false;
+    EXPECT_THROW(RunGuarded(world.platform,
+                            [&] {
+                              fail();
+                              after = true;
+                            }),
+                 ProgramEnded);
+    EXPECT_FALSE(after);
+    EXPECT_TRUE(world.process.ended);
+    ASSERT_EQ(world.boxes.Messages().size(), 1u);
+    EXPECT_EQ(world.boxes.Messages()[0], box);
+  }
 }
 
 }  // namespace

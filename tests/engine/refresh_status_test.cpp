@@ -22,15 +22,12 @@ class Poll : public ::testing::Test {
  protected:
   // An audio disc of `tracks` tracks, stopped at the start of track 1.
   void InsertDisc(int tracks, const std::string& drive = "d:\\") {
-    world.device.Set("status cd media present", "true");
-    world.device.Set("status cd number of tracks wait", std::to_string(tracks));
-    world.device.Set("status cd length wait", "52:33:45");
-    for (int n = 1; n <= tracks; ++n) {
-      world.device.Set("status cd length track " + std::to_string(n), TrackLengthReply(n));
-      world.disks.AddFile(drive + "Track" + TwoDigits(n) + ".cda", std::string(44, 'x'));
-    }
-    world.device.Set("status cd position", "01:00:00:00");
-    world.device.Set("status cd mode", "stopped");
+    testing::AudioDisc disc;
+    disc.trackLengths.clear();
+    for (int n = 1; n <= tracks; ++n) disc.trackLengths.push_back(TrackLengthReply(n));
+    disc.totalLength = "52:33:45";
+    disc.drive = drive;
+    testing::InsertAudioDisc(world, disc);
   }
   void EmptyDrive() {
     world.device.Set("status cd media present", "false");
@@ -217,32 +214,73 @@ TEST_F(Poll, OneDigitTrackCountOverALongerOlderReply) {
   EXPECT_EQ(world.window.Text(Control::totalplay), "Tracks: 9  Total time: 52:33:45");
 }
 
-TEST_F(Poll, FailedQueriesReadWhatTheBufferHeld) {
-  InsertDisc(3);
-  world.device.Set("status cd length track 2", "", 276);
-  player.RefreshStatus();
-  // Track 2's failed query re-reads track 1's reply.
-  EXPECT_EQ(player.state.TrackLength[2], TrackLengthReply(1));
-  EXPECT_EQ(player.state.TrackLength[3], TrackLengthReply(3));
+// A query the device refuses (the disc taken out between two queries) ends the poll
+// there: nothing is read from the buffer's older reply, nothing after it is written,
+// and the next poll carries on.
+TEST(PollRefusal, EndsThePollAtTheRefusedQueryAndTheNextPollCarriesOn) {
+  struct Case {
+    bool scanned;  // whether an earlier poll has scanned the disc
+    const char* refused;
+    std::string answer;   // what the query gets once the drive answers again
+    Lines windowChanges;  // what the poll changed before it stopped
+    int curTrack;         // the position it read before it stopped, or the older one
+  };
+  const std::string total = "text totalplay=Tracks: 3  Total time: 52:33:45";
+  const Case cases[] = {
+      {false, "status cd media present", "true", {}, 0},
+      {false, "status cd number of tracks wait", "3", {}, 0},
+      {false, "status cd length wait", "52:33:45", {"enable eject"}, 0},
+      {false, "status cd length track 2", TrackLengthReply(2), {"enable eject", total}, 0},
+      {true, "status cd media present", "true", {}, 1},
+      {true, "status cd position", "02:00:05:00", {}, 1},
+      {true, "status cd mode", "playing",
+       {"text timeWindow=[02] 00:05", "text tracktime=Track time: 04:02:02"}, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.refused) + (c.scanned ? ", scanned" : ", first poll"));
+    FakeWorld world;
+    Player player{world.platform, world.window};
+    testing::AudioDisc disc;
+    disc.trackLengths = {TrackLengthReply(1), TrackLengthReply(2), TrackLengthReply(3)};
+    disc.totalLength = "52:33:45";
+    disc.position = "01:00:00:00";
+    disc.mode = "playing";
+    testing::InsertAudioDisc(world, disc);
+    if (c.scanned) player.RefreshStatus();
+    const PlayerState before = player.state;
 
-  // A failed mode query compares the position reply left in the buffer.
-  world.device.Set("status cd position", "02:00:05:00");
-  world.device.Set("status cd mode", "", 276);
-  player.state.Playing = true;
-  player.RefreshStatus();
-  EXPECT_FALSE(player.state.Playing);
-  EXPECT_EQ(world.window.Text(Control::timeWindow), "[02] 00:05");
-  EXPECT_TRUE(world.boxes.shown.empty());
+    world.device.Set("status cd position", "02:00:05:00");
+    world.device.Set(c.refused, "", 276);
+    world.device.ClearLog();
+    world.window.log.clear();
+    ASSERT_NO_THROW(player.RefreshStatus());
+    Lines sent = world.device.Commands();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back(), c.refused);
+    EXPECT_EQ(world.window.log, c.windowChanges);
+    EXPECT_EQ(bool(player.state.DiscReady), bool(before.DiscReady));
+    EXPECT_EQ(bool(player.state.Playing), bool(before.Playing));
+    EXPECT_EQ(player.state.CurTrack, c.curTrack);
+    EXPECT_TRUE(world.boxes.shown.empty());
+
+    // The drive answers again: the next poll scans or reads on as usual.
+    world.device.Set(c.refused, c.answer);
+    player.RefreshStatus();
+    EXPECT_TRUE(player.state.DiscReady);
+    EXPECT_TRUE(player.state.Playing);
+    EXPECT_EQ(player.state.TrackLength[2], TrackLengthReply(2));
+    EXPECT_EQ(world.window.Text(Control::timeWindow), "[02] 00:05");
+  }
 }
 
 TEST_F(Poll, UnreadableRepliesAreTypeMismatch) {
   InsertDisc(3);
   player.RefreshStatus();
-  // A failed position query leaves "true" from the presence query: no number.
-  world.device.Set("status cd position", "", 276);
+  // An answer the device gave that is no position.
+  world.device.Set("status cd position", "no disc");
   try {
     player.RefreshStatus();
-    FAIL() << "a position of \"true\" was read as a number";
+    FAIL() << "a position of \"no disc\" was read as a number";
   } catch (const RuntimeError& error) {
     EXPECT_EQ(error.number(), ErrorNumber::TypeMismatch);
   }

@@ -20,17 +20,11 @@ inline const Lines kRefreshQueries = {"status cd media present", "status cd posi
 class ScannedDisc : public ::testing::Test {
  protected:
   ScannedDisc() {
-    world.device.Set("status cd media present", "true");
-    world.device.Set("status cd number of tracks wait", "12");
-    world.device.Set("status cd length wait", "52:33:45");
-    for (int n = 1; n <= 12; ++n) {
-      world.device.Set("status cd length track " + std::to_string(n), "04:00:00");
-      world.disks.AddFile("d:\\Track" + TwoDigits(n) + ".cda", std::string(44, 'x'));
-    }
-    world.device.Set("status cd position", "01:00:00:00");
-    world.device.Set("status cd mode", "stopped");
-    world.disks.SetSerial("d:\\", 0x0A1B2C3D);
-    world.disks.AddFolder("c:\\lyrabox");
+    AudioDisc disc;
+    disc.trackLengths.assign(12, "04:00:00");
+    disc.totalLength = "52:33:45";
+    disc.dataFolder = true;
+    InsertAudioDisc(world, disc);
     player.state.FFSpeed = 5;
     player.RefreshStatus();
     world.device.ClearLog();

@@ -97,22 +97,35 @@ TEST_F(Move, RefusedTargetIsSilentAndTheFormatGoesBack) {
   EXPECT_EQ(player.MciError, 0);
 }
 
-TEST_F(Move, PositionThatIsNoNumberEndsTheCommandThere) {
+TEST_F(Move, RefusedPositionMovesNothingAndTheFormatGoesBack) {
+  // The disc taken out while fast forward reads the position: no move, no box, no
+  // poll; the next tick shows what the drive holds.
   world.device.Set(kPositionWait, "", 276);
-  try {
-    player.FastForward();
-    FAIL() << "an empty position was read as a number";
-  } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.number(), ErrorNumber::TypeMismatch);
+  player.state.CurTrack = 7;
+  for (bool forward : {true, false}) {
+    world.device.ClearLog();
+    EXPECT_NO_THROW(forward ? player.FastForward() : player.Rewind());
+    EXPECT_EQ(world.device.Commands(), (Lines{kMilliseconds, kPositionWait, kTmsf}));
   }
-  EXPECT_EQ(world.device.Commands(), (Lines{kMilliseconds, kPositionWait}));
+  EXPECT_TRUE(world.boxes.shown.empty());
+  EXPECT_EQ(player.state.CurTrack, 7);
 }
 
-TEST_F(Move, EveryRunStartsWithAnEmptyBuffer) {
-  // A run whose query writes nothing must not move from the previous run's reply.
+TEST_F(Move, PositionThatIsNoNumberEndsTheCommandThere) {
+  // An answer the device gave, empty or not a number; each run starts with an empty
+  // buffer, so an empty answer never moves from the previous run's reply.
   MoveFrom("125000", +1);
-  world.device.Set(kPositionWait, "", 276);
-  EXPECT_THROW(player.Rewind(), RuntimeError);
+  for (const char* answer : {"", "abc"}) {
+    world.device.ClearLog();
+    world.device.Set(kPositionWait, answer);
+    try {
+      player.FastForward();
+      ADD_FAILURE() << "\"" << answer << "\" was read as a number";
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.number(), ErrorNumber::TypeMismatch);
+    }
+    EXPECT_EQ(world.device.Commands(), (Lines{kMilliseconds, kPositionWait}));
+  }
 }
 
 class Skip : public ScannedDisc {

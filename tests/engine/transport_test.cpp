@@ -51,13 +51,6 @@ TEST_F(Play, NoPlaysOnButTheFieldsHoldTheFile) {
   EXPECT_TRUE(player.state.Playing);
 }
 
-TEST_F(Play, LongNumbersKeepAllTheirDigits) {
-  world.disks.AddFile(kBookmarkFile, "100\r\n2\r\n3\r\n");
-  world.boxes.answers = {true};
-  player.Play();
-  EXPECT_EQ(world.device.Commands(), Lines{"play cd from 100:02:03"});
-}
-
 TEST_F(Play, AsksAgainOnEveryPress) {
   world.disks.AddFile(kBookmarkFile, "5\r\n1\r\n7\r\n");
   world.boxes.answers = {false, false};
@@ -81,13 +74,6 @@ TEST_F(Play, FailuresDoNotStopPlayingBeingSet) {
   player.Play();
   EXPECT_EQ(world.boxes.Messages().size(), 1u);
   EXPECT_TRUE(player.state.Playing);
-}
-
-TEST_F(Play, DamagedBookmarkFileIsNoBookmark) {
-  world.disks.AddFile(kBookmarkFile, "5\r\n1\r\n");
-  player.Play();
-  EXPECT_TRUE(world.boxes.shown.empty());
-  EXPECT_EQ(world.device.Commands(), Lines{"play cd"});
 }
 
 using Stop = ScannedDisc;
@@ -159,6 +145,28 @@ TEST_F(ScannedDisc, PauseSendsPauseAndRefreshes) {
   player.Pause();
   EXPECT_EQ(world.boxes.Messages(), Lines{"The device driver is not ready."});
   EXPECT_EQ(world.device.Commands().back(), "status cd mode") << "refreshed after a failure";
+}
+
+// Stop and Pause believe the disc no longer plays even when the poll that follows
+// cannot say (the drive reports no disc before any scan): the close prompt reads it.
+TEST(StopAndPause, SetPlayingFalseThemselves) {
+  for (void (Player::*operation)() : {&Player::Stop, &Player::Pause}) {
+    testing::FakeWorld world;
+    world.device.Set("status cd media present", "false");
+    Player player{world.platform, world.window};
+    player.state.Playing = true;
+    (player.*operation)();
+    EXPECT_FALSE(player.state.Playing);
+  }
+}
+
+TEST_F(ScannedDisc, EjectRefreshesAlsoAfterARefusedDoor) {
+  world.device.Set("set cd door open", "", 276);
+  player.Eject();
+  EXPECT_EQ(world.boxes.Messages(), Lines{"The device driver is not ready."});
+  bool refreshed = false;
+  EXPECT_EQ(SentBeforeRefresh(&refreshed), Lines{"set cd door open"});
+  EXPECT_TRUE(refreshed);
 }
 
 TEST_F(ScannedDisc, EjectLeavesPlayingToThePoll) {

@@ -1,9 +1,9 @@
 #include "tests/fakes/fakes.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
+#include "base/ascii.h"
 #include "platform/runtime_error.h"
 
 namespace lyrabox::testing {
@@ -52,7 +52,8 @@ platform::MciResult FakeDevice::SendString(std::string_view command, char* reply
     if (found->second.size() > 1) found->second.pop_front();
   }
   Note(journal, "mci " + std::string(command));
-  if (answer.code == 0 && answer.reply && replyLength > 0) {
+  // As the real channel: a refusal or an empty answer writes nothing at all.
+  if (answer.code == 0 && answer.reply && !answer.reply->empty() && replyLength > 0) {
     std::size_t n = std::min<std::size_t>(answer.reply->size(), replyLength - 1);
     std::memcpy(reply, answer.reply->data(), n);
     reply[n] = '\0';
@@ -79,7 +80,7 @@ std::vector<std::string> FakeDevice::Commands() const {
 
 std::string FakeDisks::Key(std::string_view path) {
   std::string key(path);
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : key) c = ascii::ToLower(c);
   while (key.size() > 3 && key.back() == '\\') key.pop_back();  // "c:\x\" is "c:\x"
   return key;
 }
@@ -156,7 +157,7 @@ std::string FakeDisks::ReadTextFile(std::string_view path) {
   if (found == entries_.end() || found->second.kind == Kind::Folder) {
     throw RuntimeError(ErrorNumber::FileNotFound, std::string(path));
   }
-  return found->second.content;
+  return found->second.content.substr(0, platform::kTextFileReadLimit);
 }
 
 void FakeDisks::ReplaceFile(std::string_view path, std::string_view content) {
@@ -267,6 +268,27 @@ bool WindowRecorder::IsEnabled(Control control) const {
 std::string WindowRecorder::Text(Control control) const {
   auto found = texts.find(control);
   return found == texts.end() ? "" : found->second;
+}
+
+// --- The scripted disc ---------------------------------------------------------------
+
+void InsertAudioDisc(FakeWorld& world, const AudioDisc& disc) {
+  const int tracks = static_cast<int>(disc.trackLengths.size());
+  world.disks.SetSerial(disc.drive, disc.serial);
+  if (disc.dataFolder) world.disks.AddFolder("c:\\lyrabox");
+  world.device.Set("status cd media present", "true");
+  // The count as the device writes it, without padding: "9" over an older, longer
+  // reply is what the poll must read right.
+  world.device.Set("status cd number of tracks wait", std::to_string(tracks));
+  world.device.Set("status cd length wait", disc.totalLength);
+  for (int n = 1; n <= tracks; ++n) {
+    world.device.Set("status cd length track " + std::to_string(n),
+                     disc.trackLengths[static_cast<std::size_t>(n - 1)]);
+    world.disks.AddFile(disc.drive + "Track" + (n < 10 ? "0" : "") + std::to_string(n) + ".cda",
+                        std::string(44, 'x'));
+  }
+  world.device.Set("status cd position", disc.position);
+  world.device.Set("status cd mode", disc.mode);
 }
 
 }  // namespace lyrabox::testing

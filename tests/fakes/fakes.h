@@ -29,7 +29,7 @@ struct SentCommand {
 class FakeDevice : public platform::DeviceCommands {
  public:
   struct Answer {
-    std::optional<std::string> reply;  // nothing: the device writes nothing
+    std::optional<std::string> reply;  // nothing or empty: the device writes nothing
     platform::MciResult code = 0;
   };
 
@@ -196,5 +196,19 @@ struct FakeWorld {
   FakeWorld(const FakeWorld&) = delete;
   FakeWorld& operator=(const FakeWorld&) = delete;
 };
+
+// An audio disc in the drive, as the device and the drive's root show it: the track
+// count, the lengths, one track file per track, the volume serial, a position and a
+// mode. The one fixture every suite scripts a disc with.
+struct AudioDisc {
+  std::vector<std::string> trackLengths{"04:10:00", "12:30:40", "24:26:47"};
+  std::string totalLength = "41:07:12";
+  std::string drive = "d:\\";
+  std::uint32_t serial = 0x0A1B2C3D;
+  std::string position = "01:00:00:00";
+  std::string mode = "stopped";
+  bool dataFolder = false;  // whether c:\lyrabox exists already
+};
+void InsertAudioDisc(FakeWorld& world, const AudioDisc& disc = {});
 
 }  // namespace lyrabox::testing

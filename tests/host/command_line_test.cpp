@@ -47,10 +47,14 @@ TEST(ProgramCandidates, QuotedProgramPathIsTheOnlyReading) {
   EXPECT_TRUE(ProgramCandidates("   ").empty());
 }
 
-TEST(ProgramFileNames, ExeAddedWhenMissing) {
-  EXPECT_EQ(ProgramFileNames("c:\\lyrabox\\killapp"),
-            (std::vector<std::string>{"c:\\lyrabox\\killapp", "c:\\lyrabox\\killapp.exe"}));
-  EXPECT_EQ(ProgramFileNames("e:\\x\\DELUXECD.EXE"), (std::vector<std::string>{"e:\\x\\DELUXECD.EXE"}));
+TEST(ProgramFileName, ExeAddedOnlyToANameWithoutExtension) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"c:\\lyrabox\\killapp", "c:\\lyrabox\\killapp.exe"},
+      {"e:\\x\\DELUXECD.EXE", "e:\\x\\DELUXECD.EXE"},
+      {"c:\\tools\\run.cmd", "c:\\tools\\run.cmd"},
+      {"c:\\v1.2\\run", "c:\\v1.2\\run.exe"},
+  };
+  for (const auto& [program, file] : cases) EXPECT_EQ(ProgramFileName(program), file) << program;
 }
 
 }  // namespace

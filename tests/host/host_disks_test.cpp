@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/runtime_error.h"
+#include "tests/cdaudio/test_discs.h"
 #include "tests/host/host_test_support.h"
 
 namespace lyrabox::host {
@@ -16,6 +17,9 @@ using testing::ReadFile;
 using testing::ScriptedCdDevice;
 using testing::TemporaryFolder;
 using testing::WriteFile;
+using cdaudio::TableOfContents;
+using cdaudio::testing::At;
+namespace discs = cdaudio::testing;
 
 // The error number a call throws, or nothing when it does not throw.
 template <typename Call>
@@ -68,7 +72,7 @@ TEST_F(HostDisksTest, HiddenFilesAndFoldersAreNoOrdinaryFiles) {
 TEST_F(HostDisksTest, CdRootListsTrackFilesOnlyWithAnAudioDisc) {
   EXPECT_FALSE(disks.OrdinaryFileMatches("d:\\*.CDA"));  // no disc
 
-  cd.tracks = {"Track01.cda", "Track02.cda"};
+  cd.disc = discs::TwoTrackDisc();
   EXPECT_TRUE(disks.OrdinaryFileMatches("d:\\*.CDA"));
   EXPECT_TRUE(disks.OrdinaryFileMatches("D:\\track*.cda"));
   EXPECT_TRUE(disks.OrdinaryFileExists("d:\\TRACK02.CDA"));
@@ -77,15 +81,48 @@ TEST_F(HostDisksTest, CdRootListsTrackFilesOnlyWithAnAudioDisc) {
   EXPECT_FALSE(disks.OrdinaryFileMatches("d:\\sub\\*.cda"));
   EXPECT_FALSE(disks.OrdinaryFileMatches("d:\\*.wav"));
 
+  // The names follow the disc's own track numbers.
+  cd.disc = TableOfContents::Make(9, {{At(0, 2, 0)}, {At(4, 0, 0)}}, At(10, 0, 0));
+  EXPECT_TRUE(disks.OrdinaryFileExists("d:\\Track10.cda"));
+  EXPECT_FALSE(disks.OrdinaryFileExists("d:\\Track01.cda"));
+  // A disc with a data track shows no track files.
+  cd.disc = TableOfContents::Make(1, {{At(0, 2, 0), true}, {At(4, 0, 0), false}}, At(10, 0, 0));
+  EXPECT_FALSE(disks.OrdinaryFileMatches("d:\\*.CDA"));
+
   // The CD is not a folder: a drive_d folder with files in it does not show.
-  cd.tracks.clear();
+  cd.disc.reset();
   WriteFile(home.path() / "drive_d" / "Track01.cda", "");
   EXPECT_FALSE(disks.OrdinaryFileMatches("d:\\*.CDA"));
 }
 
+TEST_F(HostDisksTest, TheCdsVolumeSerialIsComputedFromItsTracksAsWindowsDoes) {
+  std::vector<cdaudio::TocTrack> ninetyNine;
+  for (int n = 0; n < 99; ++n) ninetyNine.push_back({At(n, 59, 74)});
+  const struct {
+    const char* disc;
+    std::optional<TableOfContents> contents;
+    std::uint32_t serial;
+  } cases[] = {
+      // The packed track starts: 0x000200 + 0x041120 + 0x090546.
+      {"three tracks", discs::ThreeTrackDisc(), 0x000D1866},
+      // Fewer than three tracks add the length in frames: 0x200 + 0x41120 + (40945 - 150).
+      {"two tracks", discs::TwoTrackDisc(), 0x0004B27B},
+      {"one track", TableOfContents::Make(1, {{At(0, 2, 0)}}, At(70, 0, 0)),
+       0x200u + (70u * 4500u - 150u)},
+      // Minutes 0 to 98 sum to 4851.
+      {"99 tracks", TableOfContents::Make(1, ninetyNine, At(99, 30, 0)),
+       (4851u << 16) + 99u * ((59u << 8) + 74u)},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(c.contents) << c.disc;
+    cd.disc = c.contents;
+    EXPECT_EQ(disks.VolumeSerialNumber("d:\\"), c.serial) << c.disc;
+  }
+}
+
 TEST_F(HostDisksTest, OnlyTheCdDriveHasAVolumeSerialNumber) {
   EXPECT_FALSE(disks.VolumeSerialNumber("d:\\"));  // no disc
-  cd.serial = 0x000D1866;
+  cd.disc = discs::ThreeTrackDisc();
   EXPECT_EQ(disks.VolumeSerialNumber("d:\\"), 0x000D1866u);
   EXPECT_EQ(disks.VolumeSerialNumber("D:"), 0x000D1866u);
   EXPECT_FALSE(disks.VolumeSerialNumber("d:\\Track01.cda"));  // not a root
@@ -96,11 +133,10 @@ TEST_F(HostDisksTest, OnlyTheCdDriveHasAVolumeSerialNumber) {
 
 TEST_F(HostDisksTest, AnotherLetterCanBeTheCd) {
   ScriptedCdDevice otherCd;
-  otherCd.tracks = {"Track01.cda"};
-  otherCd.serial = 7;
+  otherCd.disc = discs::TwoTrackDisc();
   HostDisks onG(drives, 'g', otherCd);
   EXPECT_TRUE(onG.OrdinaryFileMatches("G:\\*.cda"));
-  EXPECT_EQ(onG.VolumeSerialNumber("g:\\"), 7u);
+  EXPECT_EQ(onG.VolumeSerialNumber("g:\\"), 0x0004B27Bu);
   // d: is then a folder like any other.
   EXPECT_FALSE(onG.VolumeSerialNumber("d:\\"));
   WriteFile(home.path() / "drive_d" / "Track09.CDA", "");
@@ -117,6 +153,13 @@ TEST_F(HostDisksTest, ReadTextFileGivesBytesOrTellsFileFromFolder) {
   EXPECT_EQ(ErrorOf([&] { disks.ReadTextFile("c:\\lyrabox"); }), ErrorNumber::FileNotFound);
   EXPECT_EQ(ErrorOf([&] { disks.ReadTextFile("c:\\lyrabox\\A1B2C3D\\x"); }),
             ErrorNumber::PathNotFound);
+
+  // A 3 GB file (sparse, so the test costs nothing) gives its start, not its size.
+  WriteFile(DataFolder() / "HUGE", "3,12,42");
+  std::filesystem::resize_file(DataFolder() / "HUGE", 3'000'000'000);
+  const std::string start = disks.ReadTextFile("c:\\lyrabox\\huge");
+  EXPECT_EQ(start.size(), platform::kTextFileReadLimit);
+  EXPECT_EQ(start.substr(0, 7), "3,12,42");
 }
 
 TEST_F(HostDisksTest, ReadErrorsNameBothPaths) {

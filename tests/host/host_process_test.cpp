@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -211,12 +212,48 @@ TEST_F(StartProgramTest, PlayerStartsDetachedFromItsMappedPathWithWindowsArgumen
   }
 }
 
+// What the player blocks or ignores (SDL and Qt set up signals of their own) must not
+// reach the started program, which would then never hear them.
+TEST_F(StartProgramTest, StartedProgramGetsACleanSignalMask) {
+  sigset_t blocked, before;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGUSR1);
+  ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &blocked, &before), 0);
+  auto* const oldHandler = ::signal(SIGUSR2, SIG_IGN);
+  // Perl, not the shell: dash clears its own mask when it starts and would hide ours.
+  WriteFile(home.path() / "drive_c" / "tools" / "signals.exe",
+            "#!/usr/bin/perl\n"
+            "open(my $in, '<', '/proc/self/status') or die;\n"
+            "my @lines = grep { /^Sig(Blk|Ign):/ } <$in>;\n"
+            "open(my $out, '>', '" + (results / "signals.part").string() + "') or die;\n"
+            "print $out @lines; close($out);\n"
+            "rename('" + (results / "signals.part").string() + "', '" +
+                (results / "signals").string() + "');\n",
+            std::filesystem::perms(0755));
+  process.StartProgram("c:\\tools\\signals", WindowState::NormalWithFocus);
+  ::signal(SIGUSR2, oldHandler);
+  ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+
+  ASSERT_TRUE(WaitForFile(results / "signals", std::chrono::seconds(20)));
+  // The masks as the kernel shows them: hexadecimal, bit n-1 for signal n.
+  std::istringstream record(ReadFile(results / "signals"));
+  std::map<std::string, unsigned long long> masks;
+  for (std::string name, value; record >> name >> value;) masks[name] = std::stoull(value, nullptr, 16);
+  ASSERT_EQ(masks.size(), 2u);
+  EXPECT_EQ(masks["SigBlk:"], 0u);
+  EXPECT_EQ(masks["SigIgn:"] & (1ull << (SIGUSR2 - 1)), 0u);
+}
+
 TEST_F(StartProgramTest, KillProgramGetsExeAddedAndStartsMinimised) {
   PlaceRecorder(home.path() / "drive_c" / "LyraBox" / "KILLAPP.exe", "kill");
+  // A command line names a program without its ".exe": a file of the bare name is
+  // never the program.
+  PlaceRecorder(home.path() / "drive_c" / "LyraBox" / "killapp", "bare");
   process.StartProgram("c:\\lyrabox\\killapp MMFRAME* *Deluxe*", WindowState::MinimisedWithFocus);
   Recorded recorded = WaitForRecord("kill");
   EXPECT_EQ(recorded.state, "minimised");
   EXPECT_EQ(recorded.arguments, (std::vector<std::string>{"MMFRAME*", "*Deluxe*"}));
+  EXPECT_FALSE(std::filesystem::exists(results / "bare"));
 }
 
 TEST_F(StartProgramTest, LongestRunThatNamesAFileIsTheProgram) {

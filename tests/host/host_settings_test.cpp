@@ -1,13 +1,13 @@
 #include "platform/linux/host_settings.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "platform/linux/linux_host.h"
+#include "tests/cdaudio/test_discs.h"
 #include "tests/host/host_test_support.h"
+#include "tests/support/scoped_environment.h"
 
 namespace lyrabox::host {
 namespace {
@@ -54,14 +54,13 @@ TEST(HostSettings, CdDriveLetterInAnyUsualSpelling) {
 // The whole host as main makes it, set up by environment variables only.
 TEST(LinuxHost, PartsWorkTogetherFromTheEnvironment) {
   TemporaryFolder folder;
-  ::setenv("LYRABOX_HOME", folder.path().c_str(), 1);
-  ::setenv("LYRABOX_CD_DRIVE", "G:", 1);
-  ::setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+  ::lyrabox::testing::ScopedEnvironment home("LYRABOX_HOME", folder.path().string());
+  ::lyrabox::testing::ScopedEnvironment cdDrive("LYRABOX_CD_DRIVE", "G:");
+  ::lyrabox::testing::ScopedEnvironment runtime("XDG_RUNTIME_DIR", folder.path().string());
   WriteFile(folder.path() / "drive_c" / "Lyrabox" / "LBX.ini", "g:\\\r\n");
 
   auto device = std::make_unique<ScriptedCdDevice>();
-  device->tracks = {"Track01.cda"};
-  device->serial = 0xABCD;
+  device->disc = cdaudio::testing::ThreeTrackDisc();
   device->answers["status cd media present"] = {0, "true"};
   char name[] = "lyrabox", play[] = "/Play", drive[] = "--cd=e:";
   char* argv[] = {name, play, drive, nullptr};
@@ -74,14 +73,11 @@ TEST(LinuxHost, PartsWorkTogetherFromTheEnvironment) {
     // The CD drive is the letter of the environment, not of the arguments.
     EXPECT_TRUE(host.disks().OrdinaryFileMatches("g:\\*.CDA"));
     EXPECT_FALSE(host.disks().OrdinaryFileMatches("e:\\*.CDA"));
-    EXPECT_EQ(host.disks().VolumeSerialNumber("g:\\"), 0xABCDu);
+    EXPECT_EQ(host.disks().VolumeSerialNumber("g:\\"), 0x000D1866u);
     char reply[30] = {};
     EXPECT_EQ(host.device().SendString("status cd media present", reply, 30, 0), 0u);
     EXPECT_STREQ(reply, "true");
   }
-  ::unsetenv("LYRABOX_HOME");
-  ::unsetenv("LYRABOX_CD_DRIVE");
-  ::unsetenv("XDG_RUNTIME_DIR");
   EXPECT_THROW(LinuxHost(1, argv, nullptr), std::invalid_argument);
 }
 

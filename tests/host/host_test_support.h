@@ -45,12 +45,10 @@ class ScriptedCdDevice : public cdaudio::Device {
   };
   std::map<std::string, Answer> answers;  // anything else: 261 and no reply
   std::vector<std::string> received;
-  std::vector<std::string> tracks;
-  std::optional<std::uint32_t> serial;
+  std::optional<cdaudio::TableOfContents> disc;
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
-  std::vector<std::string> TrackFileNames() override { return tracks; }
-  std::optional<std::uint32_t> VolumeSerial() override { return serial; }
+  std::optional<cdaudio::TableOfContents> Contents() override { return disc; }
 };
 
 }  // namespace lyrabox::host::testing

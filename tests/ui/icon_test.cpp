@@ -12,8 +12,9 @@
 namespace lyrabox::testing {
 namespace {
 
-const std::filesystem::path kSourceRoot =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+// Given by the build: __FILE__ is relative when ccache rewrites paths to share its
+// cache between trees, and would then depend on where the test runs.
+const std::filesystem::path kSourceRoot = LYRABOX_SOURCE_DIR;
 
 QImage InstalledIcon(int size) {
   const auto path = kSourceRoot / "packaging/icons/hicolor" /

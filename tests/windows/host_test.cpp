@@ -81,10 +81,10 @@ TEST_F(WindowsHost, TheDemoDiscIsSeenInItsDrive) {
   auto device = std::make_unique<cdaudio::CdAudioDevice>(
       std::make_shared<cdaudio::DemoDrive>(),
       std::make_unique<cdaudio::ClockTransport>(std::make_shared<cdaudio::ManualClock>()));
-  const auto serial = device->VolumeSerial();
   CoreDevice core(std::move(device), "q:\\");
   WindowsDisks onCore(&core);
-  EXPECT_EQ(onCore.VolumeSerialNumber("Q:\\"), serial);
+  // The demo disc's id on Linux too, where the host computes it on its own.
+  EXPECT_EQ(onCore.VolumeSerialNumber("Q:\\"), 0x1112503u);
   EXPECT_TRUE(onCore.OrdinaryFileMatches("q:\\*.CDA"));
   EXPECT_TRUE(onCore.OrdinaryFileExists("q:\\track01.cda"));
   EXPECT_FALSE(onCore.OrdinaryFileMatches("q:\\*.txt"));

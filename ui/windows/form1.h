@@ -14,7 +14,7 @@
 #include <array>
 #include <vector>
 
-#include "app/lifecycle.h"
+#include "engine/lifecycle.h"
 #include "engine/player.h"
 #include "engine/window.h"
 #include "platform/platform.h"

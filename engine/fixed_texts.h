@@ -12,12 +12,6 @@ namespace lyrabox::fixed {
 
 // The drive-setting file; its first field is the CD drive's root path.
 inline const std::string kDriveSettingFile = std::string(kDataDirectory) + "lbx.ini";
-// The CD drive's root when no drive-setting file gives one.
-inline constexpr std::string_view kDefaultCdDrive = "d:\\";
-
-// The fast-forward and rewind step, in seconds, at every start.
-inline constexpr std::int32_t kStartingFastForwardSeconds = 5;
-
 // The mark in the argument text that says the desktop started us for an inserted disc.
 inline constexpr std::string_view kAutoPlayMark = "/Play";
 

@@ -6,7 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "tests/app/app_world.h"
+#include "tests/engine/app_world.h"
 
 namespace lyrabox::testing {
 namespace {

@@ -1,26 +1,20 @@
 // The start by AutoPlay: the hand-over of a disc without a bookmark to the other
 // player, and the resume at the bookmark of a disc that has one.
-#include <algorithm>
-#include <cctype>
 #include <string>
 
-#include "app/fixed_texts.h"
-#include "app/lifecycle.h"
-#include "engine/reply_buffer.h"
+#include "base/ascii.h"
+#include "engine/fixed_texts.h"
+#include "engine/lifecycle.h"
 #include "platform/runtime_error.h"
 
 namespace lyrabox {
 namespace {
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
 // The 1-based position of the first `needle` in `text`, letters of either case
 // matching; 0 when there is none.
 std::size_t FindIgnoringCase(std::string_view text, std::string_view needle) {
-  auto found = std::search(text.begin(), text.end(), needle.begin(), needle.end(),
-                           [](char a, char b) { return Lower(a) == Lower(b); });
-  if (found == text.end() && !needle.empty()) return 0;
-  return static_cast<std::size_t>(found - text.begin()) + 1;
+  const std::size_t found = ascii::FindIgnoringCase(text, needle);
+  return found == std::string_view::npos ? 0 : found + 1;
 }
 
 }  // namespace
@@ -31,7 +25,7 @@ void Lifecycle::AutoPlayCheck() {
   if (autoPlayIndicator_ != 0) LoadPassThru();
 }
 
-bool Lifecycle::LoadPassThru() {
+void Lifecycle::LoadPassThru() {
   platform::Process& process = player_.platform().process;
 
   if (!player_.ReadBookmark()) {
@@ -53,22 +47,11 @@ bool Lifecycle::LoadPassThru() {
     StartReportingFailure(fixed::kKillCommandLine, kMinimised);
     BusyPause(fixed::kKillPauseSteps);
   }
-  return true;
 }
 
 void Lifecycle::AutoPlayResume() {
-  PlayerState& state = player_.state;
-  if (autoPlayIndicator_ == 0 || state.BmTrack == 0) return;
-
-  player_.RefreshStatus();
-  // Each number in at least two digits: 03:12:45, and 100 stays 100.
-  std::string position =
-      TwoDigits(state.BmTrack) + ":" + TwoDigits(state.BmMin) + ":" + TwoDigits(state.BmSec);
-  player_.SendMci(command::kSeekToStart, true);
-  state.MciCmd = std::string(command::kPlayFrom) + position;
-  // A refused play shows nothing: the next poll reads the true mode back.
-  player_.DirectSend(state.MciCmd);
-  state.Playing = true;
+  if (autoPlayIndicator_ == 0 || player_.state.BmTrack == 0) return;
+  player_.ResumeAtBookmark();
 }
 
 void Lifecycle::BusyPause(std::uint32_t steps) {

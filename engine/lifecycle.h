@@ -11,11 +11,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "engine/player.h"
 
 namespace lyrabox {
+
+// The CD drive's root that the drive-setting file's content gives: its first field.
+// Nothing when the file names no drive (empty, blanks only, or an empty first field).
+std::optional<std::string> DriveRootFromSetting(std::string_view content);
 
 class Lifecycle {
  public:
@@ -30,10 +36,10 @@ class Lifecycle {
   // disc and closes the device; never fails and never cancels the close.
   void Unload();
 
-  // The pass-through of a start by AutoPlay: returns (with true) only when the disc
-  // has a bookmark, which is then in BmTrack, BmMin and BmSec. A disc without one is
-  // handed to the other player and the program ends.
-  bool LoadPassThru();
+  // The pass-through of a start by AutoPlay: returns only when the disc has a
+  // bookmark, which is then in BmTrack, BmMin and BmSec. A disc without one is handed
+  // to the other player and the program ends.
+  void LoadPassThru();
 
   // The 1-based position of "/Play" in the argument text (any letter case), 0 when
   // it is not there; set by Load.

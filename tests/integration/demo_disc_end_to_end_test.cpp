@@ -48,9 +48,10 @@ class DemoDisc : public ::testing::Test {
     clock->Advance(std::chrono::microseconds{static_cast<long long>(seconds * 1e6)});
   }
   std::string TimeShown() const { return world.window.Text(Control::timeWindow); }
-  std::string BookmarkFileOnDisk() const {
+  std::string BookmarkFileOnDisk() {
     char id[9];
-    std::snprintf(id, sizeof id, "%X", static_cast<unsigned>(device->VolumeSerial().value()));
+    const std::uint32_t serial = disks.VolumeSerialNumber("d:\\").value();
+    std::snprintf(id, sizeof id, "%X", static_cast<unsigned>(serial));
     std::ifstream file(home / "drive_c" / "lyrabox" / id, std::ios::binary);
     std::stringstream content;
     content << file.rdbuf();

@@ -1,14 +1,14 @@
-#include "cdaudio/sound_transport.h"
+#include "cdaudio/linux/sound_transport.h"
 
 #include <SDL.h>
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 namespace lyrabox::cdaudio {
 
@@ -38,7 +38,67 @@ void QuietAlsaLibrary() {
   });
 }
 
+// How long closing waits for a drive read under way before it leaves the reader to
+// end by itself.
+constexpr auto kReaderWait = std::chrono::seconds(1);
+
 }  // namespace
+
+class SoundTransport::Core {
+ public:
+  explicit Core(std::shared_ptr<Drive> drive) : drive_(std::move(drive)), ring_(kRingSamples) {}
+
+  void Play(FrameAddress from, FrameAddress end);
+  void Halt();
+  FrameAddress Position();
+  bool Running();
+  void WaitUntilEnd();
+  static void OutputCallback(void* self, std::uint8_t* stream, int length);
+  void ReadAhead();
+  // Stops the reader; true when it is in a drive read that has not ended within
+  // kReaderWait.
+  bool Stop();
+  void CloseOutput();
+
+  std::uint32_t output_ = 0;  // SDL's device id; set once by Open, before any Play
+
+ private:
+  void FillOutput(std::uint8_t* stream, std::size_t samples);
+  // Reads `count` frames from `start`; a frame that cannot be read is silence. False
+  // when the disc has gone from the drive.
+  bool ReadFrames(FrameAddress start, int count, std::span<std::int16_t> out);
+  // Starts or pauses the output to match what is to be played. Never called with
+  // mutex_ held: pausing waits for the output thread, which takes mutex_.
+  void MatchOutputToPlay();
+  FrameAddress PositionLocked() const;
+  // A play whose disc has gone is over: what was read of it is not played.
+  bool SoundingLocked() const { return playing_ && !discGone_ && consumed_ < total_; }
+
+  const std::shared_ptr<Drive> drive_;
+
+  std::mutex outputMutex_;  // one start or pause of the output at a time
+  bool outputStarted_ = false;
+
+  mutable std::mutex mutex_;  // guards what follows
+  std::condition_variable readerWake_;
+  std::condition_variable soundArrived_;  // for the output, and for WaitUntilEnd
+  std::condition_variable readEnded_;     // for Stop
+  bool stopping_ = false;
+  bool reading_ = false;    // the reader is in a drive read
+  bool playing_ = false;    // from Play until Halt (still true once the end is heard)
+  bool outputStale_ = false;  // the end was heard: the output should pause
+  bool discGone_ = false;   // the disc left the drive during this play, which ends it
+  std::uint64_t generation_ = 0;  // changes with every Play and Halt
+  FrameAddress from_;
+  FrameAddress end_;
+  FrameAddress nextToRead_;
+  FrameAddress haltedAt_;
+  std::size_t total_ = 0;     // interleaved samples from from_ to end_
+  std::size_t consumed_ = 0;  // of those, taken by the output
+  std::vector<std::int16_t> ring_;  // read ahead, not yet taken
+  std::size_t ringStart_ = 0;
+  std::size_t ringSize_ = 0;
+};
 
 std::unique_ptr<SoundTransport> SoundTransport::Open(std::shared_ptr<Drive> drive,
                                                      std::string& why) {
@@ -57,8 +117,8 @@ std::unique_ptr<SoundTransport> SoundTransport::Open(std::shared_ptr<Drive> driv
   wanted.format = AUDIO_S16SYS;
   wanted.channels = static_cast<Uint8>(kChannels);
   wanted.samples = kOutputSamples;
-  wanted.callback = &SoundTransport::OutputCallback;
-  wanted.userdata = transport.get();
+  wanted.callback = &Core::OutputCallback;
+  wanted.userdata = transport->core_.get();
   // No changes allowed: SDL converts to whatever the output really takes.
   const SDL_AudioDeviceID output = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
   if (output == 0) {
@@ -66,29 +126,46 @@ std::unique_ptr<SoundTransport> SoundTransport::Open(std::shared_ptr<Drive> driv
     transport.reset();  // quits the subsystem again
     return nullptr;
   }
-  transport->output_ = output;
+  transport->core_->output_ = output;
   return transport;
 }
 
 SoundTransport::SoundTransport(std::shared_ptr<Drive> drive)
-    : drive_(std::move(drive)), ring_(kRingSamples) {
-  reader_ = std::thread([this] { ReadAhead(); });
+    : core_(std::make_shared<Core>(std::move(drive))) {
+  reader_ = std::thread([core = core_] { core->ReadAhead(); });
 }
 
 SoundTransport::~SoundTransport() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-    ++generation_;
+  if (core_->Stop()) {
+    reader_.detach();
+  } else {
+    reader_.join();
   }
-  readerWake_.notify_all();
-  soundArrived_.notify_all();
-  reader_.join();
-  if (output_ != 0) SDL_CloseAudioDevice(output_);
+  core_->CloseOutput();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-void SoundTransport::Play(FrameAddress from, FrameAddress end) {
+void SoundTransport::Play(FrameAddress from, FrameAddress end) { core_->Play(from, end); }
+void SoundTransport::Halt() { core_->Halt(); }
+FrameAddress SoundTransport::Position() { return core_->Position(); }
+bool SoundTransport::Running() { return core_->Running(); }
+void SoundTransport::WaitUntilEnd() { core_->WaitUntilEnd(); }
+
+bool SoundTransport::Core::Stop() {
+  std::unique_lock lock(mutex_);
+  stopping_ = true;
+  ++generation_;
+  readerWake_.notify_all();
+  soundArrived_.notify_all();
+  return !readEnded_.wait_for(lock, kReaderWait, [this] { return !reading_; });
+}
+
+void SoundTransport::Core::CloseOutput() {
+  // After this the output thread no longer calls in.
+  if (output_ != 0) SDL_CloseAudioDevice(output_);
+}
+
+void SoundTransport::Core::Play(FrameAddress from, FrameAddress end) {
   {
     std::lock_guard lock(mutex_);
     ++generation_;
@@ -100,13 +177,14 @@ void SoundTransport::Play(FrameAddress from, FrameAddress end) {
     consumed_ = 0;
     ringStart_ = ringSize_ = 0;
     playing_ = true;
+    discGone_ = false;
   }
   readerWake_.notify_all();
   soundArrived_.notify_all();
   MatchOutputToPlay();
 }
 
-void SoundTransport::Halt() {
+void SoundTransport::Core::Halt() {
   {
     std::lock_guard lock(mutex_);
     if (playing_) haltedAt_ = PositionLocked();
@@ -118,27 +196,27 @@ void SoundTransport::Halt() {
   MatchOutputToPlay();
 }
 
-FrameAddress SoundTransport::Position() {
+FrameAddress SoundTransport::Core::Position() {
   std::lock_guard lock(mutex_);
   return PositionLocked();
 }
 
-FrameAddress SoundTransport::PositionLocked() const {
+FrameAddress SoundTransport::Core::PositionLocked() const {
   if (!playing_) return haltedAt_;
   return from_ + FrameCount{static_cast<std::int64_t>(consumed_ / kInterleavedSamplesPerFrame)};
 }
 
-bool SoundTransport::Running() {
+bool SoundTransport::Core::Running() {
   std::lock_guard lock(mutex_);
   return SoundingLocked();
 }
 
-void SoundTransport::WaitUntilEnd() {
+void SoundTransport::Core::WaitUntilEnd() {
   std::unique_lock lock(mutex_);
   soundArrived_.wait(lock, [this] { return stopping_ || !SoundingLocked(); });
 }
 
-void SoundTransport::MatchOutputToPlay() {
+void SoundTransport::Core::MatchOutputToPlay() {
   std::lock_guard output(outputMutex_);
   bool wanted;
   {
@@ -151,12 +229,12 @@ void SoundTransport::MatchOutputToPlay() {
   outputStarted_ = wanted;
 }
 
-void SoundTransport::OutputCallback(void* self, std::uint8_t* stream, int length) {
-  static_cast<SoundTransport*>(self)->FillOutput(
+void SoundTransport::Core::OutputCallback(void* self, std::uint8_t* stream, int length) {
+  static_cast<Core*>(self)->FillOutput(
       stream, static_cast<std::size_t>(std::max(length, 0)) / sizeof(std::int16_t));
 }
 
-void SoundTransport::FillOutput(std::uint8_t* stream, std::size_t samples) {
+void SoundTransport::Core::FillOutput(std::uint8_t* stream, std::size_t samples) {
   std::size_t filled = 0;
   bool endHeard = false;
   {
@@ -192,7 +270,7 @@ void SoundTransport::FillOutput(std::uint8_t* stream, std::size_t samples) {
   if (endHeard) soundArrived_.notify_all();
 }
 
-void SoundTransport::ReadAhead() {
+void SoundTransport::Core::ReadAhead() {
   std::vector<std::int16_t> chunk(static_cast<std::size_t>(kReadFrames) *
                                   kInterleavedSamplesPerFrame);
   std::unique_lock lock(mutex_);
@@ -208,7 +286,7 @@ void SoundTransport::ReadAhead() {
     };
     readerWake_.wait(lock, [&] {
       return stopping_ || outputStale_ ||
-             (playing_ && nextToRead_ < end_ && readFrom(nextToRead_) > 0);
+             (SoundingLocked() && nextToRead_ < end_ && readFrom(nextToRead_) > 0);
     });
     if (stopping_) return;
     if (outputStale_) {
@@ -221,11 +299,20 @@ void SoundTransport::ReadAhead() {
     const FrameAddress at = nextToRead_;
     const int count = readFrom(at);
     const std::span<std::int16_t> out(chunk.data(), count * kInterleavedSamplesPerFrame);
+    reading_ = true;
     lock.unlock();
-    ReadFrames(at, count, out);
+    const bool discThere = ReadFrames(at, count, out);
     lock.lock();
+    reading_ = false;
+    readEnded_.notify_all();
     // A Play or Halt while the drive was reading: this is no longer wanted.
     if (generation != generation_) continue;
+    if (!discThere) {
+      discGone_ = true;
+      outputStale_ = true;
+      soundArrived_.notify_all();
+      continue;
+    }
     for (std::size_t done = 0; done < out.size();) {
       const std::size_t tail = (ringStart_ + ringSize_) % kRingSamples;
       const std::size_t take = std::min(out.size() - done, kRingSamples - tail);
@@ -238,8 +325,11 @@ void SoundTransport::ReadAhead() {
   }
 }
 
-void SoundTransport::ReadFrames(FrameAddress start, int count, std::span<std::int16_t> out) {
-  if (drive_->ReadAudio(start, count, out)) return;
+bool SoundTransport::Core::ReadFrames(FrameAddress start, int count, std::span<std::int16_t> out) {
+  if (drive_->ReadAudio(start, count, out)) return true;
+  std::fill(out.begin(), out.end(), std::int16_t{0});
+  // A disc that has gone gives nothing frame by frame either.
+  if (drive_->State().condition != DiscCondition::Ready) return false;
   // Read what can be read one frame at a time; the rest is silence.
   for (int f = 0; f < count; ++f) {
     const auto frame = out.subspan(static_cast<std::size_t>(f) * kInterleavedSamplesPerFrame,
@@ -248,21 +338,7 @@ void SoundTransport::ReadFrames(FrameAddress start, int count, std::span<std::in
       std::fill(frame.begin(), frame.end(), std::int16_t{0});
     }
   }
-}
-
-std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
-                                                    std::shared_ptr<Clock> clock) {
-  std::string choice;
-  if (const char* value = std::getenv(kAudioVariable)) choice = value;
-  std::transform(choice.begin(), choice.end(), choice.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (choice == kSilentOutput || !drive) return std::make_unique<ClockTransport>(std::move(clock));
-
-  std::string why;
-  if (auto sound = SoundTransport::Open(drive, why)) return sound;
-  std::fprintf(stderr, "No sound output (%s): the disc plays silently (%s=%s plays silently "
-               "without this message).\n", why.c_str(), kAudioVariable, kSilentOutput.data());
-  return std::make_unique<ClockTransport>(std::move(clock));
+  return true;
 }
 
 }  // namespace lyrabox::cdaudio

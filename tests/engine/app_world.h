@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/lifecycle.h"
+#include "engine/lifecycle.h"
 #include "engine/guard.h"
 #include "engine/player.h"
 #include "tests/fakes/fakes.h"
@@ -37,18 +37,9 @@ struct AppWorld {
   // An audio disc of three tracks in drive d:, as the device and the drive folder
   // show it, positioned at the start of track 1.
   void InsertThreeTrackDisc(std::uint32_t serial = 0xA1B2C3D) {
-    world.disks.SetSerial("d:\\", serial);
-    for (const char* name : {"Track01.cda", "Track02.cda", "Track03.cda"}) {
-      world.disks.AddFile(std::string("d:\\") + name, "");
-    }
-    world.device.On("status cd media present", "true");
-    world.device.On("status cd number of tracks wait", "03");
-    world.device.On("status cd length wait", "41:07:12");
-    world.device.On("status cd length track 1", "04:10:00");
-    world.device.On("status cd length track 2", "12:30:40");
-    world.device.On("status cd length track 3", "24:26:47");
-    world.device.On("status cd position", "01:00:00:00");
-    world.device.On("status cd mode", "stopped");
+    AudioDisc disc;
+    disc.serial = serial;
+    InsertAudioDisc(world, disc);
   }
 
   void WriteBookmark(const std::string& discId, const std::string& content) {

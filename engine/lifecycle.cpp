@@ -1,20 +1,17 @@
 // The load and unload sequences.
-#include "app/lifecycle.h"
+#include "engine/lifecycle.h"
 
 #include <string>
 
-#include "app/fixed_texts.h"
+#include "engine/fixed_texts.h"
 #include "platform/text_fields.h"
 
 namespace lyrabox {
 
 void Lifecycle::Load() {
-  PlayerState& state = player_.state;
   platform::Process& process = player_.platform().process;
 
-  state.BmTrack = 0;
-  state.BmMin = 0;
-  state.BmSec = 0;
+  player_.ResetForStart();
 
   // A second start while one instance runs ends silently; the first one goes on.
   if (process.OtherInstanceRunning()) process.EndNow();
@@ -24,8 +21,6 @@ void Lifecycle::Load() {
 
   // No poll may come between opening the device and the end of start-up.
   player_.window().SetTimerEnabled(false);
-  state.FFSpeed = fixed::kStartingFastForwardSeconds;
-  state.DiscReady = false;
 
   // SendMci has shown the device's reason already.
   if (!player_.SendMci(command::kOpen, true)) process.EndNow();
@@ -43,16 +38,20 @@ void Lifecycle::Unload() {
 
 void Lifecycle::ReadDriveSetting() {
   platform::Disks& disks = player_.platform().disks;
-  player_.CdDrive = std::string(fixed::kDefaultCdDrive);
   if (!disks.OrdinaryFileExists(fixed::kDriveSettingFile)) return;
 
-  // A file that names no drive (empty, blanks only, or an empty first field) would
-  // stop the player at every start; it counts as no file at all.
   const std::string content = disks.ReadTextFile(fixed::kDriveSettingFile);
-  FieldReader reader(content);  // reads in place: `content` must outlive it
-  if (reader.AtEnd()) return;
+  if (std::optional<std::string> root = DriveRootFromSetting(content)) player_.CdDrive = *root;
+}
+
+std::optional<std::string> DriveRootFromSetting(std::string_view content) {
+  // A file that names no drive would stop the player at every start; it counts as no
+  // file at all.
+  FieldReader reader(content);
+  if (reader.AtEnd()) return std::nullopt;
   std::string root = reader.ReadText();
-  if (!root.empty()) player_.CdDrive = root;
+  if (root.empty()) return std::nullopt;
+  return root;
 }
 
 }  // namespace lyrabox

@@ -1,0 +1,149 @@
+#include "cdaudio/linux/environment.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "base/ascii.h"
+#include "base/tell_user.h"
+#include "cdaudio/demo_disc.h"
+#include "cdaudio/device.h"
+#include "cdaudio/linux/device_drive.h"
+#include "cdaudio/linux/image_drive.h"
+#include "cdaudio/linux/sound_transport.h"
+#include "cdaudio/mci_log.h"
+
+namespace lyrabox::cdaudio {
+
+namespace {
+
+constexpr std::size_t kHelpColumns = 80;
+
+// ".cue, .toc, .nrg, .bin"
+std::string ImageExtensionList() {
+  std::string list;
+  for (std::string_view extension : DiscImageExtensions()) {
+    if (!list.empty()) list += ", ";
+    list += extension;
+  }
+  return list;
+}
+
+std::string Quoted(std::string_view word) {
+  std::string quoted(1, '"');
+  quoted += word;
+  quoted += '"';
+  return quoted;
+}
+
+std::string Variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// The drive kDiscVariable names; null when it names nothing usable (the device's
+// "open" then fails, as with no CD drive at all), after a line on standard error.
+std::shared_ptr<Drive> DriveFromEnvironment() {
+  const std::string source = Variable(kDiscVariable);
+  const std::string named = std::string(kDiscVariable) + " names " + source;
+  if (source.empty()) {
+    if (const auto drive = FirstCdDrive()) return DeviceDrive::Open(*drive, Watching::Background);
+    TellUser(std::string("No CD drive found: playing the built-in demo disc (") + kDiscVariable +
+             " chooses a drive or a disc image).");
+    return std::make_shared<DemoDrive>();
+  }
+  if (ascii::EqualsIgnoringCase(source, kDemoDisc)) return std::make_shared<DemoDrive>();
+
+  struct stat info {};
+  if (::stat(source.c_str(), &info) != 0) {
+    TellUser(named + ", which is not there.");
+    return nullptr;
+  }
+  if (IsDiscImagePath(source)) {
+    // The image library opens whatever it is given, and would wait for ever on a pipe.
+    if (S_ISREG(info.st_mode)) return ImageDrive::Open(source, Watching::Background);
+    TellUser(named + ", which is not a file.");
+    return nullptr;
+  }
+  if (S_ISBLK(info.st_mode) || S_ISCHR(info.st_mode)) {
+    const std::string problem = CdDriveProblem(source);
+    if (problem.empty()) return DeviceDrive::Open(source, Watching::Background);
+    TellUser(named + ", " + problem + ".");
+    return nullptr;
+  }
+  TellUser(named + ", which is neither a CD drive nor a disc image (" + ImageExtensionList() +
+           "), nor " + Quoted(kDemoDisc) + ".");
+  return nullptr;
+}
+
+}  // namespace
+
+std::vector<EnvironmentVariable> EnvironmentVariables() {
+  std::string disc = "the disc: a device node (/dev/sr0), a disc image (";
+  disc += ImageExtensionList() + ") or " + Quoted(kDemoDisc) +
+          "; unset, the first CD drive, else the demo disc";
+  return {
+      {kDiscVariable, std::move(disc)},
+      {kAudioVariable, Quoted(kSilentOutput) +
+                           " plays the disc silently; unset or anything else, through the "
+                           "default sound output, or silently when it cannot be opened"},
+      {kMciLogVariable, "a file to which every command, its result code and its reply are "
+                        "appended, one line each, separated by tabs"},
+  };
+}
+
+std::string DescribeEnvironment() {
+  const std::vector<EnvironmentVariable> variables = EnvironmentVariables();
+  std::size_t nameWidth = 0;
+  for (const EnvironmentVariable& variable : variables) {
+    nameWidth = std::max(nameWidth, variable.name.size());
+  }
+  const std::string indent(2 + nameWidth + 2, ' ');
+  std::string text;
+  for (const EnvironmentVariable& variable : variables) {
+    std::string line = "  " + std::string(variable.name);
+    line.resize(indent.size(), ' ');
+    std::size_t wordsOnLine = 0;
+    std::string_view rest = variable.meaning;
+    while (!rest.empty()) {
+      const std::size_t blank = rest.find(' ');
+      const std::string_view word = rest.substr(0, blank);
+      rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+      if (wordsOnLine > 0 && line.size() + 1 + word.size() > kHelpColumns) {
+        text += line + '\n';
+        line = indent;
+        wordsOnLine = 0;
+      }
+      if (wordsOnLine++ > 0) line += ' ';
+      line += word;
+    }
+    text += line + '\n';
+  }
+  return text;
+}
+
+std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
+                                                    std::shared_ptr<Clock> clock) {
+  if (ascii::EqualsIgnoringCase(Variable(kAudioVariable), kSilentOutput) || !drive) {
+    return std::make_unique<ClockTransport>(std::move(clock));
+  }
+  std::string why;
+  if (auto sound = SoundTransport::Open(drive, why)) return sound;
+  TellUser("No sound output (" + why + "): the disc plays silently (" + kAudioVariable + "=" +
+           std::string(kSilentOutput) + " plays silently without this message).");
+  return std::make_unique<ClockTransport>(std::move(clock));
+}
+
+std::unique_ptr<Device> OpenFromEnvironment() {
+  std::shared_ptr<Drive> drive = DriveFromEnvironment();
+  std::unique_ptr<Transport> transport =
+      TransportFromEnvironment(drive, std::make_shared<SteadyClock>());
+  std::unique_ptr<Device> device =
+      std::make_unique<CdAudioDevice>(std::move(drive), std::move(transport));
+  const std::string log = Variable(kMciLogVariable);
+  if (!log.empty()) return LoggingDevice::Wrap(std::move(device), log);
+  return device;
+}
+
+}  // namespace lyrabox::cdaudio
