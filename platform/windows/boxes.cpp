@@ -115,7 +115,8 @@ bool WindowsBoxes::Question(std::string_view text) {
 std::string WindowsBoxes::Input(std::string_view prompt, std::string_view title,
                                 std::string_view defaultText) {
   lastWasMessage_ = false;
-  DialogTemplate dialog(title, 240, 80, 4);
+  // An input box without a title of its own carries the application's, as every box.
+  DialogTemplate dialog(title.empty() ? std::string_view(kTitle) : title, 240, 80, 4);
   dialog.AddItem(kStaticClass, 0xFFFF, SS_LEFT, 7, 7, 170, 44, prompt);
   dialog.AddItem(kButtonClass, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 185, 7, 48, 14, "OK");
   dialog.AddItem(kButtonClass, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 185, 25, 48, 14, "Cancel");
