@@ -80,5 +80,9 @@ for i in "${!fuzz_targets[@]}"; do
 done
 [ ${#failed[@]} -eq 0 ]
 
+step="Windows build"
+echo "== Windows build (MinGW-w64) under Wine =="
+scripts/windows-tests.sh
+
 echo "test.sh: all passed (normal build, sanitizer build, ${#fuzz_targets[@]} fuzz targets" \
   "for ${fuzz_seconds} s each) in $((SECONDS - started)) s"

@@ -15,12 +15,13 @@ endif()
 
 # Folder -> the folders its quoted includes may name. A folder listed later wins for
 # files under it (platform/linux before platform).
-set(layers app ui engine bookmarks platform/linux platform cdaudio/tool cdaudio/linux cdaudio base)
+set(layers app ui engine bookmarks platform/windows platform/linux platform cdaudio/tool cdaudio/linux cdaudio base)
 set(may_app       app ui engine bookmarks platform cdaudio base)
 set(may_ui        ui engine bookmarks platform base)
 set(may_engine    engine bookmarks platform base)
 set(may_bookmarks bookmarks platform base)
 set(may_platform/linux platform cdaudio base)
+set(may_platform/windows platform cdaudio base)
 set(may_platform  platform base)
 set(may_cdaudio/tool cdaudio base)
 set(may_cdaudio/linux cdaudio base)
@@ -70,6 +71,9 @@ foreach(layer IN LISTS layers)
         endforeach()
         # The host is no part of the interface: only main and the host itself reach it.
         if(included MATCHES "^platform/linux/" AND NOT layer MATCHES "^(app|platform/linux)$")
+          set(allowed FALSE)
+        endif()
+        if(included MATCHES "^platform/windows/" AND NOT layer MATCHES "^(app|platform/windows)$")
           set(allowed FALSE)
         endif()
         # The device core builds on every platform: its Linux parts stay out of it.

@@ -12,6 +12,7 @@ packages=(
   desktop-file-utils appstream
   dbus-daemon dbus-session-bus-common playerctl xdotool
   dpkg-dev lintian file
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine wine32:i386 wine64
 )
 
 missing=()
@@ -25,5 +26,7 @@ done
 echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
+# The 32-bit Wine that runs the Windows build comes from the i386 architecture.
+dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -6,13 +6,15 @@
 
 #include <QFont>
 
+#include "ui/layout/form1_layout.h"
+
 namespace lyrabox {
 
 // The face used for both, first choice.
 inline constexpr char kSubstituteFamily[] = "Liberation Sans";
 inline constexpr char kFallbackFamily[] = "DejaVu Sans";
 // The window's own font, which controls without a font of their own use.
-inline constexpr double kWindowDefaultPoints = 8.25;
+inline constexpr double kWindowDefaultPoints = layout::kWindowDefaultPoints;
 
 // Plain (not italic, underlined or struck out) fonts at `points`.
 QFont SansSerifFont(double points, bool bold);  // for "MS Sans Serif"

@@ -17,54 +17,34 @@
 #include <QTimer>
 
 #include "engine/guard.h"
+#include "ui/layout/form1_events.h"
+#include "ui/layout/form1_layout.h"
 #include "ui/fonts.h"
 #include "ui/icon.h"
 
 namespace lyrabox {
 namespace {
 
-constexpr char kTitle[] = "Lyrabox  Version 1.00";
-constexpr int kClientWidth = TwipsToPixels(5085);
-constexpr int kClientHeight = TwipsToPixels(1950);
-constexpr int kTimer1IntervalMs = 1000;
+constexpr int kClientWidth = TwipsToPixels(layout::kClientWidth);
+constexpr int kClientHeight = TwipsToPixels(layout::kClientHeight);
 
 // The classic standard colour scheme's scroll-bar grey, which the time display uses for
 // its digits (Qt has no scroll-bar role to read it from).
 constexpr QRgb kScrollBarGrey = qRgb(0xC0, 0xC0, 0xC0);
 
-// Where a control sits in the client area, in twips, and what it starts with.
-struct ControlLayout {
-  Control control;
-  int left, top, width, height;
-  const char* caption;  // in the caption form where "&&" draws one ampersand
-  QFont font;
-};
-
-QRect PixelRect(const ControlLayout& layout) {
-  return QRect(TwipsToPixels(layout.left), TwipsToPixels(layout.top),
-               TwipsToPixels(layout.width), TwipsToPixels(layout.height));
+QRect PixelRect(const layout::ControlLayout& control) {
+  return QRect(TwipsToPixels(control.left), TwipsToPixels(control.top),
+               TwipsToPixels(control.width), TwipsToPixels(control.height));
 }
 
-// The controls in tab order.
-std::array<ControlLayout, 12> Layouts() {
-  const QFont big = SansSerifFont(13.5, true);
-  const QFont medium = SansSerifFont(12, true);
-  const QFont small = SansSerifFont(9.75, true);
-  const QFont plain = WindowDefaultFont();
-  return {{
-      {Control::timeWindow, 120, 0, 2055, 735, "", ArialFont(18, true)},
-      {Control::play, 2280, 0, 1455, 375, ">", big},
-      {Control::pause, 3720, 0, 495, 375, "||", medium},
-      {Control::stopbtn, 4200, 0, 495, 375, "x", big},
-      {Control::btrack, 2280, 360, 495, 375, "|<<", small},
-      {Control::ftrack, 2760, 360, 495, 375, ">>|", small},
-      {Control::rew, 3240, 360, 495, 375, "<<", small},
-      {Control::ff, 3720, 360, 495, 375, ">>", small},
-      {Control::eject, 4200, 360, 495, 375, "ejc", small},
-      {Control::totalplay, 120, 960, 2655, 255, "", plain},
-      {Control::tracktime, 2880, 960, 1815, 255, "", plain},
-      {Control::Bookmark, 1680, 1440, 1695, 375, "Stop && Bookmark", plain},
-  }};
+// The stand-in on this system for the face the layout names.
+QFont FontOf(const layout::ControlLayout& control) {
+  switch (control.face) {
+    case layout::Face::Arial: return ArialFont(control.points, control.bold);
+    case layout::Face::SansSerif: return SansSerifFont(control.points, control.bold);
+    case layout::Face::WindowDefault: break;
+  }
+  return WindowDefaultFont();
 }
 
 QString FromSystemText(std::string_view text) {
@@ -76,7 +56,7 @@ QString FromSystemText(std::string_view text) {
 Form1::Form1(platform::Platform& platform, QWidget* parent)
     : QMainWindow(parent), platform_(platform), player_(platform, *this), lifecycle_(player_) {
   setObjectName("Form1");
-  setWindowTitle(kTitle);
+  setWindowTitle(layout::kTitle);
   setWindowIcon(LyraboxIcon());
   // A fixed single border: the close box and one of minimise and maximise (minimise).
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -94,7 +74,7 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
 
   Timer1_ = new QTimer(this);
   Timer1_->setObjectName("Timer1");
-  Timer1_->setInterval(kTimer1IntervalMs);
+  Timer1_->setInterval(layout::kTimer1IntervalMs);
 
   WireEvents();
 
@@ -107,9 +87,9 @@ Form1::~Form1() = default;
 
 void Form1::BuildControls(QWidget* client) {
   QWidget* previous = nullptr;
-  for (const ControlLayout& layout : Layouts()) {
+  for (const layout::ControlLayout& control : layout::kControls) {
     QWidget* widget = nullptr;
-    switch (layout.control) {
+    switch (control.control) {
       case Control::timeWindow: {
         auto* display = new QLineEdit(client);
         display->setReadOnly(true);
@@ -134,15 +114,15 @@ void Form1::BuildControls(QWidget* client) {
         auto* label = new QLabel(client);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        (layout.control == Control::totalplay ? totalplay_ : tracktime_) = label;
+        (control.control == Control::totalplay ? totalplay_ : tracktime_) = label;
         widget = label;
         break;
       }
       default: {
-        auto* button = new QPushButton(QString::fromLatin1(layout.caption), client);
+        auto* button = new QPushButton(QString::fromLatin1(control.caption), client);
         button->setAutoDefault(false);
         QPushButton** slot = nullptr;
-        switch (layout.control) {
+        switch (control.control) {
           case Control::play: slot = &play_; break;
           case Control::pause: slot = &pause_; break;
           case Control::stopbtn: slot = &stopbtn_; break;
@@ -159,10 +139,10 @@ void Form1::BuildControls(QWidget* client) {
         break;
       }
     }
-    widget->setObjectName(ControlName(layout.control));
-    widget->setFont(layout.font);
-    widget->setGeometry(PixelRect(layout));
-    if (layout.control == Control::timeWindow) widget->setEnabled(false);
+    widget->setObjectName(ControlName(control.control));
+    widget->setFont(FontOf(control));
+    widget->setGeometry(PixelRect(control));
+    if (control.control == Control::timeWindow) widget->setEnabled(false);
     if (previous != nullptr) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }
@@ -171,29 +151,22 @@ void Form1::BuildControls(QWidget* client) {
 void Form1::BuildMenu() {
   // Inside the window on every desktop: the client area sits below it.
   menuBar()->setNativeMenuBar(false);
-  options_ = menuBar()->addMenu("Options");
+  options_ = menuBar()->addMenu(layout::kOptionsMenu);
   options_->setObjectName("options");
-  ffspeed_ = options_->addAction("Fast forward speed");
+  ffspeed_ = options_->addAction(layout::kFfspeedItem);
   ffspeed_->setObjectName("ffspeed");
   ffspeed_->setMenuRole(QAction::NoRole);
 }
 
 void Form1::WireEvents() {
-  auto wire = [this](QPushButton* button, void (Player::*operation)()) {
-    connect(button, &QPushButton::clicked, this,
-            [this, operation] { RunEvent([this, operation] { (player_.*operation)(); }); });
-  };
-  wire(play_, &Player::Play);
-  wire(pause_, &Player::Pause);
-  wire(stopbtn_, &Player::Stop);
-  wire(eject_, &Player::Eject);
-  wire(ff_, &Player::FastForward);
-  wire(rew_, &Player::Rewind);
-  wire(ftrack_, &Player::NextTrack);
-  wire(btrack_, &Player::PreviousTrack);
-  wire(Bookmark_, &Player::StopAndBookmark);
+  for (const layout::Click& click : layout::kClicks) {
+    auto* button = static_cast<QPushButton*>(ControlWidget(click.control));
+    connect(button, &QPushButton::clicked, this, [this, operation = click.operation] {
+      RunEvent([this, operation] { (player_.*operation)(); });
+    });
+  }
   connect(ffspeed_, &QAction::triggered, this,
-          [this] { RunEvent([this] { player_.FastForwardStep(); }); });
+          [this] { RunEvent([this] { (player_.*layout::kFfspeedOperation)(); }); });
   connect(Timer1_, &QTimer::timeout, this, &Form1::OnTimer1Tick);
 }
 

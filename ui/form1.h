@@ -19,6 +19,7 @@
 #include "engine/player.h"
 #include "engine/window.h"
 #include "platform/platform.h"
+#include "ui/layout/form1_layout.h"
 
 class QAction;
 class QCloseEvent;
@@ -30,8 +31,9 @@ class QTimer;
 
 namespace lyrabox {
 
-// The number of pixels that `twips` make at 15 twips a pixel.
-constexpr int TwipsToPixels(int twips) { return twips / 15; }
+// The number of pixels that `twips` make at 15 twips a pixel (Qt scales these logical
+// pixels on dense screens itself).
+constexpr int TwipsToPixels(int twips) { return layout::PixelsAt(twips, 96); }
 
 class Form1 final : public QMainWindow, public Window {
   Q_OBJECT

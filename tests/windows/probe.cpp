@@ -1,0 +1,84 @@
+// Drives lyrabox.exe from outside for the end-to-end run, as a user would; every
+// command waits (up to a minute) for what it needs and fails with status 1 after that.
+//   lyrabox-probe controls          the window's client size and each control:
+//                                   "id left top width height caption", pixels
+//   lyrabox-probe click ID          clicks the control once it is enabled
+//   lyrabox-probe answer TEXT ID    the box titled "Lyrabox" whose text holds TEXT:
+//                                   prints its texts and clicks ID (1 OK, 6 Yes, 7 No)
+//   lyrabox-probe close             asks the window to close, as its close box does
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr char kTitle[] = "Lyrabox  Version 1.00";
+
+template <typename Found>
+auto WaitFor(const char* what, Found found) {
+  for (int tries = 0; tries < 600; ++tries) {
+    if (auto result = found()) return result;
+    Sleep(100);
+  }
+  std::fprintf(stderr, "gave up waiting for %s\n", what);
+  std::exit(1);
+}
+
+std::string Text(HWND window) {
+  char text[512];
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+HWND Form() {
+  return WaitFor("the window", [] {
+    HWND form = FindWindowA(nullptr, kTitle);
+    return form != nullptr && IsWindowVisible(form) ? form : nullptr;
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "controls") {
+    HWND form = Form();
+    RECT client;
+    GetClientRect(form, &client);
+    std::printf("client %ld %ld\n", client.right, client.bottom);
+    for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      RECT box;
+      GetWindowRect(child, &box);
+      MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&box), 2);
+      std::printf("%d %ld %ld %ld %ld %s\n", GetDlgCtrlID(child), box.left, box.top,
+                  box.right - box.left, box.bottom - box.top, Text(child).c_str());
+    }
+  } else if (command == "click" && argc == 3) {
+    HWND button = GetDlgItem(Form(), std::atoi(argv[2]));
+    WaitFor("the control to be enabled", [&] { return button != nullptr && IsWindowEnabled(button); });
+    PostMessageA(button, BM_CLICK, 0, 0);
+  } else if (command == "answer" && argc == 4) {
+    const std::string wanted = argv[2];
+    HWND box = WaitFor("the box", [&]() -> HWND {
+      for (HWND box = FindWindowA("#32770", "Lyrabox"); box;
+           box = FindWindowExA(nullptr, box, "#32770", "Lyrabox")) {
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+          if (Text(c).find(wanted) != std::string::npos && IsWindowVisible(box)) return box;
+        }
+      }
+      return nullptr;
+    });
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      std::printf("%d %s\n", GetDlgCtrlID(c), Text(c).c_str());
+    }
+    PostMessageA(box, WM_COMMAND, std::atoi(argv[3]), 0);
+  } else if (command == "close") {
+    PostMessageA(Form(), WM_CLOSE, 0, 0);
+  } else {
+    std::fprintf(stderr, "usage: lyrabox-probe controls | click ID | answer TEXT ID | close\n");
+    return 2;
+  }
+  return 0;
+}

@@ -1,0 +1,261 @@
+#include "ui/windows/form1.h"
+
+#include <cmath>
+#include <string>
+
+#include "engine/guard.h"
+#include "ui/layout/form1_events.h"
+
+namespace lyrabox::windows {
+namespace {
+
+constexpr char kClassName[] = "LyraboxForm1";
+// A fixed single border, a system menu with the close box, and minimise (of the two,
+// minimise is the one offered).
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+const char* FaceName(layout::Face face) {
+  return face == layout::Face::Arial ? layout::kArialFace : layout::kSansSerifFace;
+}
+
+HFONT MakeFont(const layout::ControlLayout& control, int dotsPerInch) {
+  const int height = -static_cast<int>(std::lround(control.points * dotsPerInch / 72.0));
+  return CreateFontA(height, 0, 0, 0, control.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_SWISS, FaceName(control.face));
+}
+
+int ScreenDotsPerInch() {
+  HDC screen = GetDC(nullptr);
+  const int dotsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dotsPerInch > 0 ? dotsPerInch : 96;
+}
+
+}  // namespace
+
+Form1::Form1(platform::Platform& platform, HINSTANCE instance)
+    : platform_(platform), player_(platform, *this), lifecycle_(player_) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &Form1::Procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kClassName;
+  RegisterClassExA(&windowClass);
+
+  const int dotsPerInch = ScreenDotsPerInch();
+  RECT frame{0, 0, layout::PixelsAt(layout::kClientWidth, dotsPerInch),
+             layout::PixelsAt(layout::kClientHeight, dotsPerInch)};
+  AdjustWindowRectEx(&frame, kStyle, TRUE, 0);
+  window_ = CreateWindowExA(0, kClassName, layout::kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                            nullptr, instance, this);
+  BuildMenu();
+  // The menu bar may take more than one line's room after all: make the client area
+  // exactly the designed size below it.
+  RECT client{};
+  GetClientRect(window_, &client);
+  RECT outer{};
+  GetWindowRect(window_, &outer);
+  const int wantWidth = layout::PixelsAt(layout::kClientWidth, dotsPerInch);
+  const int wantHeight = layout::PixelsAt(layout::kClientHeight, dotsPerInch);
+  SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left + wantWidth - client.right,
+               outer.bottom - outer.top + wantHeight - client.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  BuildControls(instance, dotsPerInch);
+}
+
+Form1::~Form1() {
+  if (window_ != nullptr) DestroyWindow(window_);
+  for (HFONT font : fonts_) DeleteObject(font);
+}
+
+void Form1::BuildControls(HINSTANCE instance, int dotsPerInch) {
+  // Made in tab order: the dialog keys move through the controls in the order made.
+  for (const layout::ControlLayout& control : layout::kControls) {
+    const char* windowClass = "BUTTON";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD extended = 0;
+    switch (control.kind) {
+      case layout::Kind::TextBox:
+        // Never takes the focus nor typing: disabled for the whole run.
+        windowClass = "EDIT";
+        style |= ES_CENTER | ES_READONLY | ES_AUTOHSCROLL | WS_DISABLED;
+        extended = WS_EX_CLIENTEDGE;
+        break;
+      case layout::Kind::Label:
+        windowClass = "STATIC";
+        style |= SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX;
+        break;
+      case layout::Kind::Button:
+        style |= BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED;
+        break;
+    }
+    HWND child = CreateWindowExA(
+        extended, windowClass, control.caption, style, layout::PixelsAt(control.left, dotsPerInch),
+        layout::PixelsAt(control.top, dotsPerInch), layout::PixelsAt(control.width, dotsPerInch),
+        layout::PixelsAt(control.height, dotsPerInch), window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control.control))), instance,
+        nullptr);
+    HFONT font = MakeFont(control, dotsPerInch);
+    fonts_.push_back(font);
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    controls_[static_cast<std::size_t>(control.control)] = child;
+  }
+}
+
+void Form1::BuildMenu() {
+  HMENU bar = CreateMenu();
+  HMENU options = CreatePopupMenu();
+  AppendMenuA(options, MF_STRING, kFfspeedId, layout::kFfspeedItem);
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(options), layout::kOptionsMenu);
+  SetMenu(window_, bar);
+}
+
+LRESULT CALLBACK Form1::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (form == nullptr || form->window_ != window) {
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  return form->Handle(message, wParam, lParam);
+}
+
+LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = window_;
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 0) OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam == kTimer1) OnTimer1Tick();
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      // The time display: the system's window-text colour as its ground, its
+      // scroll-bar colour for the digits.
+      if (reinterpret_cast<HWND>(lParam) == ControlWindow(Control::timeWindow)) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, GetSysColor(COLOR_SCROLLBAR));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOWTEXT));
+      }
+      break;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DESTROY:
+      KillTimer(window_, kTimer1);
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      window_ = nullptr;
+      break;
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void Form1::OnCommand(int id) {
+  if (id == kFfspeedId) {
+    RunEvent([this] { (player_.*layout::kFfspeedOperation)(); });
+    return;
+  }
+  for (const layout::Click& click : layout::kClicks) {
+    // A disabled button raises no click; a message posted to it anyway does nothing.
+    if (id == ControlId(click.control) && IsWindowEnabled(ControlWindow(click.control))) {
+      RunEvent([this, operation = click.operation] { (player_.*operation)(); });
+      return;
+    }
+  }
+}
+
+template <typename Operation>
+bool Form1::RunEvent(Operation&& operation) {
+  if (runningEvents_ > 0) return false;
+  ++runningEvents_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{runningEvents_};
+  RunGuarded(platform_, operation);
+  return true;
+}
+
+void Form1::OnTimer1Tick() {
+  if (unloaded_) return;
+  RunEvent([this] { player_.TimerTick(); });
+}
+
+void Form1::Load() {
+  RunEvent([this] { lifecycle_.Load(); });
+}
+
+void Form1::ShowCentred() {
+  RECT area{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  RECT outer{};
+  GetWindowRect(window_, &outer);
+  const int width = outer.right - outer.left;
+  const int height = outer.bottom - outer.top;
+  SetWindowPos(window_, nullptr, area.left + (area.right - area.left - width) / 2,
+               area.top + (area.bottom - area.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER);
+  ShowWindow(window_, SW_SHOWNORMAL);
+  UpdateWindow(window_);
+}
+
+int Form1::Run() {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // The dialog keys: Tab and Shift+Tab move through the controls in tab order.
+    if (window_ != nullptr && IsDialogMessageA(window_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+void Form1::OnClose() {
+  if (!unloaded_) {
+    // Only reachable while a box of another event is open: that event finishes first.
+    if (runningEvents_ > 0) return;
+    RunEvent([this] { player_.ClosePrompt(); });
+    RunEvent([this] { lifecycle_.Unload(); });
+    unloaded_ = true;
+    KillTimer(window_, kTimer1);
+  }
+  DestroyWindow(window_);
+}
+
+HWND Form1::ControlWindow(Control control) const {
+  return controls_[static_cast<std::size_t>(control)];
+}
+
+void Form1::SetEnabled(Control control, bool enabled) {
+  EnableWindow(ControlWindow(control), enabled ? TRUE : FALSE);
+}
+
+void Form1::SetText(Control control, std::string_view text) {
+  SetWindowTextA(ControlWindow(control), std::string(text).c_str());
+}
+
+void Form1::SetTimerEnabled(bool enabled) {
+  // Switching on a running timer leaves its next tick where it was.
+  if (enabled && !timerOn_) {
+    SetTimer(window_, kTimer1, layout::kTimer1IntervalMs, nullptr);
+  } else if (!enabled) {
+    KillTimer(window_, kTimer1);
+  }
+  timerOn_ = enabled;
+}
+
+platform::WindowHandle Form1::NativeHandle() {
+  return reinterpret_cast<platform::WindowHandle>(window_);
+}
+
+}  // namespace lyrabox::windows

@@ -1,0 +1,79 @@
+// Form1 as a native Windows window: the same controls, captions, fonts, tab order,
+// menu and timer as the Qt window, from the one layout table (ui/layout/), and the
+// same operations behind its events, each run through the event guard.
+//
+// Sizes: twips become pixels at the screen's dots per inch (15 twips a pixel at 96).
+//
+// Thread: the user-interface thread only. An event that arrives while another event's
+// operation is still running (possible only inside the message loop of a modal box)
+// is dropped, so no poll or command ever starts in the middle of another one.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <vector>
+
+#include "engine/lifecycle.h"
+#include "engine/player.h"
+#include "engine/window.h"
+#include "platform/platform.h"
+#include "ui/layout/form1_layout.h"
+
+namespace lyrabox::windows {
+
+class Form1 final : public Window {
+ public:
+  // Creates the window, hidden, with every control in its starting state. The program
+  // file's icon (resource 1) is the window's icon.
+  Form1(platform::Platform& platform, HINSTANCE instance);
+  ~Form1() override;
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  // The load event: the load sequence through the guard. Returns when the window is
+  // to be shown; a load sequence that ends the program never returns.
+  void Load();
+  // Centres the window on the screen's work area and shows it.
+  void ShowCentred();
+  // Runs the window until it has closed; returns the program's exit status.
+  int Run();
+
+  HWND hwnd() const { return window_; }
+  HWND ControlWindow(Control control) const;
+  // The command identifier of a control's click (also the control's identifier).
+  static int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
+  static constexpr int kFfspeedId = 200;
+
+  // --- Window ---------------------------------------------------------------------
+  void SetEnabled(Control control, bool enabled) override;
+  void SetText(Control control, std::string_view text) override;
+  void SetTimerEnabled(bool enabled) override;
+  platform::WindowHandle NativeHandle() override;
+
+ private:
+  static constexpr int kFirstControlId = 100;
+  static constexpr UINT_PTR kTimer1 = 1;
+
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void BuildControls(HINSTANCE instance, int dotsPerInch);
+  void BuildMenu();
+  void OnCommand(int id);
+  void OnClose();
+  void OnTimer1Tick();
+  template <typename Operation>
+  bool RunEvent(Operation&& operation);
+
+  platform::Platform& platform_;
+  Player player_;
+  Lifecycle lifecycle_;
+  HWND window_ = nullptr;
+  std::array<HWND, layout::kControls.size()> controls_{};
+  std::vector<HFONT> fonts_;
+  int runningEvents_ = 0;
+  bool unloaded_ = false;
+  bool timerOn_ = false;
+};
+
+}  // namespace lyrabox::windows
