@@ -15,13 +15,14 @@ endif()
 
 # Folder -> the folders its quoted includes may name. A folder listed later wins for
 # files under it (platform/linux before platform).
-set(layers app ui engine bookmarks platform/windows platform/linux platform cdaudio/tool cdaudio/linux cdaudio base)
+set(layers app ui engine bookmarks platform/windows platform/linux platform/audio_cd platform cdaudio/tool cdaudio/linux cdaudio base)
 set(may_app       app ui engine bookmarks platform cdaudio base)
 set(may_ui        ui engine bookmarks platform base)
 set(may_engine    engine bookmarks platform base)
 set(may_bookmarks bookmarks platform base)
 set(may_platform/linux platform cdaudio base)
 set(may_platform/windows platform cdaudio base)
+set(may_platform/audio_cd platform cdaudio base)
 set(may_platform  platform base)
 set(may_cdaudio/tool cdaudio base)
 set(may_cdaudio/linux cdaudio base)
@@ -74,6 +75,11 @@ foreach(layer IN LISTS layers)
           set(allowed FALSE)
         endif()
         if(included MATCHES "^platform/windows/" AND NOT layer MATCHES "^(app|platform/windows)$")
+          set(allowed FALSE)
+        endif()
+        # Showing a disc as Windows does needs the device: only the hosts reach it.
+        if(included MATCHES "^platform/audio_cd/" AND
+           NOT layer MATCHES "^(platform/linux|platform/windows|platform/audio_cd)$")
           set(allowed FALSE)
         endif()
         # The device core builds on every platform: its Linux parts stay out of it.

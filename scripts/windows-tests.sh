@@ -17,7 +17,7 @@ if [ "${1:-}" != --on-display ]; then
     local dir=$1 target=$2; shift 2
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLYRABOX_WERROR=ON \
       -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$target.cmake "${launcher[@]}" "$@" >/dev/null
   }
   build=build/windows-$arch

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/audio_cd/audio_cd.h"
 #include "platform/runtime_error.h"
 
 namespace lyrabox::host {
@@ -75,24 +76,6 @@ int WriteDurably(int fd, std::string_view content) {
   return ::fsync(fd) == 0 ? 0 : errno;
 }
 
-// The volume serial number Windows gives an audio disc, so that bookmarks written
-// there name the same disc here: the 32-bit sum over every track of its start packed
-// as (M << 16) + (S << 8) + F, plus, for a disc of fewer than three tracks, the disc's
-// length in frames (lead-out minus the first track's start).
-std::uint32_t CdVolumeSerial(const cdaudio::TableOfContents& toc) {
-  std::uint32_t sum = 0;
-  for (int n = toc.FirstTrack().value; n <= toc.LastTrack().value; ++n) {
-    const cdaudio::Msf start = cdaudio::ToMsf(toc.TrackStart(cdaudio::TrackNumber{n}));
-    sum += (static_cast<std::uint32_t>(start.minute) << 16) +
-           (static_cast<std::uint32_t>(start.second) << 8) +
-           static_cast<std::uint32_t>(start.frame);
-  }
-  if (toc.TrackCount() < 3) {
-    sum += static_cast<std::uint32_t>((toc.LeadOut() - toc.DiscStart()).value);
-  }
-  return sum;
-}
-
 }  // namespace
 
 HostDisks::HostDisks(const DriveFolders& drives, char cdDrive, cdaudio::Device& device)
@@ -106,19 +89,13 @@ std::optional<std::uint32_t> HostDisks::VolumeSerialNumber(std::string_view root
   device_.AwaitSettled();
   const std::optional<cdaudio::TableOfContents> disc = device_.Contents();
   if (!disc) return std::nullopt;
-  return CdVolumeSerial(*disc);
+  return platform::AudioCdVolumeSerial(*disc);
 }
 
 std::vector<std::string> HostDisks::CdTrackFiles() {
-  std::vector<std::string> names;
   const std::optional<cdaudio::TableOfContents> disc = device_.Contents();
-  if (!disc || !disc->PureAudio()) return names;
-  for (int n = disc->FirstTrack().value; n <= disc->LastTrack().value; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "Track%02d.cda", n);
-    names.emplace_back(name);
-  }
-  return names;
+  if (!disc) return {};
+  return platform::AudioCdTrackFileNames(*disc);
 }
 
 bool HostDisks::CdRootMatches(const WindowsPath& path, std::string_view pattern) {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/ascii.h"
+#include "platform/audio_cd/audio_cd.h"
 
 namespace lyrabox::windows {
 namespace {
@@ -68,31 +69,13 @@ std::optional<std::uint32_t> CoreDevice::VolumeSerial() {
   device_->AwaitSettled();
   const std::optional<cdaudio::TableOfContents> disc = device_->Contents();
   if (!disc) return std::nullopt;
-  // Windows's rule for audio discs: the 32-bit sum over the tracks of each start as
-  // (M << 16) + (S << 8) + F, plus the disc's length in frames below three tracks.
-  std::uint32_t sum = 0;
-  for (int n = disc->FirstTrack().value; n <= disc->LastTrack().value; ++n) {
-    const cdaudio::Msf start = cdaudio::ToMsf(disc->TrackStart(cdaudio::TrackNumber{n}));
-    sum += (static_cast<std::uint32_t>(start.minute) << 16) +
-           (static_cast<std::uint32_t>(start.second) << 8) +
-           static_cast<std::uint32_t>(start.frame);
-  }
-  if (disc->TrackCount() < 3) {
-    sum += static_cast<std::uint32_t>((disc->LeadOut() - disc->DiscStart()).value);
-  }
-  return sum;
+  return platform::AudioCdVolumeSerial(*disc);
 }
 
 std::vector<std::string> CoreDevice::TrackFileNames() {
-  std::vector<std::string> names;
   const std::optional<cdaudio::TableOfContents> disc = device_->Contents();
-  if (!disc || !disc->PureAudio()) return names;
-  for (int n = disc->FirstTrack().value; n <= disc->LastTrack().value; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "Track%02d.cda", n);
-    names.emplace_back(name);
-  }
-  return names;
+  if (!disc) return {};
+  return platform::AudioCdTrackFileNames(*disc);
 }
 
 }  // namespace lyrabox::windows
