@@ -17,9 +17,13 @@ started=$SECONDS
 step="start"
 trap 'status=$?; [ $status -ne 0 ] && echo "test.sh: FAILED in the $step after $((SECONDS - started)) s"' EXIT
 
-# ccache, when there is one, makes a second run rebuild only what changed.
+# ccache, when there is one, makes a second run rebuild only what changed, also from
+# another checkout of the tree (paths are taken relative to it).
 launcher=()
-command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+if command -v ccache > /dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+fi
 
 configure() {
   local dir=$1; shift
