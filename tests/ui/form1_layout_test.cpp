@@ -122,14 +122,20 @@ TEST_F(Form1Layout, EveryControlHasItsPlaceCaptionAndFont) {
   }
 }
 
-TEST_F(Form1Layout, FontsHaveTheirDesignedPixelSizesAtNinetySixDotsPerInch) {
-  if (form.logicalDpiY() != 96) GTEST_SKIP() << "screen at " << form.logicalDpiY() << " dpi";
-  // 13.5 pt is 18 px, 12 pt 16 px, 9.75 pt 13 px, 18 pt 24 px, 8.25 pt 11 px.
-  EXPECT_EQ(QFontInfo(Control("play")->font()).pixelSize(), 18);
-  EXPECT_EQ(QFontInfo(Control("pause")->font()).pixelSize(), 16);
-  EXPECT_EQ(QFontInfo(Control("eject")->font()).pixelSize(), 13);
-  EXPECT_EQ(QFontInfo(Control("timeWindow")->font()).pixelSize(), 24);
-  EXPECT_EQ(QFontInfo(Control("Bookmark")->font()).pixelSize(), 11);
+TEST_F(Form1Layout, FontsHaveTheirDesignedPixelSizesAtTheScreensDotsPerInch) {
+  // A point is 1/72 inch: at 96 dpi 13.5 pt is 18 px, 12 pt 16 px, 9.75 pt 13 px,
+  // 18 pt 24 px and 8.25 pt 11 px.
+  const struct {
+    const char* control;
+    double points;
+  } kSizes[] = {{"play", 13.5}, {"pause", 12}, {"eject", 9.75}, {"timeWindow", 18},
+                {"Bookmark", 8.25}};
+  const int dpi = form.logicalDpiY();
+  for (const auto& size : kSizes) {
+    EXPECT_EQ(QFontInfo(Control(size.control)->font()).pixelSize(),
+              qRound(size.points * dpi / 72.0))
+        << size.control << " at " << dpi << " dpi";
+  }
 }
 
 TEST_F(Form1Layout, AtStartEveryButtonAndTheTimeDisplayAreDisabledAndTheDisplaysEmpty) {
