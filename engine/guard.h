@@ -26,4 +26,29 @@ void RunGuarded(platform::Platform& platform, Operation&& operation) {
   }
 }
 
+// The windows run one event at a time. A box of an event runs a nested event loop, and
+// an event that arrives there (a timer tick, a click, a close) is dropped, so that a
+// poll never runs in the middle of a command. Each window keeps one gate.
+class EventGate {
+ public:
+  // Runs `operation` through RunGuarded unless another event is running; false when
+  // it was dropped.
+  template <typename Operation>
+  bool Run(platform::Platform& platform, Operation&& operation) {
+    if (running_) return false;
+    running_ = true;
+    struct Leave {
+      bool& running;
+      ~Leave() { running = false; }
+    } leave{running_};
+    RunGuarded(platform, operation);
+    return true;
+  }
+
+  bool Running() const { return running_; }
+
+ private:
+  bool running_ = false;
+};
+
 }  // namespace lyrabox

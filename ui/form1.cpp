@@ -172,14 +172,7 @@ void Form1::WireEvents() {
 
 template <typename Operation>
 void Form1::RunEvent(Operation&& operation) {
-  if (runningEvents_ > 0) return;
-  ++runningEvents_;
-  struct Leave {
-    int& depth;
-    ~Leave() { --depth; }
-  } leave{runningEvents_};
-  RunGuarded(platform_, operation);
-  emit EventRan();
+  if (events_.Run(platform_, operation)) emit EventRan();
 }
 
 void Form1::OnTimer1Tick() {
@@ -206,7 +199,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  if (runningEvents_ > 0) {
+  if (events_.Running()) {
     // Only reachable while a box of another event is open: that event finishes first.
     event->ignore();
     return;

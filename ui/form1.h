@@ -15,6 +15,7 @@
 #include <array>
 #include <cstddef>
 
+#include "engine/guard.h"
 #include "engine/lifecycle.h"  // the load and unload sequences, below the window
 #include "engine/player.h"
 #include "engine/window.h"
@@ -85,9 +86,7 @@ class Form1 final : public QMainWindow, public Window {
   Player player_;
   Lifecycle lifecycle_;
 
-  // How many events' operations are running right now: 0 or 1, since an event that
-  // comes while one runs is dropped.
-  int runningEvents_ = 0;
+  EventGate events_;
   // The close prompt and the unload sequence ran; later close requests only close.
   bool unloaded_ = false;
 

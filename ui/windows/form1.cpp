@@ -175,15 +175,8 @@ void Form1::OnCommand(int id) {
 }
 
 template <typename Operation>
-bool Form1::RunEvent(Operation&& operation) {
-  if (runningEvents_ > 0) return false;
-  ++runningEvents_;
-  struct Leave {
-    int& depth;
-    ~Leave() { --depth; }
-  } leave{runningEvents_};
-  RunGuarded(platform_, operation);
-  return true;
+void Form1::RunEvent(Operation&& operation) {
+  events_.Run(platform_, operation);
 }
 
 void Form1::OnTimer1Tick() {
@@ -223,7 +216,7 @@ int Form1::Run() {
 void Form1::OnClose() {
   if (!unloaded_) {
     // Only reachable while a box of another event is open: that event finishes first.
-    if (runningEvents_ > 0) return;
+    if (events_.Running()) return;
     RunEvent([this] { player_.ClosePrompt(); });
     RunEvent([this] { lifecycle_.Unload(); });
     unloaded_ = true;

@@ -14,6 +14,7 @@
 #include <array>
 #include <vector>
 
+#include "engine/guard.h"
 #include "engine/lifecycle.h"
 #include "engine/player.h"
 #include "engine/window.h"
@@ -63,7 +64,7 @@ class Form1 final : public Window {
   void OnClose();
   void OnTimer1Tick();
   template <typename Operation>
-  bool RunEvent(Operation&& operation);
+  void RunEvent(Operation&& operation);
 
   platform::Platform& platform_;
   Player player_;
@@ -71,7 +72,7 @@ class Form1 final : public Window {
   HWND window_ = nullptr;
   std::array<HWND, layout::kControls.size()> controls_{};
   std::vector<HFONT> fonts_;
-  int runningEvents_ = 0;
+  EventGate events_;
   bool unloaded_ = false;
   bool timerOn_ = false;
 };
