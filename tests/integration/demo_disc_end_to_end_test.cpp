@@ -3,41 +3,21 @@
 // only the boxes and the window are recorded.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "cdaudio/demo_disc.h"
-#include "cdaudio/device.h"
 #include "engine/player.h"
-#include "platform/linux/device_channel.h"
-#include "platform/linux/drive_folders.h"
-#include "platform/linux/host_disks.h"
-#include "tests/fakes/fakes.h"
+#include "tests/support/demo_disc_host.h"
 
 namespace lyrabox {
 namespace {
 
-namespace fs = std::filesystem;
-
-class DemoDisc : public ::testing::Test {
+class DemoDisc : public ::testing::Test, protected testing::DemoDiscHost {
  protected:
-  static fs::path MakeHome() {
-    std::string pattern = (fs::temp_directory_path() / "lyrabox-engine-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "no temporary folder";
-    return pattern;
-  }
-  ~DemoDisc() override {
-    std::error_code ignored;
-    fs::remove_all(home, ignored);
-  }
-
   // What the load sequence does with the device before the first poll.
   void OpenDevice(Player& player) {
     ASSERT_TRUE(player.SendMci(command::kOpen, true));
@@ -58,15 +38,6 @@ class DemoDisc : public ::testing::Test {
     return content.str();
   }
 
-  fs::path home = MakeHome();
-  std::shared_ptr<cdaudio::ManualClock> clock = std::make_shared<cdaudio::ManualClock>();
-  std::unique_ptr<cdaudio::Device> device =
-      cdaudio::CreateDevice(std::make_shared<cdaudio::DemoDrive>(), clock);
-  host::DriveFolders drives{home};
-  host::DeviceChannel channel{*device};
-  host::HostDisks disks{drives, 'd', *device};
-  testing::FakeWorld world;  // only its process, boxes and window are used
-  platform::Platform platform{channel, disks, world.process, world.boxes};
 };
 
 TEST_F(DemoDisc, PollPlayAndStopAndBookmarkKeepThePositionAcrossARestart) {

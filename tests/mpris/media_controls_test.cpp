@@ -1,7 +1,5 @@
 // The media controls on a private session bus, driven as playerctl drives them: the
 // window on the demo disc, its clock moved by hand, the boxes scripted.
-#include <stdlib.h>
-
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -12,19 +10,13 @@
 #include <QProcess>
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "bookmarks/disc_id.h"
-#include "cdaudio/demo_disc.h"
-#include "cdaudio/device.h"
-#include "platform/linux/device_channel.h"
-#include "platform/linux/drive_folders.h"
-#include "platform/linux/host_disks.h"
-#include "tests/fakes/fakes.h"
+#include "tests/support/demo_disc_host.h"
 #include "ui/form1.h"
 #include "ui/mpris/media_controls.h"
 
@@ -43,9 +35,8 @@ class ChangeRecorder : public QObject {
 
 namespace {
 
-namespace fs = std::filesystem;
 
-class MediaControlsOnABus : public ::testing::Test {
+class MediaControlsOnABus : public ::testing::Test, protected testing::DemoDiscHost {
  protected:
   void SetUp() override {
     daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
@@ -65,8 +56,6 @@ class MediaControlsOnABus : public ::testing::Test {
     QDBusConnection::disconnectFromBus("client");
     daemon.kill();
     daemon.waitForFinished(-1);
-    std::error_code ignored;
-    fs::remove_all(home, ignored);
   }
 
   bool Publish() {
@@ -97,16 +86,6 @@ class MediaControlsOnABus : public ::testing::Test {
   std::unique_ptr<QDBusConnection> playerBus, clientBus;
   ChangeRecorder recorder;
 
-  std::string homeName = (fs::temp_directory_path() / "lyrabox-mpris-XXXXXX").string();
-  fs::path home = (mkdtemp(homeName.data()), homeName);
-  std::shared_ptr<cdaudio::ManualClock> clock = std::make_shared<cdaudio::ManualClock>();
-  std::unique_ptr<cdaudio::Device> device =
-      cdaudio::CreateDevice(std::make_shared<cdaudio::DemoDrive>(), clock);
-  host::DriveFolders drives{home};
-  host::DeviceChannel channel{*device};
-  host::HostDisks disks{drives, 'd', *device};
-  testing::FakeWorld world;  // its process and its scripted boxes
-  platform::Platform platform{channel, disks, world.process, world.boxes};
   Form1 form{platform};
   std::unique_ptr<MediaControls> controls;
 };
