@@ -13,9 +13,11 @@
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/deferred_device.h"
 #include "cdaudio/linux/environment.h"
+#include "engine/lifecycle.h"
 #include "platform/linux/drive_argument.h"
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
+#include "platform/runtime_error.h"
 #include "ui/form1.h"
 #include "ui/icon.h"
 #include "ui/mpris/media_controls.h"
@@ -92,6 +94,12 @@ int main(int argc, char** argv) {
   lyrabox::QtBoxes boxes;
   host.SetEndsOnError([&boxes] { return boxes.LastBoxWasMessage(); });
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};
+  // The drive the player plays is the CD drive, whatever its letter (a data folder
+  // copied from Windows). A file that cannot be read is left for the load to report.
+  try {
+    host.FollowDriveSetting(lyrabox::ReadDriveSetting(host.disks()));
+  } catch (const lyrabox::RuntimeError&) {
+  }
 
   lyrabox::Form1 form(platform);
   ArrangeScreenshot(form);

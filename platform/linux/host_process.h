@@ -24,6 +24,9 @@ class HostProcess : public platform::Process {
   HostProcess(std::vector<std::string> arguments, const DriveFolders& drives, char cdDrive,
               std::filesystem::path lockFile);
 
+  // The drive the player plays turned out to be another (LinuxHost::FollowDriveSetting).
+  void SetCdDrive(char cdDrive) { cdDrive_ = cdDrive; }
+
   // Takes the single-instance lock on the first call and keeps it for the life of
   // the process. When the lock file cannot be used at all, says so on standard error
   // and lets this instance run.

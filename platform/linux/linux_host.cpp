@@ -37,4 +37,11 @@ LinuxHost::LinuxHost(std::vector<std::string> arguments, std::unique_ptr<cdaudio
 LinuxHost::LinuxHost(int argc, char** argv, std::unique_ptr<cdaudio::Device> device)
     : LinuxHost(ArgumentsAfterName(argc, argv), std::move(device)) {}
 
+void LinuxHost::FollowDriveSetting(const std::optional<std::string>& settingRoot) {
+  const std::string line = settings_.FollowPlayerDrive(settingRoot);
+  if (!line.empty()) TellUser(line);
+  disks_.SetCdDrive(settings_.cdDrive);
+  process_.SetCdDrive(settings_.cdDrive);
+}
+
 }  // namespace lyrabox

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ class LinuxHost {
   platform::DeviceCommands& device() { return channel_; }
   platform::Disks& disks() { return disks_; }
   platform::Process& process() { return process_; }
+  // Makes the drive the player plays the CD drive: `settingRoot` is what its
+  // drive-setting file names (nothing without one). Says on standard error when
+  // LYRABOX_CD_DRIVE named another drive, or the file names none the CD can be.
+  void FollowDriveSetting(const std::optional<std::string>& settingRoot);
   // Tells the host whether the program, when it ends at once, ends after an error
   // box (exit status 1) or not (0).
   void SetEndsOnError(std::function<bool()> test) { process_.endsOnError = std::move(test); }

@@ -4,7 +4,9 @@
 # script that notes how it was started:
 #   1. the disc has a bookmark and the kill program is there: the other player is
 #      started minimised, the kill program twice, and the device log shows the resume
-#      at the bookmark;
+#      at the bookmark; the data folder comes from a Windows machine whose CD drive was
+#      F: (its lbx.ini names f:\), which the player takes for the CD drive, saying in
+#      one line that LYRABOX_CD_DRIVE named another;
 #   2. the disc has no bookmark: the other player's script runs with "/play G:\" in a
 #      normal window, and the player ends by itself without opening the device.
 #
@@ -76,6 +78,7 @@ tab=$(printf '\t')
 make_home resume
 add_kill_program resume
 printf '3\r\n0\r\n2\r\n' > "$work/home.resume/drive_c/lyrabox/$disc_id"
+printf 'f:\\\r\n' > "$work/home.resume/drive_c/lyrabox/lbx.ini"
 
 run_player resume > "$work/player.resume.out" 2>&1 &
 pid=$!
@@ -108,6 +111,9 @@ $commands"
 $commands"
 grep -q "^open cdaudio alias cd wait shareable${tab}0" "$work/mci.resume.log" ||
   fail "the device did not open the disc image"
+[ "$(grep -c 'LYRABOX_CD_DRIVE names d:, but lbx.ini names f:' "$work/player.resume.out")" -eq 1 ] ||
+  fail "expected one line on the overruled LYRABOX_CD_DRIVE:
+$(cat "$work/player.resume.out")"
 
 wait_until "three program starts" lines_in "$work/starts.resume" 3
 expected_starts="kill minimised MMFRAME* *Deluxe*
