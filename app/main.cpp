@@ -14,6 +14,7 @@
 #include "cdaudio/deferred_device.h"
 #include "cdaudio/linux/environment.h"
 #include "engine/lifecycle.h"
+#include "platform/linux/desktop_player.h"
 #include "platform/linux/drive_argument.h"
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
@@ -76,14 +77,16 @@ int main(int argc, char** argv) {
   // argument text the logic searches for "/Play" holds only the player's.
   QApplication application(argc, argv);
   QApplication::setApplicationName("Lyrabox");
-  QGuiApplication::setDesktopFileName("io.github.lyrabox.Lyrabox");
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(lyrabox::host::kDesktopId));
   QApplication::setWindowIcon(lyrabox::LyraboxIcon());
 
   // The drive the desktop inserted a disc into is the one played and identified; it
-  // wins over the first drive, and a disc named on purpose by LYRABOX_CD wins over it.
+  // wins over the first drive, and a disc named on purpose by LYRABOX_CD wins over it
+  // (set but empty, it names none).
   lyrabox::host::PlayerArguments arguments = lyrabox::host::PlayerArgumentsOf(argc, argv);
-  if (!arguments.drive.empty()) {
-    ::setenv(lyrabox::cdaudio::kDiscVariable, arguments.drive.c_str(), /*overwrite=*/0);
+  const char* named = std::getenv(lyrabox::cdaudio::kDiscVariable);
+  if (!arguments.drive.empty() && (named == nullptr || *named == '\0')) {
+    ::setenv(lyrabox::cdaudio::kDiscVariable, arguments.drive.c_str(), /*overwrite=*/1);
   }
 
   // The device is made when the logic first talks to it (the disc id, or the open),
@@ -91,6 +94,7 @@ int main(int argc, char** argv) {
   lyrabox::LinuxHost host(std::move(arguments.logic),
                           std::make_unique<lyrabox::cdaudio::DeferredDevice>(
                               &lyrabox::cdaudio::OpenFromEnvironment));
+  host.SetCdDriveNode(&lyrabox::cdaudio::DriveNodeFromEnvironment);
   lyrabox::QtBoxes boxes;
   host.SetEndsOnError([&boxes] { return boxes.LastBoxWasMessage(); });
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};

@@ -8,6 +8,7 @@
 // has to say about an unusable setting goes to standard error.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,12 @@ class LinuxHost {
   // drive-setting file names (nothing without one). Says on standard error when
   // LYRABOX_CD_DRIVE named another drive, or the file names none the CD can be.
   void FollowDriveSetting(const std::optional<std::string>& settingRoot);
+  // How to find the device node of the CD drive (/dev/sr0), for the desktop's CD
+  // player when the disc is handed to it; asked only then. Nothing for a disc that is
+  // no drive's (a disc image, the demo disc): that player then gets no location.
+  void SetCdDriveNode(std::function<std::optional<std::string>()> node) {
+    cdDriveNode_ = std::move(node);
+  }
   // Tells the host whether the program, when it ends at once, ends after an error
   // box (exit status 1) or not (0).
   void SetEndsOnError(std::function<bool()> test) { process_.endsOnError = std::move(test); }
@@ -51,6 +58,7 @@ class LinuxHost {
   host::DeviceChannel channel_;
   host::HostDisks disks_;
   host::HostProcess process_;
+  std::function<std::optional<std::string>()> cdDriveNode_;
 };
 
 }  // namespace lyrabox
