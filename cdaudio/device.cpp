@@ -47,6 +47,11 @@ std::optional<TableOfContents> CdAudioDevice::Contents() {
   return drive_->State().contents;
 }
 
+SharedDiscText CdAudioDevice::Text() {
+  if (!drive_) return nullptr;
+  return drive_->State().text;
+}
+
 void CdAudioDevice::AwaitSettled() {
   if (drive_) drive_->AwaitSettled(kSettleLimit);
 }

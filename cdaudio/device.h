@@ -45,6 +45,7 @@ class CdAudioDevice final : public Device {
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
   std::optional<TableOfContents> Contents() override;
+  SharedDiscText Text() override;
   void AwaitSettled() override;
 
  private:

@@ -30,6 +30,7 @@ class LoggingDevice final : public Device {
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
   std::optional<TableOfContents> Contents() override { return inner_->Contents(); }
+  SharedDiscText Text() override { return inner_->Text(); }
   void AwaitSettled() override { inner_->AwaitSettled(); }
 
  private:

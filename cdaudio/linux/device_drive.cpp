@@ -143,6 +143,7 @@ void DeviceDrive::CloseTray() {
 
 void DeviceDrive::Load(std::uint64_t doorMoves) {
   std::optional<TableOfContents> contents;
+  SharedDiscText text;
   bool trayOpen = false;
   {
     std::lock_guard io(ioMutex_);
@@ -150,24 +151,25 @@ void DeviceDrive::Load(std::uint64_t doorMoves) {
     ReplaceHandle(cdio_open(path_.c_str(), DRIVER_DEVICE));
     if (handle_) {
       contents = cdio::ReadContents(handle_.get());
+      if (contents) text = cdio::ReadText(handle_.get(), *contents);
       if (!contents) trayOpen = mmc_get_tray_status(handle_.get()) == 1;
     }
   }
   const DiscCondition condition = contents  ? DiscCondition::Ready
                                   : trayOpen ? DiscCondition::DoorOpen
                                              : DiscCondition::NoDisc;
-  RecordLook(doorMoves, condition, std::move(contents));
+  RecordLook(doorMoves, condition, std::move(contents), std::move(text));
 }
 
 void DeviceDrive::RecordLook(std::uint64_t doorMoves, DiscCondition condition,
-                             std::optional<TableOfContents> contents) {
+                             std::optional<TableOfContents> contents, SharedDiscText text) {
   {
     std::lock_guard lock(mutex_);
     // An eject that came while the drive was being looked at has closed the handle
     // this look opened and recorded the open door: what the look saw is out of date,
     // and the next look opens the drive again.
     if (doorMoves_ != doorMoves) return;
-    cdio::Record(state_, condition, std::move(contents));
+    cdio::Record(state_, condition, std::move(contents), std::move(text));
   }
   settled_.notify_all();
 }
@@ -178,6 +180,7 @@ void DeviceDrive::LoseDisc() {
     if (state_.condition != DiscCondition::Ready) return;
     state_.condition = DiscCondition::Reading;
     state_.contents.reset();
+    state_.text.reset();
   }
   if (watcher_) watcher_->Wake();
 }
@@ -214,6 +217,7 @@ bool DeviceDrive::OpenDoor() {
     ++doorMoves_;
     state_.condition = DiscCondition::DoorOpen;
     state_.contents.reset();
+    state_.text.reset();
   }
   settled_.notify_all();
   if (watcher_) watcher_->Wake();

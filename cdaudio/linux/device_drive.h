@@ -62,7 +62,7 @@ class DeviceDrive final : public Drive {
   // (`doorMoves` is the count it began with): the user's eject or close wins over a
   // look under way.
   void RecordLook(std::uint64_t doorMoves, DiscCondition condition,
-                  std::optional<TableOfContents> contents);
+                  std::optional<TableOfContents> contents, SharedDiscText text = nullptr);
   // The disc read from has gone: it reads as being read until the next look.
   void LoseDisc();
   // With ioMutex_ held: a new handle (or none), and error correction set up anew.
