@@ -60,6 +60,8 @@ class TableOfContents {
 
   // Every track holds audio: no data track, as on a mixed or a data disc.
   bool PureAudio() const;
+  // Whether the track (one that HasTrack accepts) holds audio.
+  bool IsAudio(TrackNumber track) const { return tracks_.at(IndexOf(track)).audio; }
 
   friend bool operator==(const TableOfContents&, const TableOfContents&) = default;
 
