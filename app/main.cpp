@@ -22,6 +22,8 @@
 #include "ui/form1.h"
 #include "ui/icon.h"
 #include "ui/mpris/media_controls.h"
+#include "ui/names/names_lookup.h"
+#include "ui/names/names_on_window.h"
 #include "ui/qt_boxes.h"
 
 namespace {
@@ -91,9 +93,10 @@ int main(int argc, char** argv) {
 
   // The device is made when the logic first talks to it (the disc id, or the open),
   // after the instance check, so a second start touches no drive and no sound output.
-  lyrabox::LinuxHost host(std::move(arguments.logic),
-                          std::make_unique<lyrabox::cdaudio::DeferredDevice>(
-                              &lyrabox::cdaudio::OpenFromEnvironment));
+  auto device =
+      std::make_unique<lyrabox::cdaudio::DeferredDevice>(&lyrabox::cdaudio::OpenFromEnvironment);
+  lyrabox::cdaudio::Device& disc = *device;
+  lyrabox::LinuxHost host(std::move(arguments.logic), std::move(device));
   host.SetCdDriveNode(&lyrabox::cdaudio::DriveNodeFromEnvironment);
   lyrabox::QtBoxes boxes;
   host.SetEndsOnError([&boxes] { return boxes.LastBoxWasMessage(); });
@@ -111,6 +114,12 @@ int main(int argc, char** argv) {
   // On the bus only once start-up has gone through; without a bus the player runs on.
   lyrabox::MediaControls mediaControls(form);
   mediaControls.Publish();
+  // The names of the disc follow the window's events, so nothing of them runs before
+  // the window is shown.
+  lyrabox::names::NamesLookup names(disc, host.disks(),
+                                    lyrabox::names::LookupSettings::FromEnvironment());
+  lyrabox::names::FollowOnWindow(names, form);
+  mediaControls.ShowNames(names);
   form.ShowCentred();
   return QApplication::exec();
 }

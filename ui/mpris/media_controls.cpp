@@ -15,6 +15,7 @@
 #include "bookmarks/disc_id.h"
 #include "engine/player.h"
 #include "ui/form1.h"
+#include "ui/names/track_names.h"
 
 namespace lyrabox {
 namespace {
@@ -136,9 +137,35 @@ QVariantMap MediaControls::Metadata() const {
   if (view_.track <= 0) return metadata;
   metadata.insert(QStringLiteral("mpris:length"), view_.lengthUs);
   metadata.insert(QStringLiteral("xesam:trackNumber"), view_.track);
-  metadata.insert(QStringLiteral("xesam:title"), QStringLiteral("Track %1").arg(view_.track));
-  metadata.insert(QStringLiteral("xesam:album"), QStringLiteral("Audio CD"));
+  const names::TrackNames named =
+      names_ != nullptr ? names::NamesOfTrack(names_->Names(), view_.track) : names::TrackNames{};
+  metadata.insert(QStringLiteral("xesam:title"), named.title.isEmpty()
+                                                     ? QStringLiteral("Track %1").arg(view_.track)
+                                                     : named.title);
+  metadata.insert(QStringLiteral("xesam:album"),
+                  named.album.isEmpty() ? QStringLiteral("Audio CD") : named.album);
+  if (!named.performer.isEmpty()) {
+    metadata.insert(QStringLiteral("xesam:artist"), QStringList{named.performer});
+  }
+  if (!named.albumPerformer.isEmpty()) {
+    metadata.insert(QStringLiteral("xesam:albumArtist"), QStringList{named.albumPerformer});
+  }
   return metadata;
+}
+
+void MediaControls::ShowNames(const names::NamesLookup& names) {
+  names_ = &names;
+  connect(&names, &names::NamesLookup::NamesChanged, this, [this] {
+    if (published_) Announce({{QStringLiteral("Metadata"), Metadata()}});
+  });
+}
+
+void MediaControls::Announce(const QVariantMap& changed) {
+  QDBusMessage signal = QDBusMessage::createSignal(
+      QString::fromLatin1(kMprisObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+      QStringLiteral("PropertiesChanged"));
+  signal << QString::fromLatin1(kMprisPlayerInterface) << changed << QStringList();
+  bus_.send(signal);
 }
 
 void MediaControls::AfterEvent() {
@@ -164,13 +191,7 @@ void MediaControls::AfterEvent() {
       view_.lengthUs != before.lengthUs) {
     changed.insert(QStringLiteral("Metadata"), Metadata());
   }
-  if (!changed.isEmpty()) {
-    QDBusMessage signal = QDBusMessage::createSignal(
-        QString::fromLatin1(kMprisObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("PropertiesChanged"));
-    signal << QString::fromLatin1(kMprisPlayerInterface) << changed << QStringList();
-    bus_.send(signal);
-  }
+  if (!changed.isEmpty()) Announce(changed);
   if (Jumped(before, view_, elapsedUs)) emit playerAdaptor_->Seeked(view_.positionUs);
 }
 

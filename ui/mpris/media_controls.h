@@ -24,6 +24,7 @@
 #include <QVariantMap>
 
 #include "engine/window.h"
+#include "ui/names/names_lookup.h"
 
 namespace lyrabox {
 
@@ -60,6 +61,10 @@ class MediaControls final : public QObject, protected QDBusContext {
   // runs as before, without media controls.
   bool Publish();
 
+  // Names the tracks with what `names` knows (which must outlive this object); until
+  // then, and for what it does not know, a track is "Track N" of the album "Audio CD".
+  void ShowNames(const names::NamesLookup& names);
+
   const MediaView& view() const { return view_; }
   QVariantMap Metadata() const;
 
@@ -81,12 +86,15 @@ class MediaControls final : public QObject, protected QDBusContext {
   // After each event of the window: reads the view anew and tells the bus what changed.
   void AfterEvent();
   MediaView Read();
+  // Sends the PropertiesChanged signal of the player's interface for `changed`.
+  void Announce(const QVariantMap& changed);
 
   Form1& form_;
   QDBusConnection bus_;
   MprisPlayerAdaptor* playerAdaptor_;
   bool published_ = false;
   MediaView view_;
+  const names::NamesLookup* names_ = nullptr;
   QElapsedTimer sinceView_;  // how long ago view_ was read, for telling a jump from play
 };
 
