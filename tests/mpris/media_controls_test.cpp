@@ -8,6 +8,7 @@
 #include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QProcess>
+#include <QSignalSpy>
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -16,9 +17,12 @@
 #include <gtest/gtest.h>
 
 #include "bookmarks/disc_id.h"
+#include "tests/support/answer_server.h"
 #include "tests/support/demo_disc_host.h"
 #include "ui/form1.h"
 #include "ui/mpris/media_controls.h"
+#include "ui/names/musicbrainz.h"
+#include "ui/names/names_on_window.h"
 
 namespace lyrabox {
 
@@ -143,6 +147,65 @@ TEST_F(MediaControlsOnABus, WithoutTheBusOrWithTheNameTakenThePlayerRunsOnAfterO
   // The player on the bus still answers.
   form.OnTimer1Tick();
   EXPECT_TRUE(Get("CanPlay").toBool());
+}
+
+// The demo disc as a disc without text of its own, as most discs are.
+struct WithoutText : cdaudio::Device {
+  explicit WithoutText(cdaudio::Device& disc) : disc(disc) {}
+  std::uint32_t Send(std::string_view command, std::string& reply) override {
+    return disc.Send(command, reply);
+  }
+  std::optional<cdaudio::TableOfContents> Contents() override { return disc.Contents(); }
+  cdaudio::Device& disc;
+};
+
+// The names reach the desktop and the time display's tooltip, whether they come from
+// the disc itself or from the service (a local server here), and follow the track.
+TEST_F(MediaControlsOnABus, TheDiscsNamesAreOnTheMediaControlsAndInTheTooltip) {
+  ASSERT_TRUE(Publish());
+  QWidget* display = form.ControlWidget(Control::timeWindow);
+  auto showNamesFrom = [&](cdaudio::Device& disc, QUrl service) {
+    auto names = std::make_unique<names::NamesLookup>(
+        disc, disks, names::LookupSettings{true, service, std::chrono::seconds(10)});
+    names::FollowOnWindow(*names, form);
+    controls->ShowNames(*names);
+    QSignalSpy changed(names.get(), &names::NamesLookup::NamesChanged);
+    form.OnTimer1Tick();
+    EXPECT_TRUE(changed.wait(10'000));
+    return names;
+  };
+
+  // The demo disc names its tracks itself; nothing is asked.
+  testing::AnswerServer unused({404, {}});
+  auto own = showNamesFrom(*device, unused.Address());
+  EXPECT_EQ(Metadata().value("xesam:title").toString(), "Study in A");
+  EXPECT_EQ(Metadata().value("xesam:album").toString(), "Twelve Studies");
+  EXPECT_EQ(display->toolTip(), "Track 1: Study in A, The Lyrabox Demo Disc");
+  EXPECT_TRUE(unused.requests.isEmpty());
+  own.reset();
+
+  // The same disc without text: the service knows it.
+  const std::string id = names::MusicBrainzDiscId(*device->Contents());
+  testing::AnswerServer service({200, QString(R"({"releases": [{"title": "Served",
+      "artist-credit": [{"name": "The Fixtures"}], "media": [{"discs": [{"id": "%1"}],
+      "tracks": [{"position": 1, "title": "Green Bar"}, {"position": 2, "title": "Red Bar",
+                  "artist-credit": [{"name": "Guest"}]}]}]}]})").arg(id.c_str()).toUtf8()});
+  WithoutText plain(*device);
+  auto served = showNamesFrom(plain, service.Address());
+  QVariantMap metadata = Metadata();
+  EXPECT_EQ(metadata.value("xesam:title").toString(), "Green Bar");
+  EXPECT_EQ(metadata.value("xesam:artist").toStringList(), QStringList{"The Fixtures"});
+  EXPECT_EQ(metadata.value("xesam:album").toString(), "Served");
+  // The desktop is told, not only asked.
+  EXPECT_EQ(qdbus_cast<QVariantMap>(recorder.signalled.value("Metadata").value<QDBusArgument>())
+                .value("xesam:title"),
+            "Green Bar");
+  EXPECT_EQ(display->toolTip(), "Track 1: Green Bar, The Fixtures");
+
+  Call("Next");
+  EXPECT_EQ(Metadata().value("xesam:title").toString(), "Red Bar");
+  EXPECT_EQ(display->toolTip(), "Track 2: Red Bar, Guest");
+  EXPECT_EQ(service.requests.size(), 1);
 }
 
 }  // namespace

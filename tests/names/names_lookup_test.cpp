@@ -4,13 +4,12 @@
 
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fakes.h"
+#include "tests/support/answer_server.h"
 #include "tests/host/host_test_support.h"
 #include "ui/names/musicbrainz.h"
 #include "ui/names/names_cache.h"
@@ -22,6 +21,7 @@ using cdaudio::DiscText;
 using cdaudio::FrameAddress;
 using cdaudio::TableOfContents;
 using cdaudio::TocTrack;
+using lyrabox::testing::AnswerServer;
 using lyrabox::testing::FakeDisks;
 
 // A disc whose MusicBrainz id is known: 15 audio tracks, and, when `dataTrack`, a data
@@ -46,47 +46,6 @@ TEST(MusicBrainzDiscIdTest, IsComputedFromTheAudioTracksOfTheTableOfContents) {
                     "?inc=recordings+artist-credits&cdstubs=no&fmt=json")
                 .arg(kKnownId));
 }
-
-// Answers every request with one answer, or holds it unanswered; keeps what it was asked.
-class AnswerServer {
- public:
-  struct Answer {
-    int status = 200;
-    QByteArray body;
-    bool never = false;  // the connection stays open and silent
-  };
-
-  explicit AnswerServer(Answer answer) : answer_(std::move(answer)) {
-    server_.listen(QHostAddress::LocalHost);
-    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-      while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Read(socket); });
-      }
-    });
-  }
-  QUrl Address() const {
-    return QUrl(QString("http://127.0.0.1:%1").arg(server_.serverPort()));
-  }
-  QStringList requests;  // each request's line and headers
-
- private:
-  void Read(QTcpSocket* socket) {
-    QByteArray& seen = pending_[socket];
-    seen += socket->readAll();
-    if (!seen.contains("\r\n\r\n")) return;
-    requests.append(QString::fromLatin1(seen));
-    if (answer_.never) return;
-    socket->write("HTTP/1.1 " + QByteArray::number(answer_.status) +
-                  " Answer\r\nContent-Type: application/json\r\nContent-Length: " +
-                  QByteArray::number(answer_.body.size()) + "\r\nConnection: close\r\n\r\n" +
-                  answer_.body);
-    socket->disconnectFromHost();
-  }
-
-  Answer answer_;
-  QTcpServer server_;
-  std::map<QTcpSocket*, QByteArray> pending_;
-};
 
 // Two releases hold the known disc: a later reissue listed first, and the original,
 // whose second medium is this disc. The original is the one taken.
