@@ -4,11 +4,13 @@
 #   1. started by the desktop for an inserted audio CD ("lyrabox /Play"), on a drive
 #      that takes 1.5 s to spin up: the disc id is read once the drive has settled, so
 #      the disc's bookmark (its file named by the id computed from the table of
-#      contents) is found and play resumes there;
+#      contents) is found and play resumes there; the disc's CD-Text (read through the
+#      drive's READ TOC format 5) names the track on the media controls;
 #   2. a changer then swaps in a two-track disc between two polls (the tray opens and
 #      closes at once): the poll sees the disc go and come and scans the new one, the
 #      media controls name the new disc, and two presses of >>| go to its track 2 and
-#      back to its track 1, never to a track 3 it does not have.
+#      back to its track 1, never to a track 3 it does not have; the new disc has no
+#      text, and the old disc's names are gone with it.
 #
 # usage: autoplay_drive_end_to_end.sh PLAYER PRELOAD WORK_FOLDER
 set -eu
@@ -35,6 +37,9 @@ make_disc() {
 }
 make_disc disc 3
 make_disc two 2
+# The first disc carries CD-Text: the album's names, and its third track's title.
+sed -i -e '1i PERFORMER "The Drive"\nTITLE "Drive Album"' -e '/TRACK 03/a\    TITLE "Third Song"' \
+  "$work/disc.cue"
 disc_id=$(printf '%X' $(( (2 << 8) + (6 << 8) + (10 << 8) )))
 two_id=$(printf '%X' $(( (2 << 8) + (6 << 8) + 2 * 4 * 75 )))
 printf '3\r\n0\r\n2\r\n' > "$work/home/drive_c/lyrabox/$disc_id"
@@ -58,6 +63,9 @@ running() {
 $(cat "$work/player.out")"
 }
 logged() { grep -q "$1" "$work/mci.log" 2>/dev/null || { running; return 1; }; }
+controls_title() {
+  [ "$(playerctl -p lyrabox metadata xesam:title 2>/dev/null)" = "$1" ] || { running; return 1; }
+}
 controls_name() {
   playerctl -p lyrabox metadata mpris:trackid 2>/dev/null | grep -q "/Disc$1/" || { running; return 1; }
 }
@@ -65,6 +73,8 @@ controls_name() {
 # --- 1. The resume at the bookmark, once the drive has spun up ------------------------
 wait_until "the resume at the bookmark" logged "^play cd from 03:00:02${tab}0"
 wait_until "the media controls on disc $disc_id" controls_name "$disc_id"
+wait_until "the disc's own title on the media controls" controls_title "Third Song"
+[ "$(playerctl -p lyrabox metadata xesam:artist)" = "The Drive" ] || fail "no performer"
 
 # --- 2. Another disc swapped in within one poll ---------------------------------------
 touch "$work/swap"
@@ -73,6 +83,7 @@ sed -n '/^play cd from 03:00:02/,$p' "$work/mci.log" | grep -q "^status cd media
   fail "the poll never saw the old disc go:
 $(cat "$work/mci.log")"
 wait_until "the media controls on disc $two_id" controls_name "$two_id"
+wait_until "the new disc's track without a name" controls_title "Track 1"
 swapped=$(wc -l < "$work/mci.log")
 playerctl -p lyrabox next
 wait_until "the first >>|" logged "^seek cd to 2${tab}0"
