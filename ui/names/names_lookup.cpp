@@ -40,7 +40,13 @@ NamesLookup::NamesLookup(cdaudio::Device& device, platform::Disks& disks, Lookup
                          QObject* parent)
     : QObject(parent), device_(device), disks_(disks), settings_(std::move(settings)) {}
 
-NamesLookup::~NamesLookup() = default;
+NamesLookup::~NamesLookup() {
+  // A request still under way is dropped unheard, while this object is still whole.
+  if (network_ != nullptr) {
+    for (QNetworkReply* reply : network_->findChildren<QNetworkReply*>()) reply->disconnect(this);
+    delete network_;
+  }
+}
 
 void NamesLookup::Follow() {
   std::optional<cdaudio::TableOfContents> now = device_.Contents();
