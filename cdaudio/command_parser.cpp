@@ -12,7 +12,9 @@ namespace {
 
 enum class Keyword { Wait, Notify, Shareable, Alias, TimeFormat, DoorOpen, DoorClosed,
                      MediaPresent, NumberOfTracks, CurrentTrack, Position, Length, Mode, Ready,
-                     Track, From, To, ToStart, ToEnd };
+                     Track, From, To, ToStart, ToEnd,
+                     // Ours, beside the real device's set: the disc's text.
+                     Title };
 
 struct Spelling {
   std::vector<std::string_view> words;
@@ -40,6 +42,7 @@ const std::vector<Spelling>& Spellings() {
       {{"mode"}, Keyword::Mode},
       {{"ready"}, Keyword::Ready},
       {{"track"}, Keyword::Track},
+      {{"title"}, Keyword::Title},
       {{"from"}, Keyword::From},
       {{"to"}, Keyword::To},
   };
@@ -58,7 +61,7 @@ bool AllowedFor(Verb verb, Keyword keyword) {
              keyword == Keyword::CurrentTrack || keyword == Keyword::Position ||
              keyword == Keyword::Length || keyword == Keyword::Mode ||
              keyword == Keyword::TimeFormat || keyword == Keyword::Ready ||
-             keyword == Keyword::Track;
+             keyword == Keyword::Track || keyword == Keyword::Title;
     case Verb::Play: return keyword == Keyword::From || keyword == Keyword::To;
     case Verb::Seek:
       return keyword == Keyword::To || keyword == Keyword::ToStart || keyword == Keyword::ToEnd;
@@ -128,6 +131,7 @@ std::optional<StatusItem> StatusItemOf(Keyword keyword) {
     case Keyword::Mode: return StatusItem::Mode;
     case Keyword::TimeFormat: return StatusItem::TimeFormat;
     case Keyword::Ready: return StatusItem::Ready;
+    case Keyword::Title: return StatusItem::Title;
     default: return std::nullopt;
   }
 }
@@ -227,7 +231,7 @@ ResultCode ParseItems(const std::vector<std::string_view>& words, Command& comma
     case Verb::Status:
       if (!command.item) return kMissingParameter;
       if (command.track && command.item != StatusItem::Position &&
-          command.item != StatusItem::Length) {
+          command.item != StatusItem::Length && command.item != StatusItem::Title) {
         return kFlagsNotCompatible;
       }
       break;

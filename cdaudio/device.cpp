@@ -129,6 +129,11 @@ ResultCode CdAudioDevice::Status(const Command& command, std::string& reply) {
       reply = FormatLength(
           command.track ? disc.ReportedTrackLength(track()) : disc.ReportedDiscLength(), format_);
       break;
+    case StatusItem::Title:
+      if (const SharedDiscText text = drive_->State().text) {
+        reply = command.track ? text->Track(track().value).title : text->album.title;
+      }
+      break;
     default: break;
   }
   return kSuccess;

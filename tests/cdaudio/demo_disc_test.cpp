@@ -107,6 +107,7 @@ TEST_F(DemoDeviceTest, AnswersThePlayersStartAndScan) {
   Ask("set cd door closed");
   EXPECT_EQ(device->Contents(), DemoDiscContents());
   // The demo disc names itself and each of its tracks.
+  EXPECT_EQ(Ask("status cd title track 3"), "Study in B");
   ASSERT_NE(device->Text(), nullptr);
   EXPECT_FALSE(device->Text()->album.title.empty());
   EXPECT_EQ(device->Text()->tracks.size(), 12u);
