@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "base/environment_names.h"
+#include "base/identity.h"
 #include "base/tell_user.h"
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/deferred_device.h"
@@ -31,10 +33,10 @@ namespace {
 // closing it would, and so is every box after it, until the window has closed.
 // Armed before the load event, so that a box of start-up cannot hold the run forever.
 void ArrangeScreenshot(lyrabox::Form1& form) {
-  const char* file = std::getenv("LYRABOX_SCREENSHOT");
+  const char* file = std::getenv(lyrabox::kScreenshotVariable);
   if (file == nullptr || *file == '\0') return;
   int delaySeconds = 3;
-  if (const char* delay = std::getenv("LYRABOX_SCREENSHOT_DELAY")) {
+  if (const char* delay = std::getenv(lyrabox::kScreenshotDelayVariable)) {
     char* end = nullptr;
     const long parsed = std::strtol(delay, &end, 10);
     if (end != delay && *end == '\0' && parsed >= 0 && parsed <= 3600) {
@@ -73,15 +75,15 @@ int main(int argc, char** argv) {
   // Qt takes its own arguments (-platform, -display ...) out of argv first, so the
   // argument text the logic searches for "/Play" holds only the player's.
   QApplication application(argc, argv);
-  QApplication::setApplicationName("Lyrabox");
-  QGuiApplication::setDesktopFileName("io.github.lyrabox.Lyrabox");
+  QApplication::setApplicationName(lyrabox::identity::kTitle);
+  QGuiApplication::setDesktopFileName(lyrabox::identity::kDesktopId);
   QApplication::setWindowIcon(lyrabox::LyraboxIcon());
 
   // The drive the desktop inserted a disc into is the one played and identified; it
   // wins over the first drive, and a disc named on purpose by LYRABOX_CD wins over it.
   lyrabox::host::PlayerArguments arguments = lyrabox::host::PlayerArgumentsOf(argc, argv);
   if (!arguments.drive.empty()) {
-    ::setenv(lyrabox::cdaudio::kDiscVariable, arguments.drive.c_str(), /*overwrite=*/0);
+    ::setenv(lyrabox::kDiscVariable, arguments.drive.c_str(), /*overwrite=*/0);
   }
 
   // The device is made when the logic first talks to it (the disc id, or the open),
@@ -90,7 +92,6 @@ int main(int argc, char** argv) {
                           std::make_unique<lyrabox::cdaudio::DeferredDevice>(
                               &lyrabox::cdaudio::OpenFromEnvironment));
   lyrabox::QtBoxes boxes;
-  host.SetEndsOnError([&boxes] { return boxes.LastBoxWasMessage(); });
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};
 
   lyrabox::Form1 form(platform);

@@ -22,7 +22,7 @@ void RunGuarded(platform::Platform& platform, Operation&& operation) {
     }
   } catch (const RuntimeError& error) {
     platform.boxes.Message(error.BoxText());
-    platform.process.EndNow();
+    platform.process.EndNow(platform::ExitStatus::Failure);
   }
 }
 

@@ -62,6 +62,8 @@ void HostProcess::StartProgram(std::string_view commandLine, platform::WindowSta
     DriveFolders::Mapped mapped = drives_.Map(*path);
     if (!mapped.found || !IsRegularFile(mapped.hostPath)) continue;
 
+    // Linux has no common way to ask a program to open minimised: the started program
+    // finds "normal" or "minimised" in the environment and may honour it.
     DetachedStart start;
     start.program = mapped.hostPath;
     start.arguments = SplitWindowsArguments(candidate.arguments);
@@ -74,12 +76,12 @@ void HostProcess::StartProgram(std::string_view commandLine, platform::WindowSta
   throw RuntimeError(ErrorNumber::FileNotFound, line);
 }
 
-void HostProcess::EndNow() {
+void HostProcess::EndNow(platform::ExitStatus status) {
   std::cout.flush();
   std::cerr.flush();
   std::clog.flush();
   std::fflush(nullptr);
-  ::_exit(endsOnError && endsOnError() ? 1 : 0);
+  ::_exit(static_cast<int>(status));
 }
 
 }  // namespace lyrabox::host

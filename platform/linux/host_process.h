@@ -6,16 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/environment_names.h"
 #include "platform/linux/drive_folders.h"
 #include "platform/linux/instance_lock.h"
 #include "platform/platform.h"
 
 namespace lyrabox::host {
-
-// Where the window state of a started program goes: Linux has no common way to ask a
-// program to open minimised, so the started program finds "normal" or "minimised"
-// in this environment variable and may honour it.
-inline constexpr const char* kWindowStateVariable = "LYRABOX_WINDOW_STATE";
 
 class HostProcess : public platform::Process {
  public:
@@ -37,11 +33,8 @@ class HostProcess : public platform::Process {
   // state in LYRABOX_WINDOW_STATE. No such file, or one that cannot be run: "File not
   // found" (53) with the command line as the detail.
   void StartProgram(std::string_view commandLine, platform::WindowState state) override;
-  // Flushes standard output and error and ends the process: with status 1 when
-  // `endsOnError` (set by the program's main) says the user was just shown an error,
-  // else 0 (a second instance, a disc handed to the other player).
-  [[noreturn]] void EndNow() override;
-  std::function<bool()> endsOnError;
+  // Flushes standard output and error and ends the process with `status`.
+  [[noreturn]] void EndNow(platform::ExitStatus status) override;
 
  private:
   std::vector<std::string> arguments_;

@@ -14,10 +14,9 @@
 #include <functional>
 #include <string>
 
-namespace lyrabox::host {
+#include "base/environment_names.h"
 
-inline constexpr const char* kHomeVariable = "LYRABOX_HOME";
-inline constexpr const char* kCdDriveVariable = "LYRABOX_CD_DRIVE";
+namespace lyrabox::host {
 
 struct HostSettings {
   // Looks a variable up; nullptr when it is not set.
@@ -32,8 +31,5 @@ struct HostSettings {
   // Reads the settings through `lookup` (the process environment by default).
   static HostSettings FromEnvironment(const Lookup& lookup = nullptr);
 };
-
-// The drive letter a text such as "d:", "D", "d:\" names, lower case; 0 for any other.
-char DriveLetterOf(const std::string& text);
 
 }  // namespace lyrabox::host

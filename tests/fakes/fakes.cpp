@@ -13,18 +13,6 @@ void Note(Journal* journal, std::string line) {
   if (journal != nullptr) journal->push_back(std::move(line));
 }
 
-// Case-blind match of a name against a pattern whose only wildcard is '*'.
-bool Matches(std::string_view name, std::string_view pattern) {
-  if (pattern.empty()) return name.empty();
-  if (pattern[0] == '*') {
-    for (std::size_t skip = 0; skip <= name.size(); ++skip) {
-      if (Matches(name.substr(skip), pattern.substr(1))) return true;
-    }
-    return false;
-  }
-  return !name.empty() && name[0] == pattern[0] && Matches(name.substr(1), pattern.substr(1));
-}
-
 }  // namespace
 
 // --- FakeDevice -----------------------------------------------------------------------
@@ -145,7 +133,9 @@ bool FakeDisks::OrdinaryFileMatches(std::string_view pattern) {
   std::string namePattern = key.substr(key.find_last_of('\\') + 1);
   for (const auto& [path, entry] : entries_) {
     if (entry.kind != Kind::Ordinary || Parent(path) != folder) continue;
-    if (Matches(path.substr(path.find_last_of('\\') + 1), namePattern)) return true;
+    if (ascii::MatchesIgnoringCase(path.substr(path.find_last_of('\\') + 1), namePattern)) {
+      return true;
+    }
   }
   return false;
 }
@@ -187,8 +177,9 @@ void FakeProcess::StartProgram(std::string_view commandLine, platform::WindowSta
   starts.push_back(Start{line, state});
 }
 
-void FakeProcess::EndNow() {
+void FakeProcess::EndNow(platform::ExitStatus status) {
   ended = true;
+  exitStatus = status;
   Note(journal, "end");
   throw ProgramEnded{};
 }

@@ -121,12 +121,13 @@ class FakeProcess : public platform::Process {
   std::set<std::string> unstartable;
   std::vector<Start> starts;
   bool ended = false;
+  std::optional<platform::ExitStatus> exitStatus;  // once ended
   Journal* journal = nullptr;
 
   bool OtherInstanceRunning() override { return otherInstance; }
   std::string ArgumentText() override { return arguments; }
   void StartProgram(std::string_view commandLine, platform::WindowState state) override;
-  [[noreturn]] void EndNow() override;
+  [[noreturn]] void EndNow(platform::ExitStatus status) override;
 };
 
 // --- Boxes ------------------------------------------------------------------------
