@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
   ArrangeScreenshot(form);
   form.Load();
   // On the bus only once start-up has gone through; without a bus the player runs on.
-  lyrabox::MediaControls mediaControls(form);
+  lyrabox::MediaControls mediaControls(form.controller(), form);
   mediaControls.Publish();
   form.ShowCentred();
   return QApplication::exec();

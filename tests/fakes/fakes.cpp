@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "base/ascii.h"
 #include "platform/runtime_error.h"
@@ -11,6 +12,10 @@ namespace {
 
 void Note(Journal* journal, std::string line) {
   if (journal != nullptr) journal->push_back(std::move(line));
+}
+
+void RunOnce(std::function<void()>& action) {
+  if (std::function<void()> now = std::exchange(action, nullptr)) now();
 }
 
 }  // namespace
@@ -189,6 +194,7 @@ void FakeProcess::EndNow(platform::ExitStatus status) {
 void FakeBoxes::Message(std::string_view text) {
   shown.push_back(Shown{Kind::Message, std::string(text), "", ""});
   Note(journal, "message " + std::string(text));
+  RunOnce(whileOpen);
 }
 
 bool FakeBoxes::Question(std::string_view text) {
@@ -199,6 +205,7 @@ bool FakeBoxes::Question(std::string_view text) {
     answers.pop_front();
   }
   Note(journal, "question " + std::string(text) + (answer ? " -> yes" : " -> no"));
+  RunOnce(whileOpen);
   return answer;
 }
 
@@ -212,6 +219,7 @@ std::string FakeBoxes::Input(std::string_view prompt, std::string_view title,
     inputs.pop_front();
   }
   Note(journal, "input " + std::string(prompt) + " -> " + answer);
+  RunOnce(whileOpen);
   return answer;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -147,6 +148,8 @@ class FakeBoxes : public platform::Boxes {
   std::deque<std::string> inputs;
   std::vector<Shown> shown;
   Journal* journal = nullptr;
+  // Runs once, inside the next box, as the events of a nested event loop would.
+  std::function<void()> whileOpen;
 
   void Message(std::string_view text) override;
   bool Question(std::string_view text) override;
