@@ -77,11 +77,27 @@ TEST_F(WindowsHost, ReplaceIsAllOrNothing) {
             ErrorNumber::PathNotFound);
 }
 
+// A read that fails is an error, as on Linux, never a file that seems shorter: here
+// a pipe whose other end is cut off as soon as it is opened.
+TEST_F(WindowsHost, AReadThatFailsIsAnErrorNotAShorterFile) {
+  const std::string name = "\\\\.\\pipe\\lyrabox-test-" + std::to_string(GetCurrentProcessId());
+  HANDLE pipe = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 64, 64, 0,
+                                 nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  std::thread cut([pipe] {
+    ConnectNamedPipe(pipe, nullptr);
+    DisconnectNamedPipe(pipe);
+  });
+  EXPECT_EQ(ErrorOf([&] { disks.ReadTextFile(name); }), ErrorNumber::PermissionDenied);
+  cut.join();
+  CloseHandle(pipe);
+}
+
 TEST_F(WindowsHost, TheDemoDiscIsSeenInItsDrive) {
   auto device = std::make_unique<cdaudio::CdAudioDevice>(
       std::make_shared<cdaudio::DemoDrive>(),
       std::make_unique<cdaudio::ClockTransport>(std::make_shared<cdaudio::ManualClock>()));
-  CoreDevice core(std::move(device), "q:\\");
+  CoreDrive core(std::move(device), 'q');
   WindowsDisks onCore(&core);
   // The demo disc's id on Linux too, where the host computes it on its own.
   EXPECT_EQ(onCore.VolumeSerialNumber("Q:\\"), 0x1112503u);

@@ -1,0 +1,57 @@
+// The native window as a face of its controller (run under Wine): its messages reach
+// the controller, and the end of the session runs the close path before the window
+// goes. The rules themselves are tested once, with the controller.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/fakes/fakes.h"
+#include "ui/windows/form1.h"
+
+namespace lyrabox::windows {
+namespace {
+
+using lyrabox::testing::FakeWorld;
+
+// Handles every message waiting for this thread, the posted close included.
+void Pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+TEST(WindowsForm1, MessagesReachTheControllerAndTheSessionEndRunsTheClosePath) {
+  FakeWorld world;
+  testing::AudioDisc disc;
+  disc.mode = "playing";
+  testing::InsertAudioDisc(world, disc);
+  Form1 form(world.platform, GetModuleHandleA(nullptr));
+  HWND window = form.hwnd();
+  form.Load();
+  SendMessageA(window, WM_TIMER, 1, 0);  // Timer1's tick: the poll scans the disc
+  ASSERT_TRUE(form.controller().View().playing);
+  EXPECT_TRUE(IsWindowEnabled(form.ControlWindow(Control::pause)));
+
+  world.journal.clear();
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(Form1::ControlId(Control::pause), BN_CLICKED),
+               0);
+  ASSERT_FALSE(world.journal.empty());
+  EXPECT_EQ(world.journal.front(), "mci pause cd");
+
+  world.device.Set("status cd mode", "playing");
+  SendMessageA(window, WM_TIMER, 1, 0);
+  world.journal.clear();
+  EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  Pump();
+
+  EXPECT_EQ(world.journal, (std::vector<std::string>{
+                               "question Bookmark & Save before Closing ? -> no",
+                               "mci stop cd wait", "mci close all"}));
+  EXPECT_FALSE(IsWindow(window));
+}
+
+}  // namespace
+}  // namespace lyrabox::windows
