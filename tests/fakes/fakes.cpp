@@ -290,4 +290,13 @@ void InsertAudioDisc(FakeWorld& world, const AudioDisc& disc) {
   world.device.Set("status cd mode", disc.mode);
 }
 
+void InsertPlayingDisc(FakeWorld& world) {
+  AudioDisc disc;
+  disc.position = "02:03:30:00";
+  disc.mode = "playing";
+  disc.dataFolder = true;
+  InsertAudioDisc(world, disc);
+  world.device.On("status cd position wait", "905000");
+}
+
 }  // namespace lyrabox::testing

@@ -214,5 +214,8 @@ struct AudioDisc {
   bool dataFolder = false;  // whether c:\lyrabox exists already
 };
 void InsertAudioDisc(FakeWorld& world, const AudioDisc& disc = {});
+// The disc of the window's tests: that disc playing in track 2 at 3:30, the data
+// folder there, and the position in milliseconds that fast forward and rewind read.
+void InsertPlayingDisc(FakeWorld& world);
 
 }  // namespace lyrabox::testing

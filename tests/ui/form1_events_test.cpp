@@ -31,16 +31,6 @@ using ::testing::IsEmpty;
 
 constexpr char kClosePrompt[] = "Bookmark & Save before Closing ?";
 
-// An audio disc of three tracks in drive d:, positioned in track 2 and playing.
-void InsertPlayingDisc(FakeWorld& world) {
-  AudioDisc disc;
-  disc.position = "02:03:30:00";
-  disc.mode = "playing";
-  disc.dataFolder = true;
-  InsertAudioDisc(world, disc);
-  world.device.On("status cd position wait", "905000");  // milliseconds, for the seeks
-}
-
 QTimer* Timer1(Form1& form) { return form.findChild<QTimer*>("Timer1"); }
 
 // One tick of Timer1 the way the event loop delivers it: through its timeout signal.

@@ -24,9 +24,7 @@ void Pump() {
 
 TEST(WindowsForm1, MessagesReachTheControllerAndTheSessionEndRunsTheClosePath) {
   FakeWorld world;
-  testing::AudioDisc disc;
-  disc.mode = "playing";
-  testing::InsertAudioDisc(world, disc);
+  testing::InsertPlayingDisc(world);
   Form1 form(world.platform, GetModuleHandleA(nullptr));
   HWND window = form.hwnd();
   form.Load();
