@@ -125,14 +125,6 @@ INSTANTIATE_TEST_SUITE_P(
         DriveSettingCase{"HiddenFileDoesNotCount", "e:\\\r\n", Kind::Hidden, "d:\\"}),
     [](const ::testing::TestParamInfo<DriveSettingCase>& info) { return info.param.name; });
 
-TEST(UnloadSequence, StopsThenClosesEverything) {
-  AppWorld app;  // no disc: the commands go out all the same
-  app.lifecycle.Unload();
-
-  EXPECT_THAT(app.Commands(), ElementsAre("stop cd wait", "close all"));
-  EXPECT_THAT(app.world.boxes.shown, IsEmpty());
-}
-
 TEST(UnloadSequence, ReportsAFailedStopButNotAFailedClose) {
   AppWorld app;
   app.world.device.Fail("stop cd wait", 276);

@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +19,6 @@
 
 #include "tests/fakes/fakes.h"
 #include "ui/form1.h"
-#include "ui/layout/form1_layout.h"
 #include "ui/qt_boxes.h"
 
 namespace lyrabox::testing {
@@ -44,8 +42,6 @@ TEST(Form1Load, RunsTheLoadSequenceAndStartsTimer1WithoutShowingTheWindow) {
 
   form.Load();
 
-  EXPECT_THAT(world.device.Commands(),
-              ElementsAre("open cdaudio alias cd wait shareable", "set cd time format tmsf wait"));
   // The checked sends carry the window's own handle as their callback window.
   EXPECT_EQ(world.device.sent[0].callback, static_cast<platform::WindowHandle>(form.winId()));
   EXPECT_TRUE(Timer1(form)->isActive());
@@ -104,6 +100,10 @@ TEST(Form1Poll, ATickShowsWhatThePollWritesOnTheControls) {
     EXPECT_FALSE(twin.window.Text(control).empty());
     EXPECT_EQ(text(control), twin.window.Text(control));
   }
+
+  // The menu item reaches the controller too: it asks for the new step.
+  form.findChild<QAction*>("ffspeed")->trigger();
+  EXPECT_THAT(world.boxes.shown.back().text, ::testing::HasSubstr("speed"));
 }
 
 // A box of Qt runs a nested event loop: the timer's tick and a button pressed while it
@@ -136,66 +136,27 @@ TEST(Form1Events, ATickOrAClickWhileABoxIsOpenIsDropped) {
 
 // --- Closing ----------------------------------------------------------------------
 
-class Form1Close : public ::testing::Test {
- protected:
-  FakeWorld world;
-  Form1 form{world.platform};
-
-  void SetUp() override {
-    InsertPlayingDisc(world);
-    form.Load();
-    FireTimer1(form);
-    ASSERT_TRUE(form.controller().View().playing);
-    form.show();
-    world.journal.clear();
-    world.boxes.answers = {false};
-  }
-};
-
-TEST_F(Form1Close, TheCloseBoxAsksThenUnloadsAndTheWindowGoes) {
-  EXPECT_TRUE(form.close());
-
-  EXPECT_THAT(world.journal, ElementsAre(std::string("question ") + kClosePrompt + " -> no",
-                                         "mci stop cd wait", "mci close all"));
-  EXPECT_FALSE(form.isVisible());
-  EXPECT_FALSE(Timer1(form)->isActive());
-}
-
-// The application quits with the window still open (the session ends): the close path.
-TEST_F(Form1Close, TheApplicationsQuitRunsTheClosePath) {
-  ASSERT_TRUE(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
-
-  EXPECT_THAT(world.journal, ElementsAre(std::string("question ") + kClosePrompt + " -> no",
-                                         "mci stop cd wait", "mci close all"));
-  EXPECT_TRUE(form.controller().Unloaded());
-}
-
-// --- The buttons and the menu item ------------------------------------------------
-
-// Each button and the menu item reach the controller as that control's click: the same
-// effects as the controller's own click of it.
-TEST(Form1Wiring, EachButtonAndTheMenuItemReachTheControllerAsItself) {
-  auto effects = [](const std::function<void(Form1&)>& event) {
+// The close box, and the application's quit with the window still open (the end of
+// the session): each runs the close path, and the timer stops.
+TEST(Form1Close, TheCloseBoxAndTheApplicationsQuitRunTheClosePath) {
+  for (bool quit : {false, true}) {
     FakeWorld world;
     InsertPlayingDisc(world);
-    world.boxes.answers = {true, true};
-    world.boxes.inputs = {"12"};
     Form1 form(world.platform);
     form.Load();
     FireTimer1(form);
+    form.show();
     world.journal.clear();
-    event(form);
-    return world.journal;
-  };
-  for (const layout::ControlLayout& control : layout::kControls) {
-    if (control.kind != layout::Kind::Button) continue;
-    SCOPED_TRACE(ControlName(control.control));
-    const char* name = ControlName(control.control);
-    EXPECT_EQ(effects([name](Form1& form) { form.findChild<QPushButton*>(name)->click(); }),
-              effects([&control](Form1& form) { form.controller().Click(control.control); }));
+    if (quit) {
+      ASSERT_TRUE(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
+    } else {
+      EXPECT_TRUE(form.close());
+      EXPECT_FALSE(form.isVisible());
+    }
+    EXPECT_THAT(world.journal, ElementsAre(std::string("question ") + kClosePrompt + " -> no",
+                                           "mci stop cd wait", "mci close all"));
+    EXPECT_FALSE(Timer1(form)->isActive());
   }
-  EXPECT_EQ(effects([](Form1& form) { form.findChild<QAction*>("ffspeed")->trigger(); }),
-            effects([](Form1& form) { form.controller().ChooseFastForwardSpeed(); }));
 }
 
 }  // namespace
