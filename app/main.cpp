@@ -15,9 +15,12 @@
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/deferred_device.h"
 #include "cdaudio/linux/environment.h"
+#include "engine/lifecycle.h"
+#include "platform/linux/desktop_player.h"
 #include "platform/linux/drive_argument.h"
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
+#include "platform/runtime_error.h"
 #include "ui/form1.h"
 #include "ui/icon.h"
 #include "ui/mpris/media_controls.h"
@@ -80,10 +83,12 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(lyrabox::LyraboxIcon());
 
   // The drive the desktop inserted a disc into is the one played and identified; it
-  // wins over the first drive, and a disc named on purpose by LYRABOX_CD wins over it.
+  // wins over the first drive, and a disc named on purpose by LYRABOX_CD wins over it
+  // (set but empty, it names none).
   lyrabox::host::PlayerArguments arguments = lyrabox::host::PlayerArgumentsOf(argc, argv);
-  if (!arguments.drive.empty()) {
-    ::setenv(lyrabox::kDiscVariable, arguments.drive.c_str(), /*overwrite=*/0);
+  const char* named = std::getenv(lyrabox::kDiscVariable);
+  if (!arguments.drive.empty() && (named == nullptr || *named == '\0')) {
+    ::setenv(lyrabox::kDiscVariable, arguments.drive.c_str(), /*overwrite=*/1);
   }
 
   // The device is made when the logic first talks to it (the disc id, or the open),
@@ -91,8 +96,15 @@ int main(int argc, char** argv) {
   lyrabox::LinuxHost host(std::move(arguments.logic),
                           std::make_unique<lyrabox::cdaudio::DeferredDevice>(
                               &lyrabox::cdaudio::OpenFromEnvironment));
+  host.SetCdDriveNode(&lyrabox::cdaudio::DriveNodeFromEnvironment);
   lyrabox::QtBoxes boxes;
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};
+  // The drive the player plays is the CD drive, whatever its letter (a data folder
+  // copied from Windows). A file that cannot be read is left for the load to report.
+  try {
+    host.FollowDriveSetting(lyrabox::ReadDriveSetting(host.disks()));
+  } catch (const lyrabox::RuntimeError&) {
+  }
 
   lyrabox::Form1 form(platform);
   ArrangeScreenshot(form);

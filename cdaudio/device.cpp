@@ -63,6 +63,7 @@ ResultCode CdAudioDevice::Open(const ParseResult& parsed, std::string& reply) {
   if (command.wait) AwaitSettled();
   open_ = true;
   format_ = TimeFormat::Msf;
+  presentFor_.reset();
   Follow();
   if (disc_) RestAt(disc_->DiscStart());
   // Through a string of its own: assigned straight from the view, GCC 12 at -O3 warns
@@ -96,7 +97,7 @@ ResultCode CdAudioDevice::Set(const Command& command) {
 ResultCode CdAudioDevice::Status(const Command& command, std::string& reply) {
   const auto truth = [](bool value) { return std::string(value ? "true" : "false"); };
   switch (*command.item) {
-    case StatusItem::MediaPresent:
+    case StatusItem::MediaPresent: reply = truth(MediaPresent()); return kSuccess;
     case StatusItem::Ready: reply = truth(disc_.has_value()); return kSuccess;
     case StatusItem::TimeFormat: reply = TimeFormatName(format_); return kSuccess;
     case StatusItem::Mode:
@@ -211,6 +212,13 @@ void CdAudioDevice::Follow() {
     rest_ = std::min(transport_->Position(), disc_->LastFrame());
     mode_ = Mode::Stopped;
   }
+}
+
+bool CdAudioDevice::MediaPresent() {
+  const bool swapped = disc_ && presentFor_ && *presentFor_ != loadCount_;
+  const bool present = disc_ && !swapped;
+  presentFor_ = present ? std::optional(loadCount_) : std::nullopt;
+  return present;
 }
 
 FrameAddress CdAudioDevice::Position() {

@@ -37,11 +37,14 @@ void Lifecycle::Unload() {
 }
 
 void Lifecycle::ReadDriveSetting() {
-  platform::Disks& disks = player_.platform().disks;
-  if (!disks.OrdinaryFileExists(fixed::kDriveSettingFile)) return;
+  if (std::optional<std::string> root = lyrabox::ReadDriveSetting(player_.platform().disks)) {
+    player_.CdDrive = *root;
+  }
+}
 
-  const std::string content = disks.ReadTextFile(fixed::kDriveSettingFile);
-  if (std::optional<std::string> root = DriveRootFromSetting(content)) player_.CdDrive = *root;
+std::optional<std::string> ReadDriveSetting(platform::Disks& disks) {
+  if (!disks.OrdinaryFileExists(fixed::kDriveSettingFile)) return std::nullopt;
+  return DriveRootFromSetting(disks.ReadTextFile(fixed::kDriveSettingFile));
 }
 
 std::optional<std::string> DriveRootFromSetting(std::string_view content) {

@@ -110,6 +110,14 @@ class Process {
   // Throws "File not found" (53) when the program is not there or cannot be started.
   virtual void StartProgram(std::string_view commandLine, WindowState state) = 0;
 
+  // Hands the disc in the CD drive to the other CD player that `commandLine` names:
+  // starts it in a normal window with the focus, as StartProgram does. A host whose
+  // desktop has CD players of its own may hand the disc to the desktop's choice when
+  // that program is not there. Throws "File not found" (53) when nothing was started.
+  virtual void HandOverDisc(std::string_view commandLine) {
+    StartProgram(commandLine, WindowState::NormalWithFocus);
+  }
+
   // Ends the program at once with `status`: no close prompt, no unload sequence, no
   // window shown. Never returns (a test double throws instead, which the caller must
   // not catch).

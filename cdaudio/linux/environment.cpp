@@ -121,6 +121,13 @@ std::string DescribeEnvironment() {
   return text;
 }
 
+std::optional<std::string> DriveNodeFromEnvironment() {
+  const std::string source = Variable(kDiscVariable);
+  if (source.empty()) return FirstCdDrive();
+  if (ascii::EqualsIgnoringCase(source, kDemoDisc) || IsDiscImagePath(source)) return std::nullopt;
+  return source;
+}
+
 std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
                                                     std::shared_ptr<Clock> clock) {
   if (ascii::EqualsIgnoringCase(Variable(kAudioVariable), kSilentOutput) || !drive) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,11 @@ std::string DescribeEnvironment();
 // - The sound: TransportFromEnvironment.
 // - The log: when kMciLogVariable names a file, every command is appended to it.
 std::unique_ptr<Device> OpenFromEnvironment();
+
+// The device node of the CD drive the environment picks: the one kDiscVariable names,
+// or the system's first CD drive when it is unset. Nothing for a disc image, the demo
+// disc, or no drive at all.
+std::optional<std::string> DriveNodeFromEnvironment();
 
 // The transport the environment asks for: silent (a ClockTransport on `clock`) when
 // kAudioVariable is kSilentOutput or there is no drive, else the default sound output,

@@ -31,6 +31,9 @@ class HostDisks : public platform::Disks {
   // object.
   HostDisks(const DriveFolders& drives, char cdDrive, platform::AudioCdChannel& cd);
 
+  // The drive the player plays turned out to be another (LinuxHost::FollowDriveSetting).
+  void SetCdDrive(char cdDrive) { cdDrive_ = cdDrive; }
+
   std::optional<std::uint32_t> VolumeSerialNumber(std::string_view root) override;
   bool OrdinaryFileExists(std::string_view path) override;
   bool OrdinaryFileMatches(std::string_view pattern) override;

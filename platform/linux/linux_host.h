@@ -8,7 +8,9 @@
 // has to say about an unusable setting goes to standard error.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,16 @@ class LinuxHost {
   platform::DeviceCommands& device() { return channel_; }
   platform::Disks& disks() { return disks_; }
   platform::Process& process() { return process_; }
+  // Makes the drive the player plays the CD drive: `settingRoot` is what its
+  // drive-setting file names (nothing without one). Says on standard error when
+  // LYRABOX_CD_DRIVE named another drive, or the file names none the CD can be.
+  void FollowDriveSetting(const std::optional<std::string>& settingRoot);
+  // How to find the device node of the CD drive (/dev/sr0), for the desktop's CD
+  // player when the disc is handed to it; asked only then. Nothing for a disc that is
+  // no drive's (a disc image, the demo disc): that player then gets no location.
+  void SetCdDriveNode(std::function<std::optional<std::string>()> node) {
+    cdDriveNode_ = std::move(node);
+  }
 
  private:
   std::unique_ptr<cdaudio::Device> device_;
@@ -43,6 +55,7 @@ class LinuxHost {
   platform::AudioCdChannel channel_;
   host::HostDisks disks_;
   host::HostProcess process_;
+  std::function<std::optional<std::string>()> cdDriveNode_;
 };
 
 }  // namespace lyrabox

@@ -287,5 +287,27 @@ TEST_F(StartProgramTest, ProgramThatIsNotThereOrCannotRunIsFileNotFound) {
   EXPECT_EQ(FailedStart("/bin/true").first, ErrorNumber::FileNotFound);
 }
 
+// With no other player's program and no CD player on the desktop, the box says so
+// plainly and where the program would go, unless that is on the CD drive.
+TEST_F(StartProgramTest, HandOverWithNoPlayerAnywhereSaysWhereOneGoes) {
+  const auto box = [this](char cdDrive) -> std::string {
+    process.SetCdDrive(cdDrive);
+    try {
+      process.HandOverDisc("E:\\program files\\Plus!\\DeluxeCD\\deluxecd.exe /play G:\\");
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.number(), ErrorNumber::FileNotFound);
+      return error.BoxText();
+    }
+    ADD_FAILURE() << "handed over";
+    return "";
+  };
+  const std::string where =
+      (home.path() / "drive_e" / "program files" / "Plus!" / "DeluxeCD" / "deluxecd.exe").string();
+  const std::string onFolder = box('d');
+  EXPECT_TRUE(onFolder.starts_with("No other CD player is set up to take this disc.")) << onFolder;
+  EXPECT_TRUE(onFolder.ends_with("\n" + where)) << onFolder;
+  EXPECT_EQ(box('e').find("drive_e"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace lyrabox::host
