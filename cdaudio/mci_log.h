@@ -11,12 +11,10 @@
 #include <memory>
 #include <string>
 
+#include "base/environment_names.h"
 #include "cdaudio/cdaudio.h"
 
 namespace lyrabox::cdaudio {
-
-// The environment variable that names the log file.
-inline constexpr const char* kMciLogVariable = "LYRABOX_MCI_LOG";
 
 class LoggingDevice final : public Device {
  public:

@@ -33,7 +33,7 @@ void Lifecycle::LoadPassThru() {
     // cannot be started is the guard's to report; the program ends all the same.
     BusyPause(fixed::kHandOverPauseSteps);
     process.HandOverDisc(fixed::kPlayerCommandLine);
-    process.EndNow();
+    process.EndNow(platform::ExitStatus::Success);
   }
 
   // The desktop may start the other player for this disc as well; starting it

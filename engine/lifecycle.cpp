@@ -14,7 +14,7 @@ void Lifecycle::Load() {
   player_.ResetForStart();
 
   // A second start while one instance runs ends silently; the first one goes on.
-  if (process.OtherInstanceRunning()) process.EndNow();
+  if (process.OtherInstanceRunning()) process.EndNow(platform::ExitStatus::Success);
 
   ReadDriveSetting();
   AutoPlayCheck();
@@ -23,7 +23,7 @@ void Lifecycle::Load() {
   player_.window().SetTimerEnabled(false);
 
   // SendMci has shown the device's reason already.
-  if (!player_.SendMci(command::kOpen, true)) process.EndNow();
+  if (!player_.SendMci(command::kOpen, true)) process.EndNow(platform::ExitStatus::Failure);
   player_.SendMci(command::kTimeFormatTmsfWait, true);
 
   AutoPlayResume();

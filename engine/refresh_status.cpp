@@ -45,6 +45,7 @@ void Player::RefreshStatus() {
     for (Control control : kDisableOrder) window_.SetEnabled(control, false);
     state.DiscReady = false;
     state.Playing = false;
+    mode = PlayMode::Stopped;
     window_.SetText(Control::totalplay, "");
     window_.SetText(Control::tracktime, "");
     window_.SetText(Control::timeWindow, "");
@@ -104,6 +105,9 @@ void Player::ShowPosition() {
 
   if (!Answered(StatusQuery("status cd mode", StatusReply))) return;
   state.Playing = StatusReply.Slice(1, 7) == "playing";
+  mode = state.Playing                                ? PlayMode::Playing
+         : StatusReply.Whole().starts_with("paused") ? PlayMode::Paused
+                                                      : PlayMode::Stopped;
 }
 
 }  // namespace lyrabox

@@ -90,6 +90,11 @@ enum class WindowState {
   MinimisedWithFocus,
 };
 
+// How the program ends at once: with failure right after it has told the user of an
+// error (a run-time error, a device that cannot be opened), else with success (a
+// second instance, a disc handed to the other player). Whoever ends it says which.
+enum class ExitStatus { Success = 0, Failure = 1 };
+
 // The running process and the programs it starts.
 class Process {
  public:
@@ -113,9 +118,10 @@ class Process {
     StartProgram(commandLine, WindowState::NormalWithFocus);
   }
 
-  // Ends the program at once: no close prompt, no unload sequence, no window shown.
-  // Never returns (a test double throws instead, which the caller must not catch).
-  [[noreturn]] virtual void EndNow() = 0;
+  // Ends the program at once with `status`: no close prompt, no unload sequence, no
+  // window shown. Never returns (a test double throws instead, which the caller must
+  // not catch).
+  [[noreturn]] virtual void EndNow(ExitStatus status) = 0;
 };
 
 // The modal boxes. Every box carries the application title "Lyrabox".

@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "base/identity.h"
 #include "base/tell_user.h"
 
 namespace lyrabox::host {
@@ -26,7 +27,7 @@ std::string IdOf(GAppInfo* app) {
 // Handing the disc to ourselves would start the hand-over again, for ever.
 bool IsLyrabox(GAppInfo* app) {
   const char* executable = g_app_info_get_executable(app);
-  return IdOf(app).starts_with(kDesktopId) ||
+  return IdOf(app).starts_with(identity::kDesktopId) ||
          (executable != nullptr && std::filesystem::path(executable).filename() == "lyrabox");
 }
 

@@ -15,8 +15,6 @@
 namespace lyrabox::host {
 
 inline constexpr const char* kAudioCdContentType = "x-content/audio-cdda";
-// The start of the id of every desktop entry of Lyrabox's, and its application id.
-inline constexpr std::string_view kDesktopId = "io.github.lyrabox.Lyrabox";
 
 // The location the desktop gives a CD player for the disc in the drive at the device
 // node `node`: cdda://NAME/ for /dev/NAME, a link (/dev/cdrom) followed to its drive.

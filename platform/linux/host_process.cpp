@@ -62,6 +62,8 @@ std::optional<DetachedStart> HostProcess::FindProgram(std::string_view commandLi
     DriveFolders::Mapped mapped = drives_.Map(*path);
     if (!mapped.found || !IsRegularFile(mapped.hostPath)) continue;
 
+    // Linux has no common way to ask a program to open minimised: the started program
+    // finds "normal" or "minimised" in the environment and may honour it.
     DetachedStart start;
     start.program = mapped.hostPath;
     start.arguments = SplitWindowsArguments(candidate.arguments);
@@ -107,12 +109,12 @@ std::string HostProcess::NoOtherPlayerText(std::string_view commandLine) const {
   return text + ".";
 }
 
-void HostProcess::EndNow() {
+void HostProcess::EndNow(platform::ExitStatus status) {
   std::cout.flush();
   std::cerr.flush();
   std::clog.flush();
   std::fflush(nullptr);
-  ::_exit(endsOnError && endsOnError() ? 1 : 0);
+  ::_exit(static_cast<int>(status));
 }
 
 }  // namespace lyrabox::host

@@ -7,17 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "base/environment_names.h"
 #include "platform/linux/drive_folders.h"
 #include "platform/linux/instance_lock.h"
 #include "platform/linux/program_start.h"
 #include "platform/platform.h"
 
 namespace lyrabox::host {
-
-// Where the window state of a started program goes: Linux has no common way to ask a
-// program to open minimised, so the started program finds "normal" or "minimised"
-// in this environment variable and may honour it.
-inline constexpr const char* kWindowStateVariable = "LYRABOX_WINDOW_STATE";
 
 class HostProcess : public platform::Process {
  public:
@@ -50,11 +46,8 @@ class HostProcess : public platform::Process {
   void HandOverDisc(std::string_view commandLine) override;
   // Starts the desktop's CD player for the disc; false when it has none. Unset: none.
   std::function<bool()> startDesktopCdPlayer;
-  // Flushes standard output and error and ends the process: with status 1 when
-  // `endsOnError` (set by the program's main) says the user was just shown an error,
-  // else 0 (a second instance, a disc handed to the other player).
-  [[noreturn]] void EndNow() override;
-  std::function<bool()> endsOnError;
+  // Flushes standard output and error and ends the process with `status`.
+  [[noreturn]] void EndNow(platform::ExitStatus status) override;
 
  private:
   // How StartProgram would start `commandLine`; nothing when its program is not there.

@@ -48,22 +48,13 @@ std::filesystem::path LockFile(const HostSettings::Lookup& lookup) {
 
 }  // namespace
 
-char DriveLetterOf(const std::string& text) {
-  if (text.empty() || ascii::ToLower(text[0]) < 'a' || ascii::ToLower(text[0]) > 'z') return 0;
-  std::string_view rest = std::string_view(text).substr(1);
-  if (!rest.empty() && rest[0] == ':') rest.remove_prefix(1);
-  if (!rest.empty() && (rest == "\\" || rest == "/")) rest = {};
-  if (!rest.empty()) return 0;
-  return ascii::ToLower(text[0]);
-}
-
 HostSettings HostSettings::FromEnvironment(const Lookup& given) {
   Lookup lookup = given ? given : Lookup([](const char* name) { return std::getenv(name); });
   HostSettings settings;
   settings.home = HomeFolder(lookup);
   settings.lockFile = LockFile(lookup);
   if (const char* drive = lookup(kCdDriveVariable); drive != nullptr && drive[0] != '\0') {
-    if (char letter = DriveLetterOf(drive); letter != 0 && letter != kDataDrive) {
+    if (char letter = ascii::DriveLetterOf(drive); letter != 0 && letter != kDataDrive) {
       settings.cdDrive = letter;
       settings.cdDriveNamed = true;
     } else {

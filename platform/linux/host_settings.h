@@ -16,10 +16,10 @@
 #include <optional>
 #include <string>
 
+#include "base/environment_names.h"
+
 namespace lyrabox::host {
 
-inline constexpr const char* kHomeVariable = "LYRABOX_HOME";
-inline constexpr const char* kCdDriveVariable = "LYRABOX_CD_DRIVE";
 // The drive the player plays without a drive-setting file, and the drive of its data
 // folder (c:\lyrabox\), which is a folder and never the CD.
 inline constexpr char kDefaultCdDrive = 'd';
@@ -47,8 +47,5 @@ struct HostSettings {
   // file names no drive the CD can be (none, or c:; the CD drive then stays).
   std::string FollowPlayerDrive(const std::optional<std::string>& settingRoot);
 };
-
-// The drive letter a text such as "d:", "D", "d:\" names, lower case; 0 for any other.
-char DriveLetterOf(const std::string& text);
 
 }  // namespace lyrabox::host

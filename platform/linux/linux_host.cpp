@@ -32,7 +32,7 @@ LinuxHost::LinuxHost(std::vector<std::string> arguments, std::unique_ptr<cdaudio
       settings_(SettingsFromEnvironment()),
       drives_(settings_.home),
       channel_(*device_),
-      disks_(drives_, settings_.cdDrive, *device_),
+      disks_(drives_, settings_.cdDrive, channel_),
       process_(std::move(arguments), drives_, settings_.cdDrive, settings_.lockFile) {
   process_.startDesktopCdPlayer = [this] {
     const std::optional<std::string> node = cdDriveNode_ ? cdDriveNode_() : std::nullopt;

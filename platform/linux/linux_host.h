@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "cdaudio/cdaudio.h"
-#include "platform/linux/device_channel.h"
+#include "platform/audio_cd/device_channel.h"
 #include "platform/linux/drive_folders.h"
 #include "platform/linux/host_disks.h"
 #include "platform/linux/host_process.h"
@@ -47,15 +47,12 @@ class LinuxHost {
   void SetCdDriveNode(std::function<std::optional<std::string>()> node) {
     cdDriveNode_ = std::move(node);
   }
-  // Tells the host whether the program, when it ends at once, ends after an error
-  // box (exit status 1) or not (0).
-  void SetEndsOnError(std::function<bool()> test) { process_.endsOnError = std::move(test); }
 
  private:
   std::unique_ptr<cdaudio::Device> device_;
   host::HostSettings settings_;
   host::DriveFolders drives_;
-  host::DeviceChannel channel_;
+  platform::AudioCdChannel channel_;
   host::HostDisks disks_;
   host::HostProcess process_;
   std::function<std::optional<std::string>()> cdDriveNode_;

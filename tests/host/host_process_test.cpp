@@ -97,7 +97,7 @@ TEST(ArgumentText, ArgumentsJoinedBySingleBlanks) {
   EXPECT_EQ(some.ArgumentText(), "x /Play y z");
 }
 
-TEST(EndNow, FlushesBufferedOutputAndExitsWithZero) {
+TEST(EndNow, FlushesBufferedOutputAndExitsWithTheStatusGiven) {
   int output[2];
   ASSERT_EQ(::pipe(output), 0);
   pid_t child = ::fork();
@@ -108,7 +108,7 @@ TEST(EndNow, FlushesBufferedOutputAndExitsWithZero) {
     std::printf("still in the buffer");
     DriveFolders drives{"/nonexistent"};
     HostProcess process({}, drives, 'd', "/nonexistent/lock");
-    process.EndNow();
+    process.EndNow(platform::ExitStatus::Failure);
   }
   ::close(output[1]);
   std::string text;
@@ -117,7 +117,7 @@ TEST(EndNow, FlushesBufferedOutputAndExitsWithZero) {
   ::close(output[0]);
   int status = -1;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
   EXPECT_EQ(text, "still in the buffer");
 }
 

@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <algorithm>
 #include <chrono>
+#include <limits>
+#include <utility>
 #include <memory>
 
 #include <gmock/gmock.h>
@@ -63,17 +65,26 @@ class MediaControlsOnABus : public ::testing::Test, protected testing::DemoDiscH
   }
 
   bool Publish() {
-    controls = std::make_unique<MediaControls>(form, *playerBus);
+    controls = std::make_unique<MediaControls>(form.controller(), form, *playerBus);
     return controls->Publish();
   }
+  static QDBusMessage Method(const char* method, const QVariantList& arguments = {}) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kMprisServiceName, kMprisObjectPath,
+                                                       kMprisPlayerInterface, method);
+    call.setArguments(arguments);
+    return call;
+  }
   // A method of the player interface, as playerctl calls it; then the clicks it queued.
-  QDBusMessage Call(const char* method) {
-    QDBusMessage reply = clientBus->call(
-        QDBusMessage::createMethodCall(kMprisServiceName, kMprisObjectPath,
-                                       kMprisPlayerInterface, method),
-        QDBus::BlockWithGui);
+  QDBusMessage Call(const char* method, const QVariantList& arguments = {}) {
+    QDBusMessage reply = clientBus->call(Method(method, arguments), QDBus::BlockWithGui);
     QCoreApplication::processEvents();
     return reply;
+  }
+  // The position after the queued clicks have run and a poll has read it.
+  qlonglong PolledPosition() {
+    QCoreApplication::processEvents();
+    form.controller().Tick();
+    return Get("Position").toLongLong();
   }
   // A property as a client reads it; the signals sent before it have arrived with it.
   QVariant Get(const char* property, const char* interface = kMprisPlayerInterface) {
@@ -105,7 +116,7 @@ TEST_F(MediaControlsOnABus, PlayerctlPlaysSkipsAndStopsTheDemoDiscThroughTheButt
   EXPECT_EQ(refused.errorName(), "io.github.lyrabox.Lyrabox.Error.ButtonDisabled");
   EXPECT_FALSE(Get("CanPlay").toBool());
 
-  form.OnTimer1Tick();  // scans the disc, enables the buttons
+  form.controller().Tick();  // scans the disc, enables the buttons
   EXPECT_TRUE(Get("CanPlay").toBool());
   EXPECT_EQ(recorder.signalled.value("CanPlay"), QVariant(true));
   QVariantMap metadata = Metadata();
@@ -119,7 +130,7 @@ TEST_F(MediaControlsOnABus, PlayerctlPlaysSkipsAndStopsTheDemoDiscThroughTheButt
   EXPECT_EQ(Call("PlayPause").type(), QDBusMessage::ReplyMessage);
   EXPECT_EQ(Get("PlaybackStatus").toString(), "Stopped") << "until the poll sees the mode";
   clock->Advance(std::chrono::milliseconds(2500));
-  form.OnTimer1Tick();
+  form.controller().Tick();
   EXPECT_EQ(Get("PlaybackStatus").toString(), "Playing");
   EXPECT_EQ(Get("Position").toLongLong(), 2'000'000);
   EXPECT_EQ(recorder.signalled.value("PlaybackStatus"), QVariant("Playing"));
@@ -139,14 +150,71 @@ TEST_F(MediaControlsOnABus, WithoutTheBusOrWithTheNameTakenThePlayerRunsOnAfterO
   for (const QDBusConnection& bus :
        {*clientBus, QDBusConnection::connectToBus("unix:path=/nonexistent", "none")}) {
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(MediaControls(form, bus).Publish());
+    EXPECT_FALSE(MediaControls(form.controller(), form, bus).Publish());
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
 
   // The player on the bus still answers.
-  form.OnTimer1Tick();
+  form.controller().Tick();
   EXPECT_TRUE(Get("CanPlay").toBool());
+}
+
+// Any program on the bus may call: the extremes of every number are answered without
+// harm (the sanitizer build checks the arithmetic), and SetPosition ignores a stale
+// track, a position before the start and one past the end.
+TEST_F(MediaControlsOnABus, NumbersFromTheBusAreSafeAtTheirExtremes) {
+  ASSERT_TRUE(Publish());
+  form.controller().Tick();
+  const QDBusObjectPath track = Metadata().value("mpris:trackid").value<QDBusObjectPath>();
+  const qlonglong length = Metadata().value("mpris:length").toLongLong();
+  ASSERT_GT(length, 20'000'000);
+  const QDBusObjectPath stale(track.path().replace("/Track1", "/Track9"));
+  constexpr qlonglong kLowest = std::numeric_limits<qlonglong>::min();
+  constexpr qlonglong kHighest = std::numeric_limits<qlonglong>::max();
+
+  for (const auto& [path, position] :
+       {std::pair{stale, 10'000'000LL}, {track, -1LL}, {track, length + 1}, {track, kLowest},
+        {track, kHighest}}) {
+    EXPECT_EQ(Call("SetPosition", {QVariant::fromValue(path), position}).type(),
+              QDBusMessage::ReplyMessage);
+    EXPECT_EQ(PolledPosition(), 0) << path.path().toStdString() << " " << position;
+  }
+  Call("SetPosition", {QVariant::fromValue(track), 10'000'000LL});  // two steps of 5 s
+  EXPECT_EQ(PolledPosition(), 10'000'000);
+  Call("SetPosition", {QVariant::fromValue(track), 0LL});
+  EXPECT_EQ(PolledPosition(), 0);
+
+  for (qlonglong offset : {0LL, 1LL, -1LL, kLowest}) {
+    EXPECT_EQ(Call("Seek", {offset}).type(), QDBusMessage::ReplyMessage) << offset;
+  }
+  EXPECT_EQ(PolledPosition(), 0);
+  // The most steps one call moves, a hundred of 5 s: 500 s from the start of the demo
+  // disc is 20 s into its track 3.
+  EXPECT_EQ(Call("Seek", {kHighest}).type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(PolledPosition(), 20'000'000);
+  EXPECT_EQ(Metadata().value("xesam:trackNumber").toInt(), 3);
+}
+
+// A media key pressed twice: each PlayPause is decided when its click runs, so the
+// second pauses what the first started, even when both calls came before either click
+// ran.
+TEST_F(MediaControlsOnABus, TwoPlayPauseCallsInARowPlayThenPause) {
+  ASSERT_TRUE(Publish());
+  form.controller().Tick();
+  controls->PlayPause();  // both calls handled before the event loop runs a click
+  controls->PlayPause();
+  QCoreApplication::processEvents();
+  form.controller().Tick();
+  EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
+
+  // Over the bus, sent without waiting for the replies.
+  clientBus->send(Method("PlayPause"));
+  clientBus->send(Method("PlayPause"));
+  Get("PlaybackStatus");  // both calls have been answered by now, their clicks queued
+  QCoreApplication::processEvents();
+  form.controller().Tick();
+  EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
 }
 
 // The demo disc as a disc without text of its own, as most discs are.
@@ -167,10 +235,10 @@ TEST_F(MediaControlsOnABus, TheDiscsNamesAreOnTheMediaControlsAndInTheTooltip) {
   auto showNamesFrom = [&](cdaudio::Device& disc, QUrl service) {
     auto names = std::make_unique<names::NamesLookup>(
         disc, disks, names::LookupSettings{true, service, std::chrono::seconds(10)});
-    names::FollowOnWindow(*names, form);
+    names::FollowOnWindow(*names, form.controller(), *display);
     controls->ShowNames(*names);
     QSignalSpy changed(names.get(), &names::NamesLookup::NamesChanged);
-    form.OnTimer1Tick();
+    form.controller().Tick();
     EXPECT_TRUE(changed.wait(10'000));
     return names;
   };
