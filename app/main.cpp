@@ -15,6 +15,7 @@
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/deferred_device.h"
 #include "cdaudio/linux/environment.h"
+#include "cdaudio/linux/sound_module.h"
 #include "engine/lifecycle.h"
 #include "platform/linux/desktop_player.h"
 #include "platform/linux/drive_argument.h"
@@ -95,8 +96,9 @@ int main(int argc, char** argv) {
 
   // The device is made when the logic first talks to it (the disc id, or the open),
   // after the instance check, so a second start touches no drive and no sound output.
-  auto device =
-      std::make_unique<lyrabox::cdaudio::DeferredDevice>(&lyrabox::cdaudio::OpenFromEnvironment);
+  // Its sound output is loaded and opened by the first Play (sound_module.h).
+  auto device = std::make_unique<lyrabox::cdaudio::DeferredDevice>(
+      [] { return lyrabox::cdaudio::OpenFromEnvironment(&lyrabox::cdaudio::OpenSoundModule); });
   lyrabox::cdaudio::Device& disc = *device;
   lyrabox::LinuxHost host(std::move(arguments.logic), std::move(device));
   host.SetCdDriveNode(&lyrabox::cdaudio::DriveNodeFromEnvironment);
@@ -118,7 +120,8 @@ int main(int argc, char** argv) {
   // The names of the disc follow the window's events, so nothing of them runs before
   // the window is shown.
   lyrabox::names::NamesLookup names(disc, host.disks(),
-                                    lyrabox::names::LookupSettings::FromEnvironment());
+                                    lyrabox::names::LookupSettings::FromEnvironment(),
+                                    &lyrabox::names::WebClientFromModule);
   lyrabox::names::FollowOnWindow(names, form.controller(),
                                  *form.ControlWidget(lyrabox::Control::timeWindow));
   mediaControls.ShowNames(names);

@@ -41,4 +41,24 @@ void ClockTransport::WaitUntilEnd() {
   }
 }
 
+void FirstPlayTransport::Play(FrameAddress from, FrameAddress end) {
+  if (!made_) {
+    made_ = make_();
+    make_ = nullptr;  // whatever the factory holds goes with it
+  }
+  made_->Play(from, end);
+}
+
+void FirstPlayTransport::Halt() {
+  if (made_) made_->Halt();
+}
+
+FrameAddress FirstPlayTransport::Position() { return made_ ? made_->Position() : FrameAddress{}; }
+
+bool FirstPlayTransport::Running() { return made_ && made_->Running(); }
+
+void FirstPlayTransport::WaitUntilEnd() {
+  if (made_) made_->WaitUntilEnd();
+}
+
 }  // namespace lyrabox::cdaudio

@@ -9,6 +9,7 @@
 // Threads: every operation comes from the device's caller thread.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "cdaudio/clock.h"
@@ -50,6 +51,28 @@ class ClockTransport final : public Transport {
   FrameAddress end_;
   std::chrono::microseconds startedAt_{0};
   FrameAddress stoppedAt_;
+};
+
+// A transport made at its first Play: what playing needs (the sound output, and the
+// libraries behind it) is neither loaded nor opened by a device that never plays, so
+// neither a start nor a close without play pays for it. Before that Play it stands
+// still and has nothing to stop.
+class FirstPlayTransport final : public Transport {
+ public:
+  using Factory = std::function<std::unique_ptr<Transport>()>;
+
+  // `make` runs once, at the first Play; it must not return null.
+  explicit FirstPlayTransport(Factory make) : make_(std::move(make)) {}
+
+  void Play(FrameAddress from, FrameAddress end) override;
+  void Halt() override;
+  FrameAddress Position() override;
+  bool Running() override;
+  void WaitUntilEnd() override;
+
+ private:
+  Factory make_;
+  std::unique_ptr<Transport> made_;
 };
 
 }  // namespace lyrabox::cdaudio

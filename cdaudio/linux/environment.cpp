@@ -6,11 +6,12 @@
 #include <cstdlib>
 
 #include "base/ascii.h"
+#include "base/module.h"
 #include "base/tell_user.h"
 #include "cdaudio/device_setup.h"
 #include "cdaudio/linux/device_drive.h"
 #include "cdaudio/linux/image_drive.h"
-#include "cdaudio/linux/sound_transport.h"
+#include "cdaudio/linux/sound_module.h"
 
 namespace lyrabox::cdaudio {
 
@@ -129,19 +130,35 @@ std::optional<std::string> DriveNodeFromEnvironment() {
 }
 
 std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
-                                                    std::shared_ptr<Clock> clock) {
+                                                    std::shared_ptr<Clock> clock,
+                                                    SoundOpener openSound) {
   if (ascii::EqualsIgnoringCase(Variable(kAudioVariable), kSilentOutput) || !drive) {
     return std::make_unique<ClockTransport>(std::move(clock));
   }
-  std::string why;
-  if (auto sound = SoundTransport::Open(drive, why)) return sound;
-  TellUser("No sound output (" + why + "): the disc plays silently (" + kAudioVariable + "=" +
-           std::string(kSilentOutput) + " plays silently without this message).");
-  return std::make_unique<ClockTransport>(std::move(clock));
+  return std::make_unique<FirstPlayTransport>(
+      [drive = std::move(drive), clock = std::move(clock), open = std::move(openSound)]()
+          -> std::unique_ptr<Transport> {
+        std::string why;
+        if (auto sound = open(drive, why)) return sound;
+        TellUser("No sound output (" + why + "): the disc plays silently (" + kAudioVariable +
+                 "=" + std::string(kSilentOutput) + " plays silently without this message).");
+        return std::make_unique<ClockTransport>(clock);
+      });
 }
 
-std::unique_ptr<Device> OpenFromEnvironment() {
-  return OpenDevice({&DriveFromEnvironment, &TransportFromEnvironment});
+std::unique_ptr<Device> OpenFromEnvironment(SoundOpener openSound) {
+  return OpenDevice({&DriveFromEnvironment,
+                     [openSound = std::move(openSound)](std::shared_ptr<Drive> drive,
+                                                        std::shared_ptr<Clock> clock) {
+                       return TransportFromEnvironment(std::move(drive), std::move(clock),
+                                                       openSound);
+                     }});
+}
+
+std::unique_ptr<Transport> OpenSoundModule(std::shared_ptr<Drive> drive, std::string& why) {
+  auto* open = modules::Entry<OpenSoundEntry>(kSoundModule, kOpenSoundEntry, why);
+  if (open == nullptr) return nullptr;
+  return std::unique_ptr<Transport>(open(drive, why));
 }
 
 }  // namespace lyrabox::cdaudio

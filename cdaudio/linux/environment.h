@@ -3,6 +3,7 @@
 // EnvironmentVariables, which every help text lists.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,12 @@
 #include "cdaudio/transport.h"
 
 namespace lyrabox::cdaudio {
+
+// Opens the sound output for a drive: a transport that plays it out loud, or null with
+// `why` saying why not. SoundTransport::Open, or the same through its module
+// (OpenSoundModule, sound_module.h).
+using SoundOpener =
+    std::function<std::unique_ptr<Transport>(std::shared_ptr<Drive> drive, std::string& why)>;
 
 struct EnvironmentVariable {
   std::string_view name;
@@ -34,9 +41,9 @@ std::string DescribeEnvironment();
 //   one line on standard error when there is none. A name that is not there, or is
 //   neither a CD drive nor an image file, makes a device whose "open" fails, after a
 //   line on standard error. A disc image comes back after an eject, as the demo does.
-// - The sound: TransportFromEnvironment.
+// - The sound: TransportFromEnvironment, with `openSound`.
 // - The log: when kMciLogVariable names a file, every command is appended to it.
-std::unique_ptr<Device> OpenFromEnvironment();
+std::unique_ptr<Device> OpenFromEnvironment(SoundOpener openSound);
 
 // The device node of the CD drive the environment picks: the one kDiscVariable names,
 // or the system's first CD drive when it is unset. Nothing for a disc image, the demo
@@ -45,8 +52,10 @@ std::optional<std::string> DriveNodeFromEnvironment();
 
 // The transport the environment asks for: silent (a ClockTransport on `clock`) when
 // kAudioVariable is kSilentOutput or there is no drive, else the default sound output,
-// or silent with one line on standard error when the output cannot be opened.
+// opened by `openSound` at the first Play (a FirstPlayTransport), or silent with one
+// line on standard error, then, when the output cannot be opened.
 std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
-                                                    std::shared_ptr<Clock> clock);
+                                                    std::shared_ptr<Clock> clock,
+                                                    SoundOpener openSound);
 
 }  // namespace lyrabox::cdaudio

@@ -7,6 +7,7 @@
 
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/linux/environment.h"
+#include "cdaudio/linux/sound_transport.h"
 #include "cdaudio/mci_session.h"
 
 namespace {
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     return help ? 0 : 2;
   }
   std::ios::sync_with_stdio(false);
-  const auto device = lyrabox::cdaudio::OpenFromEnvironment();
+  const auto device =
+      lyrabox::cdaudio::OpenFromEnvironment(&lyrabox::cdaudio::SoundTransport::Open);
   return lyrabox::cdaudio::RunMciSession(std::cin, std::cout, *device);
 }

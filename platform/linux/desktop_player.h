@@ -6,6 +6,10 @@
 // the desktop entries of the XDG data folders, ordered by the choices of the
 // mimeapps.list files (the default first, then the associations the user added).
 // Lyrabox's own entries are left out.
+//
+// GIO, and what it loads, is needed only on this hand-over, so it is a module
+// (base/module.h), lyrabox-desktop.so, loaded then: a start that plays its disc never
+// loads it.
 #pragma once
 
 #include <optional>
@@ -16,6 +20,12 @@ namespace lyrabox::host {
 
 inline constexpr const char* kAudioCdContentType = "x-content/audio-cdda";
 
+inline constexpr char kDesktopPlayerModule[] = "lyrabox-desktop";
+inline constexpr char kStartDesktopPlayerEntry[] = "lyrabox_start_desktop_cd_player";
+// The module's entry: starts the first player that starts with `location`, and gives
+// its id; false when none starts.
+using StartDesktopPlayerEntry = bool(const std::string& location, std::string& id);
+
 // The location the desktop gives a CD player for the disc in the drive at the device
 // node `node`: cdda://NAME/ for /dev/NAME, a link (/dev/cdrom) followed to its drive.
 std::string CddaLocation(const std::string& node);
@@ -23,7 +33,7 @@ std::string CddaLocation(const std::string& node);
 // Starts the first of the desktop's CD players that starts, with `location` (nothing
 // when empty) and without waiting for it. Returns the id of its desktop entry
 // ("player.desktop"), or nothing when there is none; a player that would not start
-// is named in one line on standard error.
+// is named in one line on standard error, and so is a module that cannot be loaded.
 std::optional<std::string> StartDesktopCdPlayer(const std::string& location);
 
 }  // namespace lyrabox::host

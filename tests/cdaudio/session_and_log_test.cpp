@@ -14,6 +14,7 @@
 #include "cdaudio/device.h"
 #include "cdaudio/linux/environment.h"
 #include "cdaudio/linux/image_drive.h"
+#include "cdaudio/linux/sound_transport.h"
 #include "cdaudio/mci_log.h"
 #include "cdaudio/mci_session.h"
 #include "scoped_environment.h"
@@ -104,7 +105,7 @@ TEST(EnvironmentTest, DemoPicksTheDemoDiscAndTheLogFollowsTheVariable) {
   fs::remove(path);
   ScopedEnvironment disc("LYRABOX_CD", "Demo");
   ScopedEnvironment log("LYRABOX_MCI_LOG", path.c_str());
-  auto device = OpenFromEnvironment();
+  auto device = OpenFromEnvironment(&SoundTransport::Open);
   std::string reply;
   ASSERT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 0u);
   ASSERT_EQ(device->Send("status cd number of tracks wait", reply), 0u);
@@ -128,7 +129,7 @@ TEST(EnvironmentTest, ANameThatIsNoDiscFailsTheOpenAndSaysWhatItFound) {
     ScopedEnvironment disc("LYRABOX_CD", name.c_str());
     ScopedEnvironment log("LYRABOX_MCI_LOG", nullptr);
     ::testing::internal::CaptureStderr();
-    auto device = OpenFromEnvironment();
+    auto device = OpenFromEnvironment(&SoundTransport::Open);
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find(name), std::string::npos) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;

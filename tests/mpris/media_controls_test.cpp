@@ -234,7 +234,8 @@ TEST_F(MediaControlsOnABus, TheDiscsNamesAreOnTheMediaControlsAndInTheTooltip) {
   QWidget* display = form.ControlWidget(Control::timeWindow);
   auto showNamesFrom = [&](cdaudio::Device& disc, QUrl service) {
     auto names = std::make_unique<names::NamesLookup>(
-        disc, disks, names::LookupSettings{true, service, std::chrono::seconds(10)});
+        disc, disks, names::LookupSettings{true, service, std::chrono::seconds(10)},
+        &names::MakeQtWebClient);
     names::FollowOnWindow(*names, form.controller(), *display);
     controls->ShowNames(*names);
     QSignalSpy changed(names.get(), &names::NamesLookup::NamesChanged);

@@ -1,9 +1,6 @@
 #include "ui/names/names_lookup.h"
 
 #include <QLoggingCategory>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTimer>
 #include <cstdlib>
 #include <utility>
@@ -37,15 +34,16 @@ LookupSettings LookupSettings::FromEnvironment() {
 }
 
 NamesLookup::NamesLookup(cdaudio::Device& device, platform::Disks& disks, LookupSettings settings,
-                         QObject* parent)
-    : QObject(parent), device_(device), disks_(disks), settings_(std::move(settings)) {}
+                         WebClientFactory web, QObject* parent)
+    : QObject(parent),
+      device_(device),
+      disks_(disks),
+      settings_(std::move(settings)),
+      makeWeb_(std::move(web)) {}
 
 NamesLookup::~NamesLookup() {
   // A request still under way is dropped unheard, while this object is still whole.
-  if (network_ != nullptr) {
-    for (QNetworkReply* reply : network_->findChildren<QNetworkReply*>()) reply->disconnect(this);
-    delete network_;
-  }
+  web_.reset();
 }
 
 void NamesLookup::Follow() {
@@ -78,28 +76,26 @@ void NamesLookup::Look() {
 }
 
 void NamesLookup::Ask(const std::string& discId) {
-  if (network_ == nullptr) network_ = new QNetworkAccessManager(this);
-  QNetworkRequest request(LookupAddress(settings_.service, discId));
-  request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(kUserAgent));
-  request.setRawHeader("Accept", "application/json");
-  request.setTransferTimeout(static_cast<int>(settings_.timeout.count()));
-  QNetworkReply* reply = network_->get(request);
-  connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-    if (received > kMostAnswerBytes) reply->abort();
-  });
-  connect(reply, &QNetworkReply::finished, this,
-          [this, reply, discId] { Answered(reply, discId); });
+  if (!web_) {
+    QString why;
+    web_ = makeWeb_(why);
+    if (!web_) {
+      Answered({false, 0, why, {}}, discId);
+      return;
+    }
+  }
+  web_->Get({LookupAddress(settings_.service, discId), kUserAgent, "application/json",
+             settings_.timeout, kMostAnswerBytes},
+            [this, discId](WebAnswer answer) { Answered(answer, discId); });
 }
 
-void NamesLookup::Answered(QNetworkReply* reply, const std::string& discId) {
-  reply->deleteLater();
-  const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+void NamesLookup::Answered(const WebAnswer& answer, const std::string& discId) {
   std::optional<cdaudio::DiscText> found;
-  if (reply->error() != QNetworkReply::NoError) {
+  if (!answer.ok) {
     qCDebug(lcNames) << "No names for disc" << discId.c_str() << "from"
-                     << settings_.service.toDisplayString() << ":" << status
-                     << reply->errorString();
-  } else if (found = NamesFromAnswer(reply->readAll(), discId); !found) {
+                     << settings_.service.toDisplayString() << ":" << answer.status
+                     << answer.error;
+  } else if (found = NamesFromAnswer(answer.body, discId); !found) {
     qCDebug(lcNames) << "The answer about disc" << discId.c_str() << "names no release of it";
   } else if (!CacheNames(disks_, discId, *found)) {
     qCDebug(lcNames) << "The names of disc" << discId.c_str() << "could not be kept";

@@ -23,9 +23,7 @@
 
 #include "cdaudio/cdaudio.h"
 #include "platform/platform.h"
-
-class QNetworkAccessManager;
-class QNetworkReply;
+#include "ui/names/web_client.h"
 
 namespace lyrabox::names {
 
@@ -49,9 +47,10 @@ class NamesLookup final : public QObject {
 
  public:
   // `device` tells the disc and its own text, `disks` keeps the names found; both
-  // must outlive this object.
+  // must outlive this object. `web` makes the client of the service, at the first
+  // request (the player's comes from a module, WebClientFromModule).
   NamesLookup(cdaudio::Device& device, platform::Disks& disks, LookupSettings settings,
-              QObject* parent = nullptr);
+              WebClientFactory web, QObject* parent = nullptr);
   ~NamesLookup() override;
 
   // Looks whether the disc in the drive has changed since the last call; when it has,
@@ -71,13 +70,14 @@ class NamesLookup final : public QObject {
  private:
   void Look();
   void Ask(const std::string& discId);
-  void Answered(QNetworkReply* reply, const std::string& discId);
+  void Answered(const WebAnswer& answer, const std::string& discId);
   void Show(cdaudio::DiscText names);
 
   cdaudio::Device& device_;
   platform::Disks& disks_;
   const LookupSettings settings_;
-  QNetworkAccessManager* network_ = nullptr;  // made for the first request
+  WebClientFactory makeWeb_;
+  std::unique_ptr<WebClient> web_;  // made for the first request
   std::optional<cdaudio::TableOfContents> followed_;  // the disc seen by Follow
   bool lookPending_ = false;
   std::string discId_;  // the MusicBrainz id of the disc whose names are wanted
