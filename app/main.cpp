@@ -11,6 +11,7 @@
 
 #include "base/environment_names.h"
 #include "base/identity.h"
+#include "base/start_timeline.h"
 #include "base/tell_user.h"
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/deferred_device.h"
@@ -22,9 +23,11 @@
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
+#include "ui/first_shown.h"
 #include "ui/form1.h"
 #include "ui/icon.h"
 #include "ui/mpris/media_controls.h"
+#include "ui/mpris/session_bus.h"
 #include "ui/names/names_lookup.h"
 #include "ui/names/names_on_window.h"
 #include "ui/qt_boxes.h"
@@ -78,9 +81,12 @@ void ArrangeScreenshot(lyrabox::Form1& form) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  lyrabox::timeline::Mark("libraries loaded");
   // Qt takes its own arguments (-platform, -display ...) out of argv first, so the
   // argument text the logic searches for "/Play" holds only the player's.
   QApplication application(argc, argv);
+  lyrabox::timeline::Mark("display connected");
+  lyrabox::PreventSessionBusAutolaunch();
   QApplication::setApplicationName(lyrabox::identity::kTitle);
   QGuiApplication::setDesktopFileName(lyrabox::identity::kDesktopId);
   QApplication::setWindowIcon(lyrabox::LyraboxIcon());
@@ -112,11 +118,11 @@ int main(int argc, char** argv) {
   }
 
   lyrabox::Form1 form(platform);
+  lyrabox::timeline::Mark("window built");
   ArrangeScreenshot(form);
+  lyrabox::timeline::Mark("load sequence begun");
   form.Load();
-  // On the bus only once start-up has gone through; without a bus the player runs on.
-  lyrabox::MediaControls mediaControls(form.controller(), form);
-  mediaControls.Publish();
+  lyrabox::timeline::Mark("load sequence ended");
   // The names of the disc follow the window's events, so nothing of them runs before
   // the window is shown.
   lyrabox::names::NamesLookup names(disc, host.disks(),
@@ -124,7 +130,21 @@ int main(int argc, char** argv) {
                                     &lyrabox::names::WebClientFromModule);
   lyrabox::names::FollowOnWindow(names, form.controller(),
                                  *form.ControlWidget(lyrabox::Control::timeWindow));
-  mediaControls.ShowNames(names);
   form.ShowCentred();
-  return QApplication::exec();
+  // On the bus once the window is on the screen: nobody need wait for the name before
+  // seeing the window. Without a bus the player runs on.
+  std::unique_ptr<lyrabox::MediaControls> mediaControls;
+  lyrabox::AfterFirstShown(form, [&] {
+    mediaControls = std::make_unique<lyrabox::MediaControls>(form.controller(), form);
+    mediaControls->Publish();
+    mediaControls->ShowNames(names);
+    lyrabox::timeline::Mark("bus name taken");
+  });
+  const int status = QApplication::exec();
+  // The close has run its course: the bookmark is written and the unload has stopped
+  // the disc. What is left open (the sound output, the drive, the display) the system
+  // closes at once as the process ends, where closing each in turn would keep the user
+  // waiting: SDL lets its output drain for 70 ms.
+  host.process().EndNow(status == 0 ? lyrabox::platform::ExitStatus::Success
+                                    : lyrabox::platform::ExitStatus::Failure);
 }

@@ -24,5 +24,8 @@ inline constexpr char kWindowStateVariable[] = "LYRABOX_WINDOW_STATE";
 // A picture of the window saved to this file after kScreenshotDelayVariable seconds.
 inline constexpr char kScreenshotVariable[] = "LYRABOX_SCREENSHOT";
 inline constexpr char kScreenshotDelayVariable[] = "LYRABOX_SCREENSHOT_DELAY";
+// Set (to anything but empty), the steps of the start are written to standard error
+// with their times (base/start_timeline.h).
+inline constexpr char kTimelineVariable[] = "LYRABOX_TIMELINE";
 
 }  // namespace lyrabox
