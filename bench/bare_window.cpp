@@ -1,17 +1,33 @@
 // The yardstick for the player's start and close: a bare Qt window of the player's
-// size, built with the same compiler and flags, that closes on Escape as the player's
-// close prompt does. With --text it shows one line of text, which is enough to make
-// Qt load the font database, as every window with a caption on it must.
+// size, built with the same compiler and flags. Escape asks to close it, and it asks
+// the question the player asks before closing a playing disc, in a box of its own; the
+// close goes on whatever the answer, as the player's does. With --text it shows one
+// line of text, which is enough to make Qt load the font database, as every window
+// with a caption on it must.
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMessageBox>
 #include <QShortcut>
 #include <QWidget>
 #include <cstring>
 
+namespace {
+
+class BareWindow final : public QWidget {
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    QMessageBox::question(this, windowTitle(), "Bookmark & Save before Closing ?");
+    event->accept();
+  }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  QWidget window;
+  BareWindow window;
   window.setWindowTitle("Bare window");
   window.resize(339, 149);
   if (argc > 1 && std::strcmp(argv[1], "--text") == 0) {

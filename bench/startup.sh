@@ -4,13 +4,13 @@
 #   start  from the program's start to the first time its window is exposed on the
 #          display (the X server's Expose, as Qt logs it);
 #   close  with the demo disc playing, from the key that answers the close prompt
-#          (Escape, that is No) to the end of the process; the bare window closes on
-#          the same key, with no prompt.
+#          (Escape, that is No) to the end of the process; the bare window asks the
+#          same question in a box of its own when asked to close, answered the same way.
 # The bare window runs twice: empty, and with one line of text (which makes Qt load
 # the font database, as any window with text does); the player runs twice too: with
 # SDL's file output paced like a sound card, and silent (LYRABOX_AUDIO=none), which
 # opens no sound output. The runs alternate between the programs; the medians are
-# printed.
+# printed, and those of the player's start timeline (LYRABOX_TIMELINE).
 #   bench/startup.sh [RUNS] [BUILD-FOLDER]
 set -euo pipefail
 
@@ -69,13 +69,17 @@ measure() {  # bare|text|lyrabox|silent: prints "start-ms close-ms"
   elif [ "$1" = text ]; then
     "$build_dir/bench/lyrabox-bare-window" --text 2>"$log" & pid=$!
   elif [ "$1" = silent ]; then
-    LYRABOX_AUDIO=none "$build_dir/lyrabox" 2>"$log" & pid=$!
+    LYRABOX_AUDIO=none LYRABOX_TIMELINE=1 "$build_dir/lyrabox" 2>"$log" & pid=$!
   else
-    "$build_dir/lyrabox" 2>"$log" & pid=$!
+    LYRABOX_TIMELINE=1 "$build_dir/lyrabox" 2>"$log" & pid=$!
   fi
   local start_ms; start_ms=$(between "$started" "$(stamp "$log" 0 XCB_EXPOSE)")
+  local title
   if [ "$1" = bare ] || [ "$1" = text ]; then
-    window=$(xdotool search --sync --onlyvisible --name '^Bare window$' | head -1)
+    title='^Bare window$'
+    # Asked to close, it asks its question.
+    xdotool windowfocus --sync "$(xdotool search --sync --onlyvisible --name "$title" | head -1)"
+    xdotool key Escape
   else
     # Play, then ask to close: the prompt "Bookmark & Save before Closing ?" opens.
     for _ in $(seq 50); do
@@ -84,16 +88,23 @@ measure() {  # bare|text|lyrabox|silent: prints "start-ms close-ms"
       sleep 0.3
     done
     [ "$(playerctl -p lyrabox status)" = Playing ] || { echo "the demo disc did not play" >&2; exit 1; }
+    title='^Lyrabox$'
     dbus-send --print-reply=literal --session --dest=org.mpris.MediaPlayer2.lyrabox /org/mpris/MediaPlayer2 \
       org.mpris.MediaPlayer2.Quit > /dev/null
-    window=$(xdotool search --sync --onlyvisible --name '^Lyrabox$' | head -1)
   fi
+  # The question's box has the window's title, and is the newer of the two.
+  for _ in $(seq 250); do
+    [ "$(xdotool search --onlyvisible --name "$title" | wc -l)" -ge 2 ] && break
+    sleep 0.02
+  done
+  window=$(xdotool search --onlyvisible --name "$title" | sort -n | tail -1)
   xdotool windowfocus --sync "$window"
   before=$(wc -l < "$log")
   xdotool key Escape
   wait "$pid" || true
   local ended; ended=$(now)
   echo "$start_ms $(between "$(stamp "$log" "$before" XCB_KEY_PRESS)" "$ended")"
+  grep -o 'timeline .*' "$log" >> "$scratch/$1.timeline" || true
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
@@ -112,4 +123,19 @@ for program in "${programs[@]}"; do
   label="${labels[$program]}"
   printf '%-40s %6s ms %6s ms\n' "$label" \
     "$(cut -d' ' -f1 "$scratch/$program" | median)" "$(cut -d' ' -f2 "$scratch/$program" | median)"
+done
+# The player's own timeline, from the start of its process: each step's median.
+for program in lyrabox silent; do
+  echo "Timeline of the start, ${labels[$program]}:"
+  sed -E 's/^timeline +([0-9.]+) ms +(.*)$/\2\t\1/' "$scratch/$program.timeline" | awk -F'\t' '
+    !($1 in n) { order[++steps] = $1 }
+    { n[$1]++; v[$1, n[$1]] = $2 + 0 }
+    END {
+      for (s = 1; s <= steps; s++) {
+        k = order[s]; m = n[k]
+        for (i = 2; i <= m; i++)
+          for (j = i; j > 1 && v[k, j - 1] > v[k, j]; j--) { t = v[k, j]; v[k, j] = v[k, j - 1]; v[k, j - 1] = t }
+        printf "  %8.1f ms  %s\n", (m % 2) ? v[k, (m + 1) / 2] : (v[k, m / 2] + v[k, m / 2 + 1]) / 2, k
+      }
+    }'
 done
