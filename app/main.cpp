@@ -31,6 +31,7 @@
 #include "ui/names/names_lookup.h"
 #include "ui/names/names_on_window.h"
 #include "ui/qt_boxes.h"
+#include "ui/window_style.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(lyrabox::identity::kTitle);
   QGuiApplication::setDesktopFileName(lyrabox::identity::kDesktopId);
   QApplication::setWindowIcon(lyrabox::LyraboxIcon());
+  lyrabox::UseWindowStyle();
 
   // The drive the desktop inserted a disc into is the one played and identified; it
   // wins over the first drive, and a disc named on purpose by LYRABOX_CD wins over it
