@@ -74,9 +74,9 @@ measure() {  # bare|text|lyrabox|silent: prints "start-ms close-ms"
     LYRABOX_TIMELINE=1 "$build_dir/lyrabox" 2>"$log" & pid=$!
   fi
   local start_ms; start_ms=$(between "$started" "$(stamp "$log" 0 XCB_EXPOSE)")
-  local title
+  local title windows
   if [ "$1" = bare ] || [ "$1" = text ]; then
-    title='^Bare window$'
+    title='^Bare window$' windows=2
     # Asked to close, it asks its question.
     xdotool windowfocus --sync "$(xdotool search --sync --onlyvisible --name "$title" | head -1)"
     xdotool key Escape
@@ -88,13 +88,13 @@ measure() {  # bare|text|lyrabox|silent: prints "start-ms close-ms"
       sleep 0.3
     done
     [ "$(playerctl -p lyrabox status)" = Playing ] || { echo "the demo disc did not play" >&2; exit 1; }
-    title='^Lyrabox$'
+    title='^Lyrabox$' windows=1  # the window's own title is longer
     dbus-send --print-reply=literal --session --dest=org.mpris.MediaPlayer2.lyrabox /org/mpris/MediaPlayer2 \
       org.mpris.MediaPlayer2.Quit > /dev/null
   fi
-  # The question's box has the window's title, and is the newer of the two.
+  # The question's box has that title; the bare window's box is the newer window.
   for _ in $(seq 250); do
-    [ "$(xdotool search --onlyvisible --name "$title" | wc -l)" -ge 2 ] && break
+    [ "$(xdotool search --onlyvisible --name "$title" | wc -l)" -ge "$windows" ] && break
     sleep 0.02
   done
   window=$(xdotool search --onlyvisible --name "$title" | sort -n | tail -1)

@@ -1,0 +1,62 @@
+#!/bin/sh
+# The built player on a display of its own (Xvfb), with a session bus of its own,
+# playing the demo disc out loud through SDL's file output:
+#   1. until the first Play it has loaded none of the libraries that only a later step
+#      needs (SDL for the sound, GIO for the hand-over, Qt Network for the names); the
+#      first Play loads the sound output's module, found beside the player;
+#   2. asked to close while the disc plays, the close question answered Yes writes the
+#      bookmark before the process ends, and the process ends with status 0.
+#
+# usage: close_end_to_end.sh PLAYER WORK_FOLDER
+set -eu
+. "$(dirname "$0")/../support/end_to_end.sh"
+
+player=$1
+work=$2
+rm -rf "$work"
+mkdir -p "$work/home/drive_c/lyrabox" "$work/run"
+chmod 700 "$work/run"
+
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+bus_pid=$(printf '%s\n' "$bus" | sed -n 2p)
+trap 'kill "$xvfb_pid" "$bus_pid" 2>/dev/null || true' EXIT
+wait_until "the virtual display" test -s "$work/display"
+export DISPLAY=":$(cat "$work/display")" DBUS_SESSION_BUS_ADDRESS="$(printf '%s\n' "$bus" | sed -n 1p)"
+
+env LYRABOX_CD=demo LYRABOX_HOME="$work/home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb \
+    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null "$player" > "$work/player.out" 2>&1 &
+pid=$!
+
+# --- 1. Nothing loaded before it is needed ---------------------------------------------
+loaded() { grep -q "/$1[.-]" "/proc/$pid/maps"; }
+on_bus() { playerctl -p lyrabox status > /dev/null; }
+wait_until "the player on the session bus" on_bus
+for library in libSDL2 libgio-2.0 libQt6Network; do
+  ! loaded "$library" || fail "$library is loaded before the first Play"
+done
+plays() { playerctl -p lyrabox play && [ "$(playerctl -p lyrabox status)" = Playing ]; }
+wait_until "the demo disc playing" plays
+loaded libSDL2 || fail "the first Play did not load the sound output:
+$(cat "$work/player.out")"
+
+# --- 2. The close question answered Yes -------------------------------------------------
+dbus-send --print-reply --session --dest=org.mpris.MediaPlayer2.lyrabox /org/mpris/MediaPlayer2 \
+  org.mpris.MediaPlayer2.Quit > /dev/null
+# The question's box is the one window titled just "Lyrabox".
+asked() { xdotool search --onlyvisible --name '^Lyrabox$' | grep -q .; }
+wait_until "the close question" asked
+xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Lyrabox$' | head -1)"
+xdotool key Return  # Yes, the default
+ended() { ! grep -qv '^[0-9]* (.*) Z' "/proc/$pid/stat"; }
+wait_until "the end of the player" ended
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "the player ended with status $status:
+$(cat "$work/player.out")"
+bookmark=$(find "$work/home/drive_c/lyrabox" -type f)
+[ -n "$bookmark" ] && [ "$(head -c 1 "$bookmark")" = 1 ] ||
+  fail "no bookmark of track 1 was written before the player ended: $(ls "$work/home/drive_c/lyrabox")"
+echo "close end to end: passed"
