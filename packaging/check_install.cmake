@@ -1,10 +1,12 @@
 # Installs the build into a fresh prefix and checks the desktop integration there:
 # the desktop entries and the AppStream metadata pass the desktop's validators, the
 # entry for inserted CDs starts the player with "/Play" and the menu entry does not,
-# the icons are PNG pictures of their folder's size, and the programs (the player the
-# entries start and lyrabox-mci beside it) are installed.
+# the icons are PNG pictures of their folder's size, the programs (the player the
+# entries start and lyrabox-mci beside it) are installed, and so are the player's
+# modules, where the player looks for them from its own folder.
 #
 # cmake -D BUILD_DIR=... -D PREFIX=... -D DATADIR=share -D BINDIR=bin -D PROGRAM=lyrabox,lyrabox-mci
+#       -D MODULES=lyrabox-sound,... -D MODULE_FOLDER=../lib/lyrabox
 #       -D ICON_SIZES=32x32,128x128 -D DESKTOP_FILE_VALIDATE=... -D APPSTREAMCLI=...
 #       -P check_install.cmake
 
@@ -103,6 +105,13 @@ string(REPLACE "," ";" programs "${PROGRAM}")
 foreach(program IN LISTS programs)
   if(NOT EXISTS "${PREFIX}/${BINDIR}/${program}")
     fail("${program} is not installed: ${PREFIX}/${BINDIR}/${program}")
+  endif()
+endforeach()
+
+string(REPLACE "," ";" modules "${MODULES}")
+foreach(module IN LISTS modules)
+  if(NOT EXISTS "${PREFIX}/${BINDIR}/${MODULE_FOLDER}/${module}.so")
+    fail("the module ${module} is not where the player looks for it: ${PREFIX}/${BINDIR}/${MODULE_FOLDER}")
   endif()
 endforeach()
 
