@@ -1,24 +1,39 @@
 /* An emulated Linux CD-ROM drive, for tests: loaded with LD_PRELOAD, it makes one
  * device path behave like a drive holding a disc image, so that libcdio's Linux driver,
- * libcdio-paranoia and the player above them run unchanged, as on a real drive.
+ * libcdio-paranoia and the player above them run unchanged, as on a real drive; and
+ * so does Wine's CD-ROM code, for Wine's own MCI CD audio device and its volumes.
  *
- * It answers, for that path only (everything else goes to the C library):
- *   open/open64/openat/close, stat/lstat/fstat and their 64-bit and __xstat forms,
- *   statx, access, realpath: a block device (major 11, like /dev/sr0);
+ * It answers, for that path (itself, through symbolic links, or relative to a
+ * directory descriptor; everything else goes to the C library):
+ *   open/open64/openat/close, stat/lstat/fstat/fstatat and their 64-bit and __xstat
+ *   forms, statx, access, realpath: a block device (major 11, like /dev/sr0).
+ * An open descriptor of the drive is an in-memory file named for the node, and any
+ * process with the drive preloaded knows it by that name, whoever opened it: Wine's
+ * server opens the node and hands its programs copies under other numbers. Each
+ * process reads the script and the image itself, keeps its own tray and play, and
+ * starts its spin-up at its first use of the drive; the trigger files keep the
+ * processes in step.
+ * On a descriptor of the drive it answers
  *   the CD-ROM ioctls CDROM_GET_CAPABILITY, CDROM_DRIVE_STATUS, CDROM_DISC_STATUS,
  *   CDROMREADTOCHDR, CDROMREADTOCENTRY, CDROMREADAUDIO, CDROMREADRAW,
  *   CDROM_MEDIA_CHANGED, CDROM_TIMED_MEDIA_CHANGE, CDROMEJECT, CDROMCLOSETRAY,
  *   CDROM_LOCKDOOR, CDROM_SELECT_SPEED, CDROMSUBCHNL, CDROMMULTISESSION, CDROM_GET_MCN,
- *   BLKRRPART (refused, as sr does), SCSI_IOCTL_GET_BUS_NUMBER, SCSI_IOCTL_GET_IDLUN;
+ *   BLKRRPART (refused, as sr does), SCSI_IOCTL_GET_BUS_NUMBER, SCSI_IOCTL_GET_IDLUN,
+ *   and the analog-audio ioctls CDROMPLAYMSF, CDROMPAUSE, CDROMRESUME, CDROMSTART,
+ *   CDROMSTOP, CDROMSEEK, which sr turns into the SCSI commands below;
  *   SCSI commands, through CDROM_SEND_PACKET (what libcdio uses) and SG_IO:
  *   TEST UNIT READY, REQUEST SENSE, INQUIRY, START STOP UNIT, PREVENT ALLOW MEDIUM
- *   REMOVAL, READ CAPACITY, READ(10), READ(12), READ SUB-CHANNEL, READ TOC/PMA/ATIP,
- *   GET CONFIGURATION, GET EVENT STATUS NOTIFICATION, MODE SELECT(6/10), MODE SENSE(6/10),
- *   SET CD SPEED, MECHANISM STATUS, READ CD. Any other command gets CHECK CONDITION,
- *   ILLEGAL REQUEST, invalid command operation code (05/20/00).
+ *   REMOVAL, READ CAPACITY, READ(10), READ(12), SEEK(10), READ SUB-CHANNEL,
+ *   READ TOC/PMA/ATIP, GET CONFIGURATION, PLAY AUDIO MSF, GET EVENT STATUS NOTIFICATION,
+ *   PAUSE/RESUME, STOP PLAY/SCAN, MODE SELECT(6/10), MODE SENSE(6/10), SET CD SPEED,
+ *   MECHANISM STATUS, READ CD. Any other command gets CHECK CONDITION, ILLEGAL
+ *   REQUEST, invalid command operation code (05/20/00).
  * Like the kernel's sr driver, a TOC ioctl on a drive that is still spinning up waits
  * until the disc is ready (at most 20 s); the SCSI commands answer "becoming ready"
- * (02/04/01) instead. An eject is refused (EBUSY) while the node is open more than once.
+ * (02/04/01) instead. An eject is refused (EBUSY) while this process has the node
+ * open more than once. The drive's analog play is silent: its position moves on in
+ * real time from the start address and stops at the end address; a read, a seek, a
+ * stop or an open tray ends it. A disc rests at its first track until played or read.
  *
  * The drive is described by the file that LYRABOX_EMULATED_DRIVE names, one setting a
  * line ('#' starts a comment; sectors are absolute LBAs, first-last inclusive):
