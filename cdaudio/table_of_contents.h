@@ -60,6 +60,15 @@ class TableOfContents {
 
   // Every track holds audio: no data track, as on a mixed or a data disc.
   bool PureAudio() const;
+  // Takes a track that HasTrack accepts.
+  bool IsAudio(TrackNumber track) const { return tracks_.at(IndexOf(track)).audio; }
+
+  // The disc's identity, as the device reports it ("info ... identity") and Windows
+  // numbers an audio CD's volume: the 32-bit sum over every track of its start
+  // (counted from the very start of the disc, lead-in included) packed as
+  // (M << 16) + (S << 8) + F, plus, for a disc of fewer than three tracks, the disc's
+  // length in frames (lead-out minus the first track's start). The sum wraps at 32 bits.
+  std::uint32_t Identity() const;
 
   friend bool operator==(const TableOfContents&, const TableOfContents&) = default;
 
