@@ -4,7 +4,8 @@
 // The device: the system's own MCI CD audio device, unless LYRABOX_CD=demo asks for
 // the built-in demo disc on our portable device core (it plays silently on its clock
 // and is seen in drive LYRABOX_CD_DRIVE, "d:" when unset). LYRABOX_MCI_LOG=FILE
-// appends every command string sent to the core device, its result code and reply.
+// appends every command string sent to the device, either one, its result code and
+// reply.
 #include <windows.h>
 
 #include <cstdlib>
@@ -56,8 +57,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
 
   std::unique_ptr<lyrabox::windows::CoreDevice> core;
-  lyrabox::windows::MciDevice mci;
   if (lyrabox::ascii::EqualsIgnoringCase(Environment("LYRABOX_CD"), "demo")) core = DemoDevice();
+  const std::string log = Environment(lyrabox::cdaudio::kMciLogVariable);
+  lyrabox::windows::MciDevice mci(core == nullptr && !log.empty() ? lyrabox::cdaudio::MciLog::Open(log)
+                                                                   : nullptr);
   lyrabox::platform::DeviceCommands& device =
       core != nullptr ? static_cast<lyrabox::platform::DeviceCommands&>(*core) : mci;
 
