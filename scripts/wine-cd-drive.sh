@@ -39,11 +39,14 @@ fi
 printf 'device /dev/sr0\ndisc %s\n' "$disc" > "$prefix/drive.txt"
 
 # A new prefix, on a virtual display when there is no display.
+# (Its registry reaches system.reg only when Wine's server ends.)
+fresh=
 if [ ! -f "$prefix/system.reg" ]; then
+  fresh=yes
   if [ -n "${DISPLAY:-}" ]; then "$wine" wineboot -i >/dev/null 2>&1
   else xvfb-run -a "$wine" wineboot -i >/dev/null 2>&1; fi
 fi
-if ! grep -q '^"d:"="cdrom"' "$prefix/system.reg"; then
+if [ -n "$fresh" ] || ! grep -qs '^"d:"="cdrom"' "$prefix/system.reg"; then
   "$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
 fi
 "$server" -w
