@@ -9,16 +9,23 @@
 #include <memory>
 #include <string>
 
+#include "base/environment_names.h"
+#include "base/identity.h"
 #include "base/tell_user.h"
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/deferred_device.h"
 #include "cdaudio/linux/environment.h"
+#include "engine/lifecycle.h"
+#include "platform/linux/desktop_player.h"
 #include "platform/linux/drive_argument.h"
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
+#include "platform/runtime_error.h"
 #include "ui/form1.h"
 #include "ui/icon.h"
 #include "ui/mpris/media_controls.h"
+#include "ui/names/names_lookup.h"
+#include "ui/names/names_on_window.h"
 #include "ui/qt_boxes.h"
 
 namespace {
@@ -31,10 +38,10 @@ namespace {
 // closing it would, and so is every box after it, until the window has closed.
 // Armed before the load event, so that a box of start-up cannot hold the run forever.
 void ArrangeScreenshot(lyrabox::Form1& form) {
-  const char* file = std::getenv("LYRABOX_SCREENSHOT");
+  const char* file = std::getenv(lyrabox::kScreenshotVariable);
   if (file == nullptr || *file == '\0') return;
   int delaySeconds = 3;
-  if (const char* delay = std::getenv("LYRABOX_SCREENSHOT_DELAY")) {
+  if (const char* delay = std::getenv(lyrabox::kScreenshotDelayVariable)) {
     char* end = nullptr;
     const long parsed = std::strtol(delay, &end, 10);
     if (end != delay && *end == '\0' && parsed >= 0 && parsed <= 3600) {
@@ -73,32 +80,48 @@ int main(int argc, char** argv) {
   // Qt takes its own arguments (-platform, -display ...) out of argv first, so the
   // argument text the logic searches for "/Play" holds only the player's.
   QApplication application(argc, argv);
-  QApplication::setApplicationName("Lyrabox");
-  QGuiApplication::setDesktopFileName("io.github.lyrabox.Lyrabox");
+  QApplication::setApplicationName(lyrabox::identity::kTitle);
+  QGuiApplication::setDesktopFileName(lyrabox::identity::kDesktopId);
   QApplication::setWindowIcon(lyrabox::LyraboxIcon());
 
   // The drive the desktop inserted a disc into is the one played and identified; it
-  // wins over the first drive, and a disc named on purpose by LYRABOX_CD wins over it.
+  // wins over the first drive, and a disc named on purpose by LYRABOX_CD wins over it
+  // (set but empty, it names none).
   lyrabox::host::PlayerArguments arguments = lyrabox::host::PlayerArgumentsOf(argc, argv);
-  if (!arguments.drive.empty()) {
-    ::setenv(lyrabox::cdaudio::kDiscVariable, arguments.drive.c_str(), /*overwrite=*/0);
+  const char* named = std::getenv(lyrabox::kDiscVariable);
+  if (!arguments.drive.empty() && (named == nullptr || *named == '\0')) {
+    ::setenv(lyrabox::kDiscVariable, arguments.drive.c_str(), /*overwrite=*/1);
   }
 
   // The device is made when the logic first talks to it (the disc id, or the open),
   // after the instance check, so a second start touches no drive and no sound output.
-  lyrabox::LinuxHost host(std::move(arguments.logic),
-                          std::make_unique<lyrabox::cdaudio::DeferredDevice>(
-                              &lyrabox::cdaudio::OpenFromEnvironment));
+  auto device =
+      std::make_unique<lyrabox::cdaudio::DeferredDevice>(&lyrabox::cdaudio::OpenFromEnvironment);
+  lyrabox::cdaudio::Device& disc = *device;
+  lyrabox::LinuxHost host(std::move(arguments.logic), std::move(device));
+  host.SetCdDriveNode(&lyrabox::cdaudio::DriveNodeFromEnvironment);
   lyrabox::QtBoxes boxes;
-  host.SetEndsOnError([&boxes] { return boxes.LastBoxWasMessage(); });
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};
+  // The drive the player plays is the CD drive, whatever its letter (a data folder
+  // copied from Windows). A file that cannot be read is left for the load to report.
+  try {
+    host.FollowDriveSetting(lyrabox::ReadDriveSetting(host.disks()));
+  } catch (const lyrabox::RuntimeError&) {
+  }
 
   lyrabox::Form1 form(platform);
   ArrangeScreenshot(form);
   form.Load();
   // On the bus only once start-up has gone through; without a bus the player runs on.
-  lyrabox::MediaControls mediaControls(form);
+  lyrabox::MediaControls mediaControls(form.controller(), form);
   mediaControls.Publish();
+  // The names of the disc follow the window's events, so nothing of them runs before
+  // the window is shown.
+  lyrabox::names::NamesLookup names(disc, host.disks(),
+                                    lyrabox::names::LookupSettings::FromEnvironment());
+  lyrabox::names::FollowOnWindow(names, form.controller(),
+                                 *form.ControlWidget(lyrabox::Control::timeWindow));
+  mediaControls.ShowNames(names);
   form.ShowCentred();
   return QApplication::exec();
 }

@@ -61,6 +61,41 @@ constexpr std::size_t FindIgnoringCase(std::string_view text, std::string_view n
   return std::string_view::npos;
 }
 
+// Whether `name` matches `pattern`, whose '*' stands for any run of characters (none
+// included), letter case ignored: the one wildcard of the file names the player looks
+// for ("*.CDA"). Greedy with one backtrack point (the last '*' seen takes one more
+// character each time the rest fails), so many stars never cost exponential time.
+constexpr bool MatchesIgnoringCase(std::string_view name, std::string_view pattern) {
+  std::size_t n = 0, p = 0;
+  std::size_t starAt = std::string_view::npos, nameAtStar = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starAt = p++;
+      nameAtStar = n;
+    } else if (p < pattern.size() && ToLower(pattern[p]) == ToLower(name[n])) {
+      ++p;
+      ++n;
+    } else if (starAt != std::string_view::npos) {
+      p = starAt + 1;
+      n = ++nameAtStar;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+// The drive letter that a text such as "d:", "D", "d:\\" or "d:/" names, in lower
+// case; 0 for any other text.
+constexpr char DriveLetterOf(std::string_view text) {
+  if (text.empty() || ToLower(text[0]) < 'a' || ToLower(text[0]) > 'z') return 0;
+  std::string_view rest = text.substr(1);
+  if (!rest.empty() && rest[0] == ':') rest.remove_prefix(1);
+  if (rest == "\\" || rest == "/") rest = {};
+  return rest.empty() ? ToLower(text[0]) : 0;
+}
+
 // Leading and trailing blanks (space, tab) removed.
 constexpr std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);

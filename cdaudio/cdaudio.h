@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "cdaudio/disc_text.h"
 #include "cdaudio/table_of_contents.h"
 
 namespace lyrabox::cdaudio {
@@ -30,6 +31,10 @@ class Device {
   // is open; nothing without a disc, with the door open or while the disc is still
   // being read. A host maps the disc onto its own file system from this.
   virtual std::optional<TableOfContents> Contents() = 0;
+
+  // The text of that disc (CD-Text, or the demo disc's own), beside its contents:
+  // nothing when Contents is nothing or the disc carries no text.
+  virtual SharedDiscText Text() { return nullptr; }
 
   // Waits, for a bounded time (kSettleLimit of drive.h), while the drive is still
   // reading a disc it has just been given, as a system's own call for a CD's volume

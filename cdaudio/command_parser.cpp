@@ -19,7 +19,9 @@ enum class Keyword { Wait, Notify, Shareable, Alias, TimeFormat, DoorOpen, DoorC
                      CanPlay, CanEject, CanRecord, CanSave, DeviceType, HasAudio, HasVideo,
                      UsesFiles, CompoundDevice,
                      // info
-                     Product, Upc, Identity };
+                     Product, Upc, Identity,
+                     // Ours, beside the real device's set: the disc's text.
+                     Title };
 
 struct Spelling {
   std::vector<std::string_view> words;
@@ -56,6 +58,7 @@ const std::vector<Spelling>& Spellings() {
       {{"mode"}, Keyword::Mode},
       {{"ready"}, Keyword::Ready},
       {{"track"}, Keyword::Track},
+      {{"title"}, Keyword::Title},
       {{"from"}, Keyword::From},
       {{"to"}, Keyword::To},
       {{"start"}, Keyword::Start},
@@ -99,7 +102,8 @@ bool AllowedFor(Verb verb, Keyword keyword) {
              keyword == Keyword::CurrentTrack || keyword == Keyword::Position ||
              keyword == Keyword::Length || keyword == Keyword::Mode ||
              keyword == Keyword::TimeFormat || keyword == Keyword::Ready ||
-             keyword == Keyword::Track || keyword == Keyword::Start || keyword == Keyword::Type;
+             keyword == Keyword::Track || keyword == Keyword::Start || keyword == Keyword::Type ||
+             keyword == Keyword::Title;
     case Verb::Capability: return CapabilityOf(keyword).has_value();
     case Verb::Info:
       return keyword == Keyword::Product || keyword == Keyword::Upc ||
@@ -175,6 +179,7 @@ std::optional<StatusItem> StatusItemOf(Keyword keyword) {
     case Keyword::TimeFormat: return StatusItem::TimeFormat;
     case Keyword::Ready: return StatusItem::Ready;
     case Keyword::Type: return StatusItem::TrackType;
+    case Keyword::Title: return StatusItem::Title;
     default: return std::nullopt;
   }
 }
@@ -310,7 +315,8 @@ ResultCode ParseItems(const std::vector<std::string_view>& words, Command& comma
     case Verb::Status:
       if (!command.item) return kMissingParameter;
       if (command.track && command.item != StatusItem::Position &&
-          command.item != StatusItem::Length && command.item != StatusItem::TrackType) {
+          command.item != StatusItem::Length && command.item != StatusItem::TrackType &&
+          command.item != StatusItem::Title) {
         return kFlagsNotCompatible;
       }
       if (command.item == StatusItem::TrackType && !command.track) return kMissingParameter;

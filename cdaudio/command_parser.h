@@ -26,8 +26,10 @@ enum class Verb { Open, Close, Set, Status, Play, Seek, Pause, Resume, Stop, Cap
 
 enum class TimeFormat { Msf, Tmsf, Milliseconds };
 
+// Title ("status cd title [track N]", the disc's or a track's title from the disc's own
+// text) is ours: the real device has no such item.
 enum class StatusItem { MediaPresent, NumberOfTracks, CurrentTrack, Position, Length, Mode,
-                        TimeFormat, Ready, TrackType };
+                        TimeFormat, Ready, TrackType, Title };
 
 enum class Capability { CanPlay, CanEject, CanRecord, CanSave, DeviceType, HasAudio, HasVideo,
                         UsesFiles, CompoundDevice };

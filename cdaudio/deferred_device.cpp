@@ -16,6 +16,8 @@ std::uint32_t DeferredDevice::Send(std::string_view command, std::string& reply)
 
 std::optional<TableOfContents> DeferredDevice::Contents() { return Get().Contents(); }
 
+SharedDiscText DeferredDevice::Text() { return Get().Text(); }
+
 void DeferredDevice::AwaitSettled() { Get().AwaitSettled(); }
 
 }  // namespace lyrabox::cdaudio

@@ -19,6 +19,7 @@ class DeferredDevice final : public Device {
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
   std::optional<TableOfContents> Contents() override;
+  SharedDiscText Text() override;
   void AwaitSettled() override;
 
   // Whether the device has been made yet.

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <string_view>
 
 namespace lyrabox::cdaudio {
 
@@ -28,6 +29,13 @@ constexpr std::array<TrackStyle, 12> kStyles = {{
     {233.08, 104, {0, 5, 9, 7}},  {207.65, 126, {0, 7, 9, 5}},  {185.00, 90, {0, 3, 5, 7}},
     {277.18, 140, {0, 5, 7, 0}},  {155.56, 100, {0, 9, 5, 7}},  {196.00, 80, {0, 8, 5, 7}},
 }};
+
+// The tracks' titles, in the keys of kStyles (the last one in G again, but slower).
+constexpr std::array<std::string_view, 12> kTitles = {
+    "Study in A",      "Study in G",       "Study in B",        "Study in F",
+    "Study in C",      "Study in E",       "Study in B flat",   "Study in A flat",
+    "Study in F sharp", "Study in C sharp", "Study in E flat",  "Study in G, Slowly",
+};
 
 // The notes of an arpeggio over a major chord, in semitones above its root.
 constexpr std::array<int, 8> kArpeggio = {0, 4, 7, 12, 7, 4, 7, 16};
@@ -88,6 +96,18 @@ const TableOfContents& DemoDiscContents() {
   return toc;
 }
 
+const SharedDiscText& DemoDiscText() {
+  static const SharedDiscText text = [] {
+    DiscText made;
+    made.album = {"Twelve Studies", "The Lyrabox Demo Disc"};
+    for (std::size_t i = 0; i < kTitles.size(); ++i) {
+      made.tracks[static_cast<int>(i) + 1] = {std::string(kTitles[i]), ""};
+    }
+    return std::make_shared<const DiscText>(std::move(made));
+  }();
+  return text;
+}
+
 bool GenerateDemoAudio(FrameAddress start, int count, std::span<std::int16_t> out) {
   const TableOfContents& toc = DemoDiscContents();
   if (count < 0 || out.size() < static_cast<std::size_t>(count) * kInterleavedSamplesPerFrame) {
@@ -121,8 +141,8 @@ bool GenerateDemoAudio(FrameAddress start, int count, std::span<std::int16_t> ou
 
 DriveState DemoDrive::State() {
   std::lock_guard lock(mutex_);
-  if (doorOpen_) return DriveState{DiscCondition::DoorOpen, std::nullopt, loadCount_};
-  return DriveState{DiscCondition::Ready, DemoDiscContents(), loadCount_};
+  if (doorOpen_) return DriveState{DiscCondition::DoorOpen, std::nullopt, loadCount_, nullptr};
+  return DriveState{DiscCondition::Ready, DemoDiscContents(), loadCount_, DemoDiscText()};
 }
 
 bool DemoDrive::OpenDoor() {

@@ -14,6 +14,9 @@ namespace lyrabox::cdaudio {
 // The demo disc's table of contents: track 1 at 00:02:00, the tracks back to back.
 const TableOfContents& DemoDiscContents();
 
+// The demo disc's own text: an album of twelve studies, each named after its key.
+const SharedDiscText& DemoDiscText();
+
 // Fills `out` with `count` frames of the demo disc's music from `start` (interleaved
 // stereo, kInterleavedSamplesPerFrame samples a frame). Each track has a key, a tempo
 // and a tune of its own; the last second of each track is quiet, as between the songs

@@ -49,6 +49,11 @@ std::optional<TableOfContents> CdAudioDevice::Contents() {
   return drive_->State().contents;
 }
 
+SharedDiscText CdAudioDevice::Text() {
+  if (!drive_) return nullptr;
+  return drive_->State().text;
+}
+
 void CdAudioDevice::AwaitSettled() {
   if (drive_) drive_->AwaitSettled(kSettleLimit);
 }
@@ -65,6 +70,7 @@ ResultCode CdAudioDevice::Open(const ParseResult& parsed, std::string& reply) {
   open_ = true;
   alias_ = command.alias.value_or(std::string(kDeviceType));
   format_ = TimeFormat::Msf;
+  presentFor_.reset();
   Follow();
   if (disc_) RestAt(disc_->DiscStart());
   // Through a string of its own: assigned straight from the view, GCC 12 at -O3 warns
@@ -102,7 +108,7 @@ ResultCode CdAudioDevice::Set(const Command& command) {
 ResultCode CdAudioDevice::Status(const Command& command, std::string& reply) {
   const auto truth = [](bool value) { return std::string(value ? "true" : "false"); };
   switch (*command.item) {
-    case StatusItem::MediaPresent:
+    case StatusItem::MediaPresent: reply = truth(MediaPresent()); return kSuccess;
     case StatusItem::Ready: reply = truth(disc_.has_value()); return kSuccess;
     case StatusItem::TimeFormat: reply = TimeFormatName(format_); return kSuccess;
     case StatusItem::Mode:
@@ -133,6 +139,11 @@ ResultCode CdAudioDevice::Status(const Command& command, std::string& reply) {
     case StatusItem::Length:
       reply = FormatLength(
           command.track ? disc.ReportedTrackLength(track()) : disc.ReportedDiscLength(), format_);
+      break;
+    case StatusItem::Title:
+      if (const SharedDiscText text = drive_->State().text) {
+        reply = command.track ? text->Track(track().value).title : text->album.title;
+      }
       break;
     default: break;
   }
@@ -242,6 +253,13 @@ void CdAudioDevice::Follow() {
     rest_ = std::min(transport_->Position(), disc_->LastFrame());
     mode_ = Mode::Stopped;
   }
+}
+
+bool CdAudioDevice::MediaPresent() {
+  const bool swapped = disc_ && presentFor_ && *presentFor_ != loadCount_;
+  const bool present = disc_ && !swapped;
+  presentFor_ = present ? std::optional(loadCount_) : std::nullopt;
+  return present;
 }
 
 FrameAddress CdAudioDevice::Position() {

@@ -4,7 +4,10 @@
 // States: no disc (or a disc still being read), door open, and with a disc ready:
 // stopped, playing or paused. The device follows the drive at every command: a disc
 // that appears is loaded with the position at the start of its first track; a disc
-// that goes stops whatever was playing. Every answer comes from the device's own state
+// that goes stops whatever was playing. A disc changed since the last "media present"
+// that said true reads as absent to the next one, once: a caller that polls sees the
+// old disc go before the new one comes, also when a changer swaps them between two
+// of its polls. Every answer comes from the device's own state
 // and the drive's last known state; nothing waits on the drive ("play ... wait" waits
 // for the play to end, on the device's clock), but for "open ... wait", which first
 // waits a bounded time (kSettleLimit) for a drive that is spinning up, so that the
@@ -43,6 +46,7 @@ class CdAudioDevice final : public Device {
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
   std::optional<TableOfContents> Contents() override;
+  SharedDiscText Text() override;
   void AwaitSettled() override;
 
  private:
@@ -63,6 +67,8 @@ class CdAudioDevice final : public Device {
   // Catches up with the drive (a disc loaded, changed or gone) and with the transport
   // (a play that has reached its end).
   void Follow();
+  // The answer to "media present".
+  bool MediaPresent();
   FrameAddress Position();
   void StartPlay(FrameAddress from, FrameAddress end, bool wait);
   // Stops any play and rests at `place`.
@@ -76,6 +82,8 @@ class CdAudioDevice final : public Device {
   DiscCondition condition_ = DiscCondition::NoDisc;
   std::optional<TableOfContents> disc_;  // exactly when the disc is ready
   std::uint64_t loadCount_ = 0;
+  // The load that the last "media present" answered true for; nothing after a false.
+  std::optional<std::uint64_t> presentFor_;
   Mode mode_ = Mode::Stopped;
   FrameAddress rest_;     // the position while not playing
   FrameAddress playEnd_;  // where the current (or paused) play ends

@@ -15,6 +15,7 @@
 #include <optional>
 #include <span>
 
+#include "cdaudio/disc_text.h"
 #include "cdaudio/frames.h"
 #include "cdaudio/table_of_contents.h"
 
@@ -39,6 +40,8 @@ struct DriveState {
   // Goes up each time a disc becomes ready, so that a disc taken out and put back,
   // or a changed image, reads as newly loaded even when its contents are the same.
   std::uint64_t loadCount = 0;
+  // The disc's own text, when it has any; only beside contents.
+  SharedDiscText text;
 };
 
 class Drive {

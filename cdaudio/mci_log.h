@@ -14,12 +14,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/environment_names.h"
 #include "cdaudio/cdaudio.h"
 
 namespace lyrabox::cdaudio {
-
-// The environment variable that names the log file.
-inline constexpr const char* kMciLogVariable = "LYRABOX_MCI_LOG";
 
 class MciLog {
  public:
@@ -49,6 +47,7 @@ class LoggingDevice final : public Device {
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
   std::optional<TableOfContents> Contents() override { return inner_->Contents(); }
+  SharedDiscText Text() override { return inner_->Text(); }
   void AwaitSettled() override { inner_->AwaitSettled(); }
 
  private:

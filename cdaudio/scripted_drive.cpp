@@ -59,7 +59,7 @@ int ScriptedDrive::DoorCloseRequests() {
 
 DriveState ScriptedDrive::State() {
   std::lock_guard lock(mutex_);
-  DriveState state{condition_, std::nullopt, loadCount_};
+  DriveState state{condition_, std::nullopt, loadCount_, nullptr};
   if (condition_ == DiscCondition::Ready) state.contents = disc_;
   return state;
 }

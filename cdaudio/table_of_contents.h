@@ -60,7 +60,7 @@ class TableOfContents {
 
   // Every track holds audio: no data track, as on a mixed or a data disc.
   bool PureAudio() const;
-  // Takes a track that HasTrack accepts.
+  // Whether the track (one that HasTrack accepts) holds audio.
   bool IsAudio(TrackNumber track) const { return tracks_.at(IndexOf(track)).audio; }
 
   // The disc's identity, as the device reports it ("info ... identity") and Windows

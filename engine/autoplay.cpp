@@ -32,8 +32,8 @@ void Lifecycle::LoadPassThru() {
     // Not our disc: the other player takes it, and we were never here. A player that
     // cannot be started is the guard's to report; the program ends all the same.
     BusyPause(fixed::kHandOverPauseSteps);
-    process.StartProgram(fixed::kPlayerCommandLine, platform::WindowState::NormalWithFocus);
-    process.EndNow();
+    process.HandOverDisc(fixed::kPlayerCommandLine);
+    process.EndNow(platform::ExitStatus::Success);
   }
 
   // The desktop may start the other player for this disc as well; starting it

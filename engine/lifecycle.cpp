@@ -14,7 +14,7 @@ void Lifecycle::Load() {
   player_.ResetForStart();
 
   // A second start while one instance runs ends silently; the first one goes on.
-  if (process.OtherInstanceRunning()) process.EndNow();
+  if (process.OtherInstanceRunning()) process.EndNow(platform::ExitStatus::Success);
 
   ReadDriveSetting();
   AutoPlayCheck();
@@ -23,7 +23,7 @@ void Lifecycle::Load() {
   player_.window().SetTimerEnabled(false);
 
   // SendMci has shown the device's reason already.
-  if (!player_.SendMci(command::kOpen, true)) process.EndNow();
+  if (!player_.SendMci(command::kOpen, true)) process.EndNow(platform::ExitStatus::Failure);
   player_.SendMci(command::kTimeFormatTmsfWait, true);
 
   AutoPlayResume();
@@ -37,11 +37,14 @@ void Lifecycle::Unload() {
 }
 
 void Lifecycle::ReadDriveSetting() {
-  platform::Disks& disks = player_.platform().disks;
-  if (!disks.OrdinaryFileExists(fixed::kDriveSettingFile)) return;
+  if (std::optional<std::string> root = lyrabox::ReadDriveSetting(player_.platform().disks)) {
+    player_.CdDrive = *root;
+  }
+}
 
-  const std::string content = disks.ReadTextFile(fixed::kDriveSettingFile);
-  if (std::optional<std::string> root = DriveRootFromSetting(content)) player_.CdDrive = *root;
+std::optional<std::string> ReadDriveSetting(platform::Disks& disks) {
+  if (!disks.OrdinaryFileExists(fixed::kDriveSettingFile)) return std::nullopt;
+  return DriveRootFromSetting(disks.ReadTextFile(fixed::kDriveSettingFile));
 }
 
 std::optional<std::string> DriveRootFromSetting(std::string_view content) {

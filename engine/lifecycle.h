@@ -23,6 +23,11 @@ namespace lyrabox {
 // Nothing when the file names no drive (empty, blanks only, or an empty first field).
 std::optional<std::string> DriveRootFromSetting(std::string_view content);
 
+// The CD drive's root that the drive-setting file on `disks` names; nothing when there
+// is no such file or it names no drive. Throws the run-time error of a file that is
+// there but cannot be read.
+std::optional<std::string> ReadDriveSetting(platform::Disks& disks);
+
 class Lifecycle {
  public:
   explicit Lifecycle(Player& player) : player_(player) {}

@@ -46,6 +46,11 @@ struct PlayerState {
   std::int16_t BmSec = 0;
 };
 
+// The device's mode as the status poll last read it. Playing and paused are told
+// apart; every other mode (stopped, seeking, open, not ready) and no disc at all count
+// as stopped.
+enum class PlayMode { Stopped, Playing, Paused };
+
 // The command texts that more than one operation sends.
 namespace command {
 inline constexpr std::string_view kOpen = "open cdaudio alias cd wait shareable";
@@ -73,6 +78,9 @@ class Player {
   // The root path of the CD drive with its trailing backslash ("d:\"); set once by
   // the load sequence.
   std::string CdDrive{kDefaultCdDrive};
+
+  // The mode the poll last read, parsed where it reads it; what the desktop is shown.
+  PlayMode mode = PlayMode::Stopped;
 
   // Persistent buffers; each belongs to one operation and nothing clears them.
   std::int32_t MciError = 0;           // SendMci's last result code

@@ -4,8 +4,8 @@
 //
 // A query the device refuses (a disc taken out between two queries of one poll) ends
 // the poll at that query: its buffer holds an older reply, not an answer, so nothing
-// is read from it, and what the poll has not yet written stays as it was. The next
-// poll asks again. A reply the device did give that cannot be read still ends the
+// is read from it, and what the poll has not yet written stays as it was (a scan cut
+// short takes back the totals it has shown). The next poll asks again. A reply the device did give that cannot be read still ends the
 // program.
 #include <string>
 
@@ -45,6 +45,7 @@ void Player::RefreshStatus() {
     for (Control control : kDisableOrder) window_.SetEnabled(control, false);
     state.DiscReady = false;
     state.Playing = false;
+    mode = PlayMode::Stopped;
     window_.SetText(Control::totalplay, "");
     window_.SetText(Control::tracktime, "");
     window_.SetText(Control::timeWindow, "");
@@ -75,7 +76,12 @@ bool Player::ScanDisc() {
   for (int track = 1; track <= lastTrack; ++track) {
     state.MciCmd = "status cd length track " + std::to_string(track);
     // A refusal here leaves the disc unscanned: the next poll scans it from the start.
-    if (!Answered(StatusQuery(state.MciCmd, StatusReply))) return false;
+    // Its totals go with it, so that they are never shown for a disc that is not
+    // ready (or, should it go now, no longer there).
+    if (!Answered(StatusQuery(state.MciCmd, StatusReply))) {
+      window_.SetText(Control::totalplay, "");
+      return false;
+    }
     state.TrackLength[static_cast<std::size_t>(track)] = StatusReply.Whole();
   }
 
@@ -99,6 +105,9 @@ void Player::ShowPosition() {
 
   if (!Answered(StatusQuery("status cd mode", StatusReply))) return;
   state.Playing = StatusReply.Slice(1, 7) == "playing";
+  mode = state.Playing                                ? PlayMode::Playing
+         : StatusReply.Whole().starts_with("paused") ? PlayMode::Paused
+                                                      : PlayMode::Stopped;
 }
 
 }  // namespace lyrabox

@@ -1,5 +1,6 @@
-// What the player's logic needs of its window. Form1 (ui/) implements it on the
-// screen; the tests implement it with a recorder so the order of changes is visible.
+// What the player's logic needs of its window. The controller of Form1 keeps the
+// controls' state and passes each change on to the face that draws it (ui/); the tests
+// implement it with a recorder so the order of changes is visible.
 #pragma once
 
 #include <string_view>

@@ -90,6 +90,11 @@ enum class WindowState {
   MinimisedWithFocus,
 };
 
+// How the program ends at once: with failure right after it has told the user of an
+// error (a run-time error, a device that cannot be opened), else with success (a
+// second instance, a disc handed to the other player). Whoever ends it says which.
+enum class ExitStatus { Success = 0, Failure = 1 };
+
 // The running process and the programs it starts.
 class Process {
  public:
@@ -105,9 +110,18 @@ class Process {
   // Throws "File not found" (53) when the program is not there or cannot be started.
   virtual void StartProgram(std::string_view commandLine, WindowState state) = 0;
 
-  // Ends the program at once: no close prompt, no unload sequence, no window shown.
-  // Never returns (a test double throws instead, which the caller must not catch).
-  [[noreturn]] virtual void EndNow() = 0;
+  // Hands the disc in the CD drive to the other CD player that `commandLine` names:
+  // starts it in a normal window with the focus, as StartProgram does. A host whose
+  // desktop has CD players of its own may hand the disc to the desktop's choice when
+  // that program is not there. Throws "File not found" (53) when nothing was started.
+  virtual void HandOverDisc(std::string_view commandLine) {
+    StartProgram(commandLine, WindowState::NormalWithFocus);
+  }
+
+  // Ends the program at once with `status`: no close prompt, no unload sequence, no
+  // window shown. Never returns (a test double throws instead, which the caller must
+  // not catch).
+  [[noreturn]] virtual void EndNow(ExitStatus status) = 0;
 };
 
 // The modal boxes. Every box carries the application title "Lyrabox".

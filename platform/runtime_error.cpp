@@ -26,7 +26,14 @@ RuntimeError::RuntimeError(ErrorNumber number, const std::string& detail)
       number_(number),
       detail_(detail) {}
 
+RuntimeError RuntimeError::Explained(ErrorNumber number, const std::string& boxText) {
+  RuntimeError error(number, boxText);
+  error.explained_ = true;
+  return error;
+}
+
 std::string RuntimeError::BoxText() const {
+  if (explained_) return detail_;
   std::string text = "Run-time error '" + std::to_string(static_cast<int>(number_)) +
                      "':\n\n" + ErrorMessage(number_);
   if (!detail_.empty()) text += "\n\n" + detail_;

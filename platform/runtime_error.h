@@ -32,17 +32,21 @@ class RuntimeError : public std::runtime_error {
  public:
   explicit RuntimeError(ErrorNumber number);
   RuntimeError(ErrorNumber number, const std::string& detail);
+  // An error whose box says what happened and what to do in plain words, instead of
+  // the number and its message.
+  static RuntimeError Explained(ErrorNumber number, const std::string& boxText);
 
   ErrorNumber number() const { return number_; }
   // The standard message of the number ("Type mismatch").
   const char* message() const { return ErrorMessage(number_); }
   // What the error box shows: "Run-time error '13':" and the message, and the detail
-  // (a command line, a path) when there is one.
+  // (a command line, a path) when there is one; an explained error's own text.
   std::string BoxText() const;
 
  private:
   ErrorNumber number_;
   std::string detail_;
+  bool explained_ = false;  // the detail is the whole box text
 };
 
 }  // namespace lyrabox

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libcdio-dev libcdio-paranoia-dev libsdl2-dev
+  qt6-base-dev libcdio-dev libcdio-paranoia-dev libsdl2-dev libglib2.0-dev libdiscid-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   fonts-liberation xvfb xauth imagemagick

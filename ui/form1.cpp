@@ -12,12 +12,11 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QSessionManager>
 #include <QStringList>
 #include <QStyle>
 #include <QTimer>
 
-#include "engine/guard.h"
-#include "ui/layout/form1_events.h"
 #include "ui/layout/form1_layout.h"
 #include "ui/fonts.h"
 #include "ui/icon.h"
@@ -54,7 +53,7 @@ QString FromSystemText(std::string_view text) {
 }  // namespace
 
 Form1::Form1(platform::Platform& platform, QWidget* parent)
-    : QMainWindow(parent), platform_(platform), player_(platform, *this), lifecycle_(player_) {
+    : QMainWindow(parent), controller_(platform, *this) {
   setObjectName("Form1");
   setWindowTitle(layout::kTitle);
   setWindowIcon(LyraboxIcon());
@@ -159,30 +158,22 @@ void Form1::BuildMenu() {
 }
 
 void Form1::WireEvents() {
-  for (const layout::Click& click : layout::kClicks) {
-    auto* button = static_cast<QPushButton*>(ControlWidget(click.control));
-    connect(button, &QPushButton::clicked, this, [this, operation = click.operation] {
-      RunEvent([this, operation] { (player_.*operation)(); });
-    });
+  for (const layout::ControlLayout& control : layout::kControls) {
+    if (control.kind != layout::Kind::Button) continue;
+    connect(static_cast<QPushButton*>(ControlWidget(control.control)), &QPushButton::clicked,
+            this, [this, which = control.control] { controller_.Click(which); });
   }
-  connect(ffspeed_, &QAction::triggered, this,
-          [this] { RunEvent([this] { (player_.*layout::kFfspeedOperation)(); }); });
-  connect(Timer1_, &QTimer::timeout, this, &Form1::OnTimer1Tick);
-}
-
-template <typename Operation>
-void Form1::RunEvent(Operation&& operation) {
-  if (events_.Run(platform_, operation)) emit EventRan();
-}
-
-void Form1::OnTimer1Tick() {
-  // A box of ours runs a nested event loop; the poll waits until it is answered.
-  if (unloaded_ || QApplication::activeModalWidget() != nullptr) return;
-  RunEvent([this] { player_.TimerTick(); });
-}
-
-void Form1::Load() {
-  RunEvent([this] { lifecycle_.Load(); });
+  connect(ffspeed_, &QAction::triggered, this, [this] { controller_.ChooseFastForwardSpeed(); });
+  connect(Timer1_, &QTimer::timeout, this, [this] { controller_.Tick(); });
+  // The end of the session: the session manager asks the player to save its work, or
+  // the application quits with the window still open.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+    const bool mayAsk = manager.allowsInteraction();
+    controller_.SessionEnd(mayAsk);
+    if (mayAsk) manager.release();
+    close();
+  });
+  connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { controller_.SessionEnd(true); });
 }
 
 void Form1::ShowCentred() {
@@ -195,20 +186,11 @@ void Form1::ShowCentred() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  if (unloaded_) {
+  if (controller_.CloseRequest()) {
     event->accept();
-    return;
-  }
-  if (events_.Running()) {
-    // Only reachable while a box of another event is open: that event finishes first.
+  } else {
     event->ignore();
-    return;
   }
-  RunEvent([this] { player_.ClosePrompt(); });
-  RunEvent([this] { lifecycle_.Unload(); });
-  unloaded_ = true;
-  Timer1_->stop();
-  event->accept();
 }
 
 QWidget* Form1::ControlWidget(Control control) const {

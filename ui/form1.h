@@ -1,23 +1,21 @@
-// Form1: the player's one window. It owns the Player (the state and every operation a
-// window event runs) and the Lifecycle (load and unload), lays out the controls, and
-// runs each event's operation through the event guard.
+// Form1: the player's one window, drawn with Qt. It lays out the controls from the
+// layout table, forwards its events (the load, Timer1's tick, the buttons, the menu
+// item, the close box, the end of the session) to the controller it owns, and shows
+// what the logic writes. The rules of the window live in the controller
+// (engine/form1_controller.h).
 //
 // Sizes: the window's layout is given in twips; at 15 twips a pixel the client area is
 // 339 x 130 pixels below the menu bar. Qt scales logical pixels on dense screens, so the
 // same numbers hold there.
 //
-// Thread: the user-interface thread only. An event that arrives while another event's
-// operation is still running (possible only inside the nested event loop of a modal
-// box) is dropped, so no poll or command ever starts in the middle of another one.
+// Thread: the user-interface thread only.
 #pragma once
 
 #include <QMainWindow>
 #include <array>
 #include <cstddef>
 
-#include "engine/guard.h"
-#include "engine/lifecycle.h"  // the load and unload sequences, below the window
-#include "engine/player.h"
+#include "engine/form1_controller.h"
 #include "engine/window.h"
 #include "platform/platform.h"
 #include "ui/layout/form1_layout.h"
@@ -43,17 +41,13 @@ class Form1 final : public QMainWindow, public Window {
   explicit Form1(platform::Platform& platform, QWidget* parent = nullptr);
   ~Form1() override;
 
-  // The load event: runs the load sequence through the guard. Returns when the window
-  // is to be shown; a load sequence that ends the program never returns.
-  void Load();
+  // The load event. Returns when the window is to be shown; a load sequence that ends
+  // the program never returns.
+  void Load() { controller_.Load(); }
   // Centres the window on its screen and shows it; called after Load has returned.
   void ShowCentred();
 
-  // The tick of Timer1: the status poll, unless a box is open or the window has been
-  // unloaded. Public so that a test can run one tick without a wall clock.
-  void OnTimer1Tick();
-
-  Player& player() { return player_; }
+  Form1Controller& controller() { return controller_; }
 
   // The given name's control ("stopbtn") as its widget.
   QWidget* ControlWidget(Control control) const;
@@ -64,31 +58,15 @@ class Form1 final : public QMainWindow, public Window {
   void SetTimerEnabled(bool enabled) override;
   platform::WindowHandle NativeHandle() override;
 
- signals:
-  // An event's operation has run to its end (or was ended by an error the guard
-  // showed): what the window shows may have changed. Not sent for dropped events.
-  void EventRan();
-
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // Runs one event's operation through the guard, unless another event's operation is
-  // still running: the event is then dropped.
-  template <typename Operation>
-  void RunEvent(Operation&& operation);
-
   void BuildControls(QWidget* client);
   void BuildMenu();
   void WireEvents();
 
-  platform::Platform& platform_;
-  Player player_;
-  Lifecycle lifecycle_;
-
-  EventGate events_;
-  // The close prompt and the unload sequence ran; later close requests only close.
-  bool unloaded_ = false;
+  Form1Controller controller_;
 
   QLineEdit* timeWindow_ = nullptr;
   QPushButton* play_ = nullptr;

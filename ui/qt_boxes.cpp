@@ -21,16 +21,14 @@ QWidget* Owner() { return QApplication::activeWindow(); }
 }  // namespace
 
 void QtBoxes::Message(std::string_view text) {
-  lastWasMessage_ = true;
-  QMessageBox box(QMessageBox::NoIcon, kBoxTitle, FromSystemText(text), QMessageBox::Ok,
+  QMessageBox box(QMessageBox::NoIcon, identity::kTitle, FromSystemText(text), QMessageBox::Ok,
                   Owner());
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 
 bool QtBoxes::Question(std::string_view text) {
-  lastWasMessage_ = false;
-  QMessageBox box(QMessageBox::Question, kBoxTitle, FromSystemText(text),
+  QMessageBox box(QMessageBox::Question, identity::kTitle, FromSystemText(text),
                   QMessageBox::Yes | QMessageBox::No, Owner());
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Yes);
@@ -40,9 +38,8 @@ bool QtBoxes::Question(std::string_view text) {
 
 std::string QtBoxes::Input(std::string_view prompt, std::string_view title,
                            std::string_view defaultText) {
-  lastWasMessage_ = false;
   QInputDialog box(Owner());
-  box.setWindowTitle(title.empty() ? QString(kBoxTitle) : FromSystemText(title));
+  box.setWindowTitle(title.empty() ? QString(identity::kTitle) : FromSystemText(title));
   box.setLabelText(FromSystemText(prompt));
   box.setInputMode(QInputDialog::TextInput);
   box.setTextValue(FromSystemText(defaultText));

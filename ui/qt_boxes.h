@@ -3,6 +3,7 @@
 // answered; Form1 keeps its poll out of that loop.
 #pragma once
 
+#include "base/identity.h"
 #include "platform/platform.h"
 
 namespace lyrabox {
@@ -18,18 +19,6 @@ class QtBoxes final : public platform::Boxes {
   // "" on Cancel. An empty `title` gives the box the application title.
   std::string Input(std::string_view prompt, std::string_view title,
                     std::string_view defaultText) override;
-
-  // Whether the last box shown was a message. The program only ends at once right
-  // after telling the user why in a message (a run-time error, a device that cannot
-  // be opened, a hand-over that failed), or with no box at all: this tells the exit
-  // status.
-  bool LastBoxWasMessage() const { return lastWasMessage_; }
-
- private:
-  bool lastWasMessage_ = false;
 };
-
-// The title every box of the player carries.
-inline constexpr char kBoxTitle[] = "Lyrabox";
 
 }  // namespace lyrabox

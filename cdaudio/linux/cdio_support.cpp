@@ -1,6 +1,7 @@
 #include "cdaudio/linux/cdio_support.h"
 
 #include <cdio/cdio.h>
+#include <cdio/cdtext.h>
 #include <cdio/logging.h>
 
 #include <chrono>
@@ -53,6 +54,27 @@ std::optional<TableOfContents> ReadContents(const CdIo_t* cdio) {
   return TableOfContents::Make(first, std::move(tracks), FrameAddress{leadOut});
 }
 
+SharedDiscText ReadText(CdIo_t* cdio, const TableOfContents& contents) {
+  // Owned by the handle. Of several languages the disc's first block is read.
+  const cdtext_t* cdtext = cdio_get_cdtext(cdio);
+  if (cdtext == nullptr) return nullptr;
+  auto field = [cdtext](cdtext_field_t key, int track) {
+    const char* value = cdtext_get_const(cdtext, key, static_cast<track_t>(track));
+    return value != nullptr ? CleanField(value) : std::string();
+  };
+  auto entry = [&field](int track) {
+    return TitleAndPerformer{field(CDTEXT_FIELD_TITLE, track),
+                             field(CDTEXT_FIELD_PERFORMER, track)};
+  };
+  DiscText text;
+  text.album = entry(0);
+  for (int n = contents.FirstTrack().value; n <= contents.LastTrack().value; ++n) {
+    if (TitleAndPerformer track = entry(n); !track.Empty()) text.tracks[n] = std::move(track);
+  }
+  if (text.Empty()) return nullptr;
+  return std::make_shared<const DiscText>(std::move(text));
+}
+
 bool ReadPlainly(CdIo_t* cdio, FrameAddress start, int count, std::span<std::int16_t> out) {
   const lsn_t sector = cdio_lba_to_lsn(static_cast<lba_t>(start.value));
   std::vector<unsigned char> bytes(static_cast<std::size_t>(count) * kBytesPerFrame);
@@ -78,10 +100,12 @@ bool ReadFits(const DriveState& state, FrameAddress start, int count,
                         state.contents->Contains(start + FrameCount{count - 1}));
 }
 
-void Record(DriveState& state, DiscCondition condition, std::optional<TableOfContents> contents) {
+void Record(DriveState& state, DiscCondition condition, std::optional<TableOfContents> contents,
+            SharedDiscText text) {
   const bool sameDisc = state.condition == DiscCondition::Ready && state.contents == contents;
   if (condition == DiscCondition::Ready && !sameDisc) ++state.loadCount;
   state.condition = condition;
+  state.text = contents ? std::move(text) : nullptr;
   state.contents = std::move(contents);
 }
 

@@ -38,6 +38,11 @@ void RouteLog();
 // no disc.
 std::optional<TableOfContents> ReadContents(const CdIo_t* cdio);
 
+// The disc's own text behind `cdio` (CD-Text from the drive, or from an image's cue
+// sheet) for the tracks of `contents`; nothing when it has none. A drive is asked for
+// it once per handle.
+SharedDiscText ReadText(CdIo_t* cdio, const TableOfContents& contents);
+
 // Reads `count` frames from `start` as they are stored, without error correction,
 // into `out` (Drive::ReadAudio's layout).
 bool ReadPlainly(CdIo_t* cdio, FrameAddress start, int count, std::span<std::int16_t> out);
@@ -50,7 +55,9 @@ bool ReadFits(const DriveState& state, FrameAddress start, int count,
 // Records what a look found. The load count goes up only for a disc that was not
 // ready already: a drive may report a change just for having been opened, and a
 // second look that finds the same disc must not make the device lose its place.
-void Record(DriveState& state, DiscCondition condition, std::optional<TableOfContents> contents);
+// The text goes with the contents.
+void Record(DriveState& state, DiscCondition condition, std::optional<TableOfContents> contents,
+            SharedDiscText text = nullptr);
 
 // A thread that calls `look` at once, then again a second after each look ends, or as
 // soon as Wake is called. Destroying it waits for a look under way: a drive declares

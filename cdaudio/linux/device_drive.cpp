@@ -99,9 +99,11 @@ std::shared_ptr<DeviceDrive> DeviceDrive::Open(std::string path, Watching watchi
 void DeviceDrive::Refresh() {
   std::lock_guard look(lookMutex_);
   bool closeTray;
+  std::uint64_t doorMoves;
   {
     std::lock_guard lock(mutex_);
     closeTray = std::exchange(closeRequested_, false);
+    doorMoves = doorMoves_;
   }
   if (closeTray) CloseTray();
 
@@ -113,15 +115,21 @@ void DeviceDrive::Refresh() {
       // An error counts as a change: look again from scratch.
       changed = cdio_get_media_changed(handle_.get()) != 0;
       if (!changed) trayOpen = mmc_get_tray_status(handle_.get()) == 1;
+    } else {
+      // Without a handle no change can be seen: look again, so that a disc never
+      // stays "ready" on a drive that is not open.
+      changed = true;
     }
   }
   const DriveState now = State();
   if (trayOpen) {
-    if (now.condition != DiscCondition::DoorOpen) SetState(DiscCondition::DoorOpen, std::nullopt);
+    if (now.condition != DiscCondition::DoorOpen) {
+      RecordLook(doorMoves, DiscCondition::DoorOpen, std::nullopt);
+    }
     return;
   }
   if (!changed && now.condition == DiscCondition::Ready) return;
-  Load();
+  Load(doorMoves);
 }
 
 void DeviceDrive::CloseTray() {
@@ -133,8 +141,9 @@ void DeviceDrive::CloseTray() {
   }
 }
 
-void DeviceDrive::Load() {
+void DeviceDrive::Load(std::uint64_t doorMoves) {
   std::optional<TableOfContents> contents;
+  SharedDiscText text;
   bool trayOpen = false;
   {
     std::lock_guard io(ioMutex_);
@@ -142,19 +151,25 @@ void DeviceDrive::Load() {
     ReplaceHandle(cdio_open(path_.c_str(), DRIVER_DEVICE));
     if (handle_) {
       contents = cdio::ReadContents(handle_.get());
+      if (contents) text = cdio::ReadText(handle_.get(), *contents);
       if (!contents) trayOpen = mmc_get_tray_status(handle_.get()) == 1;
     }
   }
   const DiscCondition condition = contents  ? DiscCondition::Ready
                                   : trayOpen ? DiscCondition::DoorOpen
                                              : DiscCondition::NoDisc;
-  SetState(condition, std::move(contents));
+  RecordLook(doorMoves, condition, std::move(contents), std::move(text));
 }
 
-void DeviceDrive::SetState(DiscCondition condition, std::optional<TableOfContents> contents) {
+void DeviceDrive::RecordLook(std::uint64_t doorMoves, DiscCondition condition,
+                             std::optional<TableOfContents> contents, SharedDiscText text) {
   {
     std::lock_guard lock(mutex_);
-    cdio::Record(state_, condition, std::move(contents));
+    // An eject that came while the drive was being looked at has closed the handle
+    // this look opened and recorded the open door: what the look saw is out of date,
+    // and the next look opens the drive again.
+    if (doorMoves_ != doorMoves) return;
+    cdio::Record(state_, condition, std::move(contents), std::move(text));
   }
   settled_.notify_all();
 }
@@ -165,6 +180,7 @@ void DeviceDrive::LoseDisc() {
     if (state_.condition != DiscCondition::Ready) return;
     state_.condition = DiscCondition::Reading;
     state_.contents.reset();
+    state_.text.reset();
   }
   if (watcher_) watcher_->Wake();
 }
@@ -198,8 +214,10 @@ bool DeviceDrive::OpenDoor() {
   {
     std::lock_guard lock(mutex_);
     closeRequested_ = false;
+    ++doorMoves_;
     state_.condition = DiscCondition::DoorOpen;
     state_.contents.reset();
+    state_.text.reset();
   }
   settled_.notify_all();
   if (watcher_) watcher_->Wake();
@@ -211,6 +229,7 @@ bool DeviceDrive::CloseDoor() {
     std::lock_guard lock(mutex_);
     if (state_.condition != DiscCondition::DoorOpen) return true;
     closeRequested_ = true;
+    ++doorMoves_;
     state_.condition = DiscCondition::Reading;
   }
   if (watcher_) watcher_->Wake();

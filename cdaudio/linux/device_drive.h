@@ -13,6 +13,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -56,8 +57,12 @@ class DeviceDrive final : public Drive {
   explicit DeviceDrive(std::string path) : path_(std::move(path)) {}
   void CloseTray();
   // Opens the drive anew and reads its contents into the state.
-  void Load();
-  void SetState(DiscCondition condition, std::optional<TableOfContents> contents);
+  void Load(std::uint64_t doorMoves);
+  // Records what a look saw, unless the door has been moved since the look began
+  // (`doorMoves` is the count it began with): the user's eject or close wins over a
+  // look under way.
+  void RecordLook(std::uint64_t doorMoves, DiscCondition condition,
+                  std::optional<TableOfContents> contents, SharedDiscText text = nullptr);
   // The disc read from has gone: it reads as being read until the next look.
   void LoseDisc();
   // With ioMutex_ held: a new handle (or none), and error correction set up anew.
@@ -78,6 +83,7 @@ class DeviceDrive final : public Drive {
   std::condition_variable settled_;  // the condition has left Reading
   DriveState state_;
   bool closeRequested_ = false;
+  std::uint64_t doorMoves_ = 0;  // OpenDoor and CloseDoor requests taken so far
 
   std::unique_ptr<cdio::Watcher> watcher_;  // last: it stops before the rest goes
 };

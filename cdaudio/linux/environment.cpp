@@ -7,13 +7,10 @@
 
 #include "base/ascii.h"
 #include "base/tell_user.h"
-#include "cdaudio/demo_disc.h"
-#include "cdaudio/device.h"
+#include "cdaudio/device_setup.h"
 #include "cdaudio/linux/device_drive.h"
 #include "cdaudio/linux/image_drive.h"
 #include "cdaudio/linux/sound_transport.h"
-#include "cdaudio/mci_log.h"
-#include "cdaudio/tray_return.h"
 
 namespace lyrabox::cdaudio {
 
@@ -43,50 +40,39 @@ std::string Variable(const char* name) {
   return value != nullptr ? value : "";
 }
 
-// A drive whose disc nobody has to push back in (the demo disc, a disc image): after an
-// eject it comes back by itself a few seconds later, on the device's clock.
-std::shared_ptr<Drive> TrayReturning(std::shared_ptr<Drive> drive, std::shared_ptr<Clock> clock) {
-  if (!drive) return drive;
-  return std::make_shared<TrayReturn>(std::move(drive), std::move(clock));
-}
-
-// The drive kDiscVariable names; null when it names nothing usable (the device's
-// "open" then fails, as with no CD drive at all), after a line on standard error.
-std::shared_ptr<Drive> DriveFromEnvironment(const std::shared_ptr<Clock>& clock) {
-  const std::string source = Variable(kDiscVariable);
+// The drive `source` (kDiscVariable's value, not the demo disc) names: unset, the
+// first CD drive, or the demo disc when there is none. A name that is nothing usable
+// gives no drive (the device's "open" then fails, as with no CD drive at all), after a
+// line on standard error.
+DriveChoice DriveFromEnvironment(const std::string& source, const std::shared_ptr<Clock>&) {
   const std::string named = std::string(kDiscVariable) + " names " + source;
   if (source.empty()) {
-    if (const auto drive = FirstCdDrive()) return DeviceDrive::Open(*drive, Watching::Background);
+    if (const auto drive = FirstCdDrive()) return {DeviceDrive::Open(*drive, Watching::Background)};
     TellUser(std::string("No CD drive found: playing the built-in demo disc (") + kDiscVariable +
              " chooses a drive or a disc image).");
-    return TrayReturning(std::make_shared<DemoDrive>(), clock);
-  }
-  if (ascii::EqualsIgnoringCase(source, kDemoDisc)) {
-    return TrayReturning(std::make_shared<DemoDrive>(), clock);
+    return DemoDisc();
   }
 
   struct stat info {};
   if (::stat(source.c_str(), &info) != 0) {
     TellUser(named + ", which is not there.");
-    return nullptr;
+    return {};
   }
   if (IsDiscImagePath(source)) {
     // The image library opens whatever it is given, and would wait for ever on a pipe.
-    if (S_ISREG(info.st_mode)) {
-      return TrayReturning(ImageDrive::Open(source, Watching::Background), clock);
-    }
+    if (S_ISREG(info.st_mode)) return {ImageDrive::Open(source, Watching::Background), true};
     TellUser(named + ", which is not a file.");
-    return nullptr;
+    return {};
   }
   if (S_ISBLK(info.st_mode) || S_ISCHR(info.st_mode)) {
     const std::string problem = CdDriveProblem(source);
-    if (problem.empty()) return DeviceDrive::Open(source, Watching::Background);
+    if (problem.empty()) return {DeviceDrive::Open(source, Watching::Background)};
     TellUser(named + ", " + problem + ".");
-    return nullptr;
+    return {};
   }
   TellUser(named + ", which is neither a CD drive nor a disc image (" + ImageExtensionList() +
            "), nor " + Quoted(kDemoDisc) + ".");
-  return nullptr;
+  return {};
 }
 
 }  // namespace
@@ -135,6 +121,13 @@ std::string DescribeEnvironment() {
   return text;
 }
 
+std::optional<std::string> DriveNodeFromEnvironment() {
+  const std::string source = Variable(kDiscVariable);
+  if (source.empty()) return FirstCdDrive();
+  if (ascii::EqualsIgnoringCase(source, kDemoDisc) || IsDiscImagePath(source)) return std::nullopt;
+  return source;
+}
+
 std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
                                                     std::shared_ptr<Clock> clock) {
   if (ascii::EqualsIgnoringCase(Variable(kAudioVariable), kSilentOutput) || !drive) {
@@ -148,14 +141,7 @@ std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive
 }
 
 std::unique_ptr<Device> OpenFromEnvironment() {
-  const auto clock = std::make_shared<SteadyClock>();
-  std::shared_ptr<Drive> drive = DriveFromEnvironment(clock);
-  std::unique_ptr<Transport> transport = TransportFromEnvironment(drive, clock);
-  std::unique_ptr<Device> device =
-      std::make_unique<CdAudioDevice>(std::move(drive), std::move(transport));
-  const std::string log = Variable(kMciLogVariable);
-  if (!log.empty()) return LoggingDevice::Wrap(std::move(device), log);
-  return device;
+  return OpenDevice({&DriveFromEnvironment, &TransportFromEnvironment});
 }
 
 }  // namespace lyrabox::cdaudio

@@ -1,27 +1,21 @@
 // The device as the environment chooses it on Linux: which disc, which sound output,
-// and the command log. The variables are named here and described once, in
+// and the command log. The variables (base/environment_names.h) are described once, in
 // EnvironmentVariables, which every help text lists.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/environment_names.h"
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/clock.h"
 #include "cdaudio/drive.h"
 #include "cdaudio/transport.h"
 
 namespace lyrabox::cdaudio {
-
-// Which disc: a device node, a disc image or kDemoDisc, in any letter case.
-inline constexpr const char* kDiscVariable = "LYRABOX_CD";
-inline constexpr std::string_view kDemoDisc = "demo";
-// Which sound output: kSilentOutput (any letter case) plays silently.
-inline constexpr const char* kAudioVariable = "LYRABOX_AUDIO";
-inline constexpr std::string_view kSilentOutput = "none";
-// The command log is named by kMciLogVariable (mci_log.h).
 
 struct EnvironmentVariable {
   std::string_view name;
@@ -35,14 +29,19 @@ std::vector<EnvironmentVariable> EnvironmentVariables();
 // beside it, wrapped to fit in 80 columns.
 std::string DescribeEnvironment();
 
-// The device the environment asks for; never null.
+// The device the environment asks for (OpenDevice of device_setup.h); never null.
 // - The disc (kDiscVariable): unset, the system's first CD drive, or the demo disc with
 //   one line on standard error when there is none. A name that is not there, or is
 //   neither a CD drive nor an image file, makes a device whose "open" fails, after a
-//   line on standard error.
+//   line on standard error. A disc image comes back after an eject, as the demo does.
 // - The sound: TransportFromEnvironment.
 // - The log: when kMciLogVariable names a file, every command is appended to it.
 std::unique_ptr<Device> OpenFromEnvironment();
+
+// The device node of the CD drive the environment picks: the one kDiscVariable names,
+// or the system's first CD drive when it is unset. Nothing for a disc image, the demo
+// disc, or no drive at all.
+std::optional<std::string> DriveNodeFromEnvironment();
 
 // The transport the environment asks for: silent (a ClockTransport on `clock`) when
 // kAudioVariable is kSilentOutput or there is no drive, else the default sound output,

@@ -72,15 +72,17 @@ void ImageDrive::Refresh() {
 
 void ImageDrive::Load() {
   std::optional<TableOfContents> contents;
+  SharedDiscText text;
   {
     std::lock_guard io(ioMutex_);
     handle_.reset(open_ != nullptr ? open_(path_.c_str()) : nullptr);
     if (handle_) contents = cdio::ReadContents(handle_.get());
+    if (contents) text = cdio::ReadText(handle_.get(), *contents);
     if (!contents) handle_.reset();
   }
   std::lock_guard lock(mutex_);
   const DiscCondition condition = contents ? DiscCondition::Ready : DiscCondition::NoDisc;
-  cdio::Record(state_, condition, std::move(contents));
+  cdio::Record(state_, condition, std::move(contents), std::move(text));
 }
 
 DriveState ImageDrive::State() {
@@ -98,6 +100,7 @@ bool ImageDrive::OpenDoor() {
   takenOut_ = true;
   state_.condition = DiscCondition::DoorOpen;
   state_.contents.reset();
+  state_.text.reset();
   return true;
 }
 

@@ -59,29 +59,6 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   return ascii::EqualsIgnoringCase(a, b);
 }
 
-bool MatchesIgnoringCase(std::string_view name, std::string_view pattern) {
-  // Greedy matching with one backtrack point: the last '*' seen takes one more
-  // character each time the rest fails. Linear in practice, never exponential.
-  std::size_t n = 0, p = 0;
-  std::size_t starAt = std::string_view::npos, nameAtStar = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      starAt = p++;
-      nameAtStar = n;
-    } else if (p < pattern.size() && ToLower(pattern[p]) == ToLower(name[n])) {
-      ++p;
-      ++n;
-    } else if (starAt != std::string_view::npos) {
-      p = starAt + 1;
-      n = ++nameAtStar;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
 bool IsHiddenName(std::string_view name) { return !name.empty() && name[0] == '.'; }
 
 std::optional<std::string> FindNameIgnoringCase(const std::filesystem::path& folder,

@@ -32,9 +32,6 @@ struct WindowsPath {
 
 // Letter case ignored for the ASCII letters, as the Windows file system does for them.
 bool SameNameIgnoringCase(std::string_view a, std::string_view b);
-// Whether `name` matches `pattern`, whose '*' stands for any run of characters
-// (none included); letter case ignored.
-bool MatchesIgnoringCase(std::string_view name, std::string_view pattern);
 // Hidden on Linux: a name beginning with a dot.
 bool IsHiddenName(std::string_view name);
 

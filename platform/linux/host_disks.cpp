@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/audio_cd/audio_cd.h"
+#include "base/ascii.h"
 #include "platform/runtime_error.h"
 
 namespace lyrabox::host {
@@ -78,32 +78,18 @@ int WriteDurably(int fd, std::string_view content) {
 
 }  // namespace
 
-HostDisks::HostDisks(const DriveFolders& drives, char cdDrive, cdaudio::Device& device)
-    : drives_(drives), cdDrive_(cdDrive), device_(device) {}
+HostDisks::HostDisks(const DriveFolders& drives, char cdDrive, platform::AudioCdChannel& cd)
+    : drives_(drives), cdDrive_(cdDrive), cd_(cd) {}
 
 std::optional<std::uint32_t> HostDisks::VolumeSerialNumber(std::string_view root) {
   std::optional<WindowsPath> path = WindowsPath::Parse(root);
   if (!path || !path->IsRoot() || !OnCdDrive(*path)) return std::nullopt;
-  // As the system's own call does, wait (a bounded time) for a drive that is still
-  // spinning up: a disc id read before the disc is known would be "0".
-  device_.AwaitSettled();
-  const std::optional<cdaudio::TableOfContents> disc = device_.Contents();
-  if (!disc) return std::nullopt;
-  return platform::AudioCdVolumeSerial(*disc);
-}
-
-std::vector<std::string> HostDisks::CdTrackFiles() {
-  const std::optional<cdaudio::TableOfContents> disc = device_.Contents();
-  if (!disc) return {};
-  return platform::AudioCdTrackFileNames(*disc);
+  return cd_.VolumeSerial();
 }
 
 bool HostDisks::CdRootMatches(const WindowsPath& path, std::string_view pattern) {
-  if (path.names.size() != 1) return false;  // the CD lists files in its root only
-  for (const std::string& track : CdTrackFiles()) {
-    if (MatchesIgnoringCase(track, pattern)) return true;
-  }
-  return false;
+  // The CD lists files in its root only.
+  return path.names.size() == 1 && cd_.ListsTrackFile(pattern);
 }
 
 bool HostDisks::OrdinaryFileExists(std::string_view text) {
@@ -132,7 +118,7 @@ bool HostDisks::OrdinaryFileMatches(std::string_view text) {
   if (!dir) return false;
   while (const dirent* entry = ::readdir(dir.get())) {
     std::string_view name = entry->d_name;
-    if (MatchesIgnoringCase(name, pattern) && IsOrdinaryFile(folder.hostPath / name)) {
+    if (ascii::MatchesIgnoringCase(name, pattern) && IsOrdinaryFile(folder.hostPath / name)) {
       return true;
     }
   }

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cdaudio/cdaudio.h"
+#include "platform/audio_cd/device_channel.h"
 #include "platform/linux/drive_folders.h"
 #include "platform/platform.h"
 
@@ -27,9 +27,12 @@ namespace lyrabox::host {
 // number, so it reads as nothing.
 class HostDisks : public platform::Disks {
  public:
-  // `device` answers for the CD drive, whose letter is `cdDrive`; both must outlive
-  // this object.
-  HostDisks(const DriveFolders& drives, char cdDrive, cdaudio::Device& device);
+  // `cd` answers for the CD drive, whose letter is `cdDrive`; both must outlive this
+  // object.
+  HostDisks(const DriveFolders& drives, char cdDrive, platform::AudioCdChannel& cd);
+
+  // The drive the player plays turned out to be another (LinuxHost::FollowDriveSetting).
+  void SetCdDrive(char cdDrive) { cdDrive_ = cdDrive; }
 
   std::optional<std::uint32_t> VolumeSerialNumber(std::string_view root) override;
   bool OrdinaryFileExists(std::string_view path) override;
@@ -42,12 +45,10 @@ class HostDisks : public platform::Disks {
   bool OnCdDrive(const WindowsPath& path) const { return path.drive == cdDrive_; }
   // Whether the CD's root lists a track file that `pattern` matches.
   bool CdRootMatches(const WindowsPath& path, std::string_view pattern);
-  // The files the CD's root lists.
-  std::vector<std::string> CdTrackFiles();
 
   const DriveFolders& drives_;
   char cdDrive_;
-  cdaudio::Device& device_;
+  platform::AudioCdChannel& cd_;
 };
 
 }  // namespace lyrabox::host

@@ -54,32 +54,67 @@ std::string HostProcess::ArgumentText() {
   return text;
 }
 
-void HostProcess::StartProgram(std::string_view commandLine, platform::WindowState state) {
-  const std::string line(commandLine);
-  for (const ProgramCandidate& candidate : ProgramCandidates(line)) {
+std::optional<DetachedStart> HostProcess::FindProgram(std::string_view commandLine,
+                                                     platform::WindowState state) const {
+  for (const ProgramCandidate& candidate : ProgramCandidates(commandLine)) {
     std::optional<WindowsPath> path = WindowsPath::Parse(ProgramFileName(candidate.program));
     if (!path || path->IsRoot() || path->drive == cdDrive_) continue;
     DriveFolders::Mapped mapped = drives_.Map(*path);
     if (!mapped.found || !IsRegularFile(mapped.hostPath)) continue;
 
+    // Linux has no common way to ask a program to open minimised: the started program
+    // finds "normal" or "minimised" in the environment and may honour it.
     DetachedStart start;
     start.program = mapped.hostPath;
     start.arguments = SplitWindowsArguments(candidate.arguments);
     start.environment.emplace_back(
         kWindowStateVariable,
         state == platform::WindowState::MinimisedWithFocus ? "minimised" : "normal");
-    if (StartDetached(start) != 0) throw RuntimeError(ErrorNumber::FileNotFound, line);
-    return;
+    return start;
   }
-  throw RuntimeError(ErrorNumber::FileNotFound, line);
+  return std::nullopt;
 }
 
-void HostProcess::EndNow() {
+void HostProcess::StartProgram(std::string_view commandLine, platform::WindowState state) {
+  const std::optional<DetachedStart> start = FindProgram(commandLine, state);
+  if (!start || StartDetached(*start) != 0) {
+    throw RuntimeError(ErrorNumber::FileNotFound, std::string(commandLine));
+  }
+}
+
+void HostProcess::HandOverDisc(std::string_view commandLine) {
+  constexpr auto kNormal = platform::WindowState::NormalWithFocus;
+  if (FindProgram(commandLine, kNormal)) return StartProgram(commandLine, kNormal);
+  // No Linux machine has the other player of the command line: the disc goes to the
+  // player the desktop would have chosen had Lyrabox not been its choice.
+  if (startDesktopCdPlayer && startDesktopCdPlayer()) return;
+  throw RuntimeError::Explained(ErrorNumber::FileNotFound, NoOtherPlayerText(commandLine));
+}
+
+std::string HostProcess::NoOtherPlayerText(std::string_view commandLine) const {
+  const std::string text =
+      "No other CD player is set up to take this disc.\n\n"
+      "Choose one for audio CDs in the desktop's settings for removable media";
+  // Where the program would go: the longest reading of the line whose file name is
+  // one word (the program alone, not the program and its arguments).
+  for (const ProgramCandidate& candidate : ProgramCandidates(commandLine)) {
+    const std::string& program = candidate.program;
+    const std::string name = program.substr(program.find_last_of('\\') + 1);
+    if (name.empty() || name.find(' ') != std::string::npos) continue;
+    std::optional<WindowsPath> path = WindowsPath::Parse(ProgramFileName(program));
+    if (!path || path->IsRoot() || path->drive == cdDrive_) break;
+    return text + ", or put a program (a script will do) for it at\n\n" +
+           drives_.Map(*path).hostPath.string();
+  }
+  return text + ".";
+}
+
+void HostProcess::EndNow(platform::ExitStatus status) {
   std::cout.flush();
   std::cerr.flush();
   std::clog.flush();
   std::fflush(nullptr);
-  ::_exit(endsOnError && endsOnError() ? 1 : 0);
+  ::_exit(static_cast<int>(status));
 }
 
 }  // namespace lyrabox::host

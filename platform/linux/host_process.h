@@ -2,20 +2,18 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/environment_names.h"
 #include "platform/linux/drive_folders.h"
 #include "platform/linux/instance_lock.h"
+#include "platform/linux/program_start.h"
 #include "platform/platform.h"
 
 namespace lyrabox::host {
-
-// Where the window state of a started program goes: Linux has no common way to ask a
-// program to open minimised, so the started program finds "normal" or "minimised"
-// in this environment variable and may honour it.
-inline constexpr const char* kWindowStateVariable = "LYRABOX_WINDOW_STATE";
 
 class HostProcess : public platform::Process {
  public:
@@ -23,6 +21,9 @@ class HostProcess : public platform::Process {
   // `drives`, which must outlive this object; the CD drive (`cdDrive`) holds none.
   HostProcess(std::vector<std::string> arguments, const DriveFolders& drives, char cdDrive,
               std::filesystem::path lockFile);
+
+  // The drive the player plays turned out to be another (LinuxHost::FollowDriveSetting).
+  void SetCdDrive(char cdDrive) { cdDrive_ = cdDrive; }
 
   // Takes the single-instance lock on the first call and keeps it for the life of
   // the process. When the lock file cannot be used at all, says so on standard error
@@ -37,13 +38,24 @@ class HostProcess : public platform::Process {
   // state in LYRABOX_WINDOW_STATE. No such file, or one that cannot be run: "File not
   // found" (53) with the command line as the detail.
   void StartProgram(std::string_view commandLine, platform::WindowState state) override;
-  // Flushes standard output and error and ends the process: with status 1 when
-  // `endsOnError` (set by the program's main) says the user was just shown an error,
-  // else 0 (a second instance, a disc handed to the other player).
-  [[noreturn]] void EndNow() override;
-  std::function<bool()> endsOnError;
+  // The program of `commandLine`, found as StartProgram finds it, is started as
+  // StartProgram starts it. When it is not there, the desktop's own CD player takes
+  // the disc (startDesktopCdPlayer); when that finds none either, "File not found"
+  // (53) with a box that says plainly that no other CD player is set up and where the
+  // program would go.
+  void HandOverDisc(std::string_view commandLine) override;
+  // Starts the desktop's CD player for the disc; false when it has none. Unset: none.
+  std::function<bool()> startDesktopCdPlayer;
+  // Flushes standard output and error and ends the process with `status`.
+  [[noreturn]] void EndNow(platform::ExitStatus status) override;
 
  private:
+  // How StartProgram would start `commandLine`; nothing when its program is not there.
+  std::optional<DetachedStart> FindProgram(std::string_view commandLine,
+                                           platform::WindowState state) const;
+  // The text of the box when no other CD player takes a disc.
+  std::string NoOtherPlayerText(std::string_view commandLine) const;
+
   std::vector<std::string> arguments_;
   const DriveFolders& drives_;
   char cdDrive_;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "base/ascii.h"
+#include "platform/linux/drive_folders.h"
 
 namespace lyrabox::host {
 namespace {
@@ -47,29 +48,44 @@ std::filesystem::path LockFile(const HostSettings::Lookup& lookup) {
 
 }  // namespace
 
-char DriveLetterOf(const std::string& text) {
-  if (text.empty() || ascii::ToLower(text[0]) < 'a' || ascii::ToLower(text[0]) > 'z') return 0;
-  std::string_view rest = std::string_view(text).substr(1);
-  if (!rest.empty() && rest[0] == ':') rest.remove_prefix(1);
-  if (!rest.empty() && (rest == "\\" || rest == "/")) rest = {};
-  if (!rest.empty()) return 0;
-  return ascii::ToLower(text[0]);
-}
-
 HostSettings HostSettings::FromEnvironment(const Lookup& given) {
   Lookup lookup = given ? given : Lookup([](const char* name) { return std::getenv(name); });
   HostSettings settings;
   settings.home = HomeFolder(lookup);
   settings.lockFile = LockFile(lookup);
   if (const char* drive = lookup(kCdDriveVariable); drive != nullptr && drive[0] != '\0') {
-    if (char letter = DriveLetterOf(drive); letter != 0) {
+    if (char letter = ascii::DriveLetterOf(drive); letter != 0 && letter != kDataDrive) {
       settings.cdDrive = letter;
+      settings.cdDriveNamed = true;
     } else {
-      settings.warning = std::string() + kCdDriveVariable + "=\"" + drive +
-                         "\" names no drive letter; the CD drive is d:";
+      settings.warning = std::string() + kCdDriveVariable + "=\"" + drive + "\" names " +
+                         (letter == kDataDrive ? "the data folder's drive" : "no drive letter") +
+                         "; the CD drive is " + kDefaultCdDrive + ":";
     }
   }
   return settings;
+}
+
+std::string HostSettings::FollowPlayerDrive(const std::optional<std::string>& settingRoot) {
+  char letter = kDefaultCdDrive;
+  if (settingRoot) {
+    const std::optional<WindowsPath> root = WindowsPath::Parse(*settingRoot);
+    letter = root ? root->drive : 0;
+    if (letter == 0 || letter == kDataDrive) {
+      return "lbx.ini names \"" + *settingRoot +
+             "\", which cannot be the CD drive; the CD drive stays " + cdDrive + ":";
+    }
+  }
+  std::string line;
+  if (cdDriveNamed && cdDrive != letter) {
+    const std::string played = settingRoot ? "lbx.ini names " + *settingRoot
+                                           : std::string("without lbx.ini the player plays ") +
+                                                 kDefaultCdDrive + ":\\";
+    line = std::string(kCdDriveVariable) + " names " + cdDrive + ":, but " + played +
+           "; the CD drive is " + letter + ":";
+  }
+  cdDrive = letter;
+  return line;
 }
 
 }  // namespace lyrabox::host

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "base/tell_user.h"
+#include "platform/linux/desktop_player.h"
 
 namespace lyrabox {
 namespace {
@@ -31,10 +32,22 @@ LinuxHost::LinuxHost(std::vector<std::string> arguments, std::unique_ptr<cdaudio
       settings_(SettingsFromEnvironment()),
       drives_(settings_.home),
       channel_(*device_),
-      disks_(drives_, settings_.cdDrive, *device_),
-      process_(std::move(arguments), drives_, settings_.cdDrive, settings_.lockFile) {}
+      disks_(drives_, settings_.cdDrive, channel_),
+      process_(std::move(arguments), drives_, settings_.cdDrive, settings_.lockFile) {
+  process_.startDesktopCdPlayer = [this] {
+    const std::optional<std::string> node = cdDriveNode_ ? cdDriveNode_() : std::nullopt;
+    return host::StartDesktopCdPlayer(node ? host::CddaLocation(*node) : "").has_value();
+  };
+}
 
 LinuxHost::LinuxHost(int argc, char** argv, std::unique_ptr<cdaudio::Device> device)
     : LinuxHost(ArgumentsAfterName(argc, argv), std::move(device)) {}
+
+void LinuxHost::FollowDriveSetting(const std::optional<std::string>& settingRoot) {
+  const std::string line = settings_.FollowPlayerDrive(settingRoot);
+  if (!line.empty()) TellUser(line);
+  disks_.SetCdDrive(settings_.cdDrive);
+  process_.SetCdDrive(settings_.cdDrive);
+}
 
 }  // namespace lyrabox

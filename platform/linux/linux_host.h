@@ -8,12 +8,14 @@
 // has to say about an unusable setting goes to standard error.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cdaudio/cdaudio.h"
-#include "platform/linux/device_channel.h"
+#include "platform/audio_cd/device_channel.h"
 #include "platform/linux/drive_folders.h"
 #include "platform/linux/host_disks.h"
 #include "platform/linux/host_process.h"
@@ -35,17 +37,25 @@ class LinuxHost {
   platform::DeviceCommands& device() { return channel_; }
   platform::Disks& disks() { return disks_; }
   platform::Process& process() { return process_; }
-  // Tells the host whether the program, when it ends at once, ends after an error
-  // box (exit status 1) or not (0).
-  void SetEndsOnError(std::function<bool()> test) { process_.endsOnError = std::move(test); }
+  // Makes the drive the player plays the CD drive: `settingRoot` is what its
+  // drive-setting file names (nothing without one). Says on standard error when
+  // LYRABOX_CD_DRIVE named another drive, or the file names none the CD can be.
+  void FollowDriveSetting(const std::optional<std::string>& settingRoot);
+  // How to find the device node of the CD drive (/dev/sr0), for the desktop's CD
+  // player when the disc is handed to it; asked only then. Nothing for a disc that is
+  // no drive's (a disc image, the demo disc): that player then gets no location.
+  void SetCdDriveNode(std::function<std::optional<std::string>()> node) {
+    cdDriveNode_ = std::move(node);
+  }
 
  private:
   std::unique_ptr<cdaudio::Device> device_;
   host::HostSettings settings_;
   host::DriveFolders drives_;
-  host::DeviceChannel channel_;
+  platform::AudioCdChannel channel_;
   host::HostDisks disks_;
   host::HostProcess process_;
+  std::function<std::optional<std::string>()> cdDriveNode_;
 };
 
 }  // namespace lyrabox

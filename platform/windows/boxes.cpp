@@ -3,12 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "base/identity.h"
 #include "platform/windows/windows_host.h"
 
 namespace lyrabox::windows {
 namespace {
 
-constexpr char kTitle[] = "Lyrabox";
+constexpr const char* kTitle = identity::kTitle;
 constexpr WORD kInputEdit = 100;
 constexpr WORD kButtonClass = 0x0080, kEditClass = 0x0081, kStaticClass = 0x0082;
 
@@ -102,19 +103,16 @@ INT_PTR CALLBACK InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 void WindowsBoxes::Message(std::string_view text) {
-  lastWasMessage_ = true;
   MessageBoxA(owner_, std::string(text).c_str(), kTitle, MB_OK);
 }
 
 bool WindowsBoxes::Question(std::string_view text) {
-  lastWasMessage_ = false;
   return MessageBoxA(owner_, std::string(text).c_str(), kTitle, MB_YESNO | MB_ICONQUESTION) ==
          IDYES;
 }
 
 std::string WindowsBoxes::Input(std::string_view prompt, std::string_view title,
                                 std::string_view defaultText) {
-  lastWasMessage_ = false;
   // An input box without a title of its own carries the application's, as every box.
   DialogTemplate dialog(title.empty() ? std::string_view(kTitle) : title, 240, 80, 4);
   dialog.AddItem(kStaticClass, 0xFFFF, SS_LEFT, 7, 7, 170, 44, prompt);

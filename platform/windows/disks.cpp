@@ -45,19 +45,6 @@ bool SearchFindsOrdinaryFile(std::string_view pattern) {
   return any;
 }
 
-// `name` against a last path component that may hold '*', letter case ignored.
-bool Matches(std::string_view name, std::string_view pattern) {
-  const std::size_t star = pattern.find('*');
-  if (star == std::string_view::npos) return ascii::EqualsIgnoringCase(name, pattern);
-  const std::string_view head = pattern.substr(0, star);
-  const std::string_view rest = pattern.substr(star + 1);
-  if (!ascii::StartsWithIgnoringCase(name, head)) return false;
-  for (std::size_t at = head.size(); at <= name.size(); ++at) {
-    if (Matches(name.substr(at), rest)) return true;
-  }
-  return false;
-}
-
 class Handle {
  public:
   explicit Handle(HANDLE handle) : handle_(handle) {}
@@ -81,7 +68,7 @@ class Handle {
 
 std::optional<std::uint32_t> WindowsDisks::VolumeSerialNumber(std::string_view root) {
   if (coreDrive_ != nullptr && coreDrive_->OnDrive(root)) {
-    return coreDrive_->VolumeSerial();
+    return coreDrive_->channel().VolumeSerial();
   }
   const std::string text(root);
   DWORD serial = 0;
@@ -95,11 +82,7 @@ bool WindowsDisks::CoreDriveMatches(std::string_view pattern) {
   const std::size_t slash = pattern.rfind('\\');
   const std::string_view name = slash == std::string_view::npos ? pattern : pattern.substr(slash + 1);
   // Only the root holds files, and only the tracks.
-  if (slash != 2 || name.empty()) return false;
-  for (const std::string& track : coreDrive_->TrackFileNames()) {
-    if (Matches(track, name)) return true;
-  }
-  return false;
+  return slash == 2 && !name.empty() && coreDrive_->channel().ListsTrackFile(name);
 }
 
 bool WindowsDisks::OrdinaryFileExists(std::string_view path) {
@@ -122,9 +105,13 @@ std::string WindowsDisks::ReadTextFile(std::string_view path) {
   std::string content;
   char chunk[4096];
   DWORD got = 0;
-  // Only the start of a huge file: the player's files are a few bytes.
-  while (content.size() < platform::kTextFileReadLimit &&
-         ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
+  // Only the start of a huge file: the player's files are a few bytes. A read that
+  // fails is an error, as on Linux, never a file that seems shorter.
+  while (content.size() < platform::kTextFileReadLimit) {
+    if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) {
+      Fail(ErrorNumber::PermissionDenied, path);
+    }
+    if (got == 0) break;
     content.append(chunk, std::min<std::size_t>(got, platform::kTextFileReadLimit - content.size()));
   }
   return content;

@@ -59,8 +59,8 @@ void WindowsProcess::StartProgram(std::string_view commandLine, platform::Window
   CloseHandle(started.hProcess);
 }
 
-void WindowsProcess::EndNow() {
-  ExitProcess(boxes_ != nullptr && boxes_->LastBoxWasMessage() ? 1 : 0);
+void WindowsProcess::EndNow(platform::ExitStatus status) {
+  ExitProcess(static_cast<UINT>(status));
 }
 
 }  // namespace lyrabox::windows

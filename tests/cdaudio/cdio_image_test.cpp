@@ -80,6 +80,32 @@ TEST(CdioImageTest, ReadsTheTableOfContentsOfACueSheet) {
   EXPECT_TRUE(toc.PureAudio());
 }
 
+// A cue sheet's TITLE and PERFORMER lines are the disc's text: the album's before the
+// first track, a track's within it; a sheet without them gives no text.
+TEST(CdioImageTest, ReadsTheDiscsTextFromTheCueSheet) {
+  ImageFolder folder;
+  const std::string plain = folder.Write(488, {0, 150, 375});
+  EXPECT_FALSE(ImageDrive::Open(plain, Watching::ByHand)->State().text);
+
+  // The same disc with text (libcdio takes the bin file named like the sheet).
+  const std::string withText = folder.Write(488, {0, 150, 375}, "text");
+  std::ofstream(withText)
+      << "PERFORMER \"The Testers\"\nTITLE \"Sheet Music\"\nFILE \"text.bin\" BINARY\n"
+         "  TRACK 01 AUDIO\n    TITLE \"Opening\"\n    PERFORMER \"Solo\"\n"
+         "    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n"
+         "  TRACK 03 AUDIO\n    TITLE \"  Coda \"\n    INDEX 01 00:05:00\n";
+  auto drive = ImageDrive::Open(withText, Watching::ByHand);
+  ASSERT_TRUE(drive->State().text);
+  DiscText expected;
+  expected.album = {"Sheet Music", "The Testers"};
+  expected.tracks[1] = {"Opening", "Solo"};
+  expected.tracks[3] = {"Coda", ""};
+  EXPECT_EQ(*drive->State().text, expected);
+  drive->OpenDoor();
+  EXPECT_FALSE(drive->State().text);
+}
+
 TEST(CdioImageTest, ReadsTheAudioOfTheBinFile) {
   ImageFolder folder;
   auto drive = ImageDrive::Open(folder.Write(488, {0, 150, 375}),

@@ -6,8 +6,11 @@
 #include <set>
 #include <vector>
 
+#include "base/environment_names.h"
+#include "cdaudio/device_setup.h"
 #include "cdaudio/tray_return.h"
 #include "device_fixture.h"
+#include "tests/support/scoped_environment.h"
 
 namespace lyrabox::cdaudio {
 namespace {
@@ -103,17 +106,24 @@ TEST_F(DemoDeviceTest, AnswersThePlayersStartAndScan) {
   Ask("set cd door open");
   EXPECT_EQ(Ask("status cd media present"), "false");
   EXPECT_EQ(device->Contents(), std::nullopt);
+  EXPECT_EQ(device->Text(), nullptr);
   Ask("set cd door closed");
   EXPECT_EQ(device->Contents(), DemoDiscContents());
+  // The demo disc names itself and each of its tracks.
+  EXPECT_EQ(Ask("status cd title track 3"), "Study in B");
+  ASSERT_NE(device->Text(), nullptr);
+  EXPECT_FALSE(device->Text()->album.title.empty());
+  EXPECT_EQ(device->Text()->tracks.size(), 12u);
 }
 
 // After an eject the demo disc (and a disc image, behind the same tray) is back in a
 // few seconds, as if the tray had been pushed in; a second eject meanwhile changes
-// nothing.
+// nothing. Made as both programs make it.
 TEST(ReturningTrayTest, TheDiscIsBackAFewSecondsAfterTheEject) {
   const auto clock = std::make_shared<ManualClock>();
-  const auto device =
-      CreateDevice(std::make_shared<TrayReturn>(std::make_shared<DemoDrive>(), clock), clock);
+  ::lyrabox::testing::ScopedEnvironment disc(kDiscVariable, "DEMO");
+  ::lyrabox::testing::ScopedEnvironment log(kMciLogVariable, nullptr);
+  const auto device = OpenDevice({}, clock);
   auto ask = [&device](std::string_view command) {
     std::string reply;
     EXPECT_EQ(device->Send(command, reply), 0u) << command;

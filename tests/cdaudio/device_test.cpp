@@ -331,6 +331,11 @@ TEST_F(DeviceTest, TheDeviceFollowsDiscsChangedAtTheDrive) {
   Ask("seek cd to 2");
   scripted->InsertDisc(testing::TwoTrackDisc());
   EXPECT_EQ(Ask("status cd position"), "01:00:00:00");
+  // Changed since "media present" last said true: absent once, so that a poll sees
+  // the old disc go and the new one come.
+  EXPECT_EQ(Ask("status cd media present"), "false");
+  EXPECT_EQ(Ask("status cd media present"), "true");
+  EXPECT_EQ(Ask("status cd media present"), "true");
 }
 
 TEST_F(DeviceTest, UnsupportedAndUnknownCommandsAreRefusedAfterTheDeviceName) {

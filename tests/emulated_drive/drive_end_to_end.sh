@@ -10,7 +10,10 @@
 #      and no disc; another disc pushed in is read; eject opens the tray; the program
 #      ends on end of input;
 #   5. a locked drive refuses eject with the device's error, and plays on;
-#   6. a read that hangs in the drive: the device still answers, and the program ends.
+#   6. a read that hangs in the drive: the device still answers, and the program ends;
+#   7. an eject sent while the drive's first look is still reading the spinning-up disc:
+#      the door move wins over what that look saw, and the drive goes on following
+#      the tray (closed by command, opened by hand).
 #
 # usage: drive_end_to_end.sh LYRABOX_MCI PRELOAD WORK_FOLDER
 # (PRELOAD: the emulated drive library, after the sanitizer runtime when there is one)
@@ -205,4 +208,24 @@ hanging() { grep -q "the read hangs" "$work/hang.log"; }
 wait_until "the hanging read (hang)" hanging
 expect "status cd mode" "playing"
 expect "status cd media present" "true"
+finish
+
+# 7. Eject while the first look is under way: the disc spins up for a second, and the
+# eject, sent at once, waits for that look and must not be overwritten by it.
+cat > "$work/race.drive" <<EOF
+device /dev/sr0
+disc one.cue
+spinup 1000
+open-when race.out
+EOF
+start race LYRABOX_CD=/dev/sr0 SDL_AUDIODRIVER=dummy
+expect "open cdaudio alias cd shareable" 1
+expect "set cd door open" ""
+expect "status cd mode" "open"
+expect "status cd media present" "false"
+expect "set cd door closed" ""
+wait_until "the disc read again (race)" ready
+expect "status cd number of tracks" 3
+touch "$work/race.out"
+wait_until "the tray opened by hand (race)" door_open
 finish

@@ -40,7 +40,9 @@
  *   device PATH          the node, such as /dev/sr0 (libcdio's drive scan finds
  *                        /dev/cdrom, /dev/dvd, /dev/hd?, /dev/scd?, /dev/sr?)
  *   disc CUE             the image in the drive: a .cue over one .bin of raw 2352-byte
- *                        sectors; without it the drive is empty
+ *                        sectors; without it the drive is empty. Its TITLE and PERFORMER
+ *                        lines (the album's before the first TRACK, a track's within it)
+ *                        are the disc's CD-Text, which READ TOC format 5 answers
  *   spinup MS            the drive reports "not ready" for MS milliseconds after the
  *                        node is first opened and after each close of the tray
  *   open-when FILE       the tray is opened by hand once FILE exists ...
@@ -84,6 +86,7 @@
 #define MAX_EVENTS 16
 #define MAX_FDS 64
 #define TOC_WAIT_MS 20000
+#define TEXT_MAX 160  /* bytes of one CD-Text field, its NUL included */
 
 typedef struct {
   int count;
@@ -91,6 +94,9 @@ typedef struct {
   bool data[MAX_TRACKS];
   int leadout;
   char bin[PATH_MAX];
+  /* CD-Text: [0] the album's, [t] track t's; "" when the sheet gives none */
+  char title[MAX_TRACKS + 1][TEXT_MAX];
+  char performer[MAX_TRACKS + 1][TEXT_MAX];
 } Image;
 
 typedef struct {
@@ -292,6 +298,10 @@ static bool read_cue(const char* cue, Image* image) {
       if (image->count == MAX_TRACKS) return false;
       image->data[image->count] = strcmp(type, "AUDIO") != 0;
       image->start[image->count++] = -1;
+    } else if ((strcmp(word, "TITLE") == 0 || strcmp(word, "PERFORMER") == 0) &&
+               sscanf(line, " %*s \"%159[^\"]\"", name) == 1) {
+      char* field = word[0] == 'T' ? image->title[image->count] : image->performer[image->count];
+      snprintf(field, TEXT_MAX, "%.*s", TEXT_MAX - 1, name);
     } else if (strcmp(word, "INDEX") == 0 &&
                sscanf(line, " INDEX 01 %d:%d:%d", &m, &s, &f) == 3 && image->count > 0) {
       image->start[image->count - 1] = (m * 60 + s) * 75 + f;
@@ -580,12 +590,106 @@ static Sense read_sectors(int lba, int n, unsigned char* out, bool audioOnly) {
   return kGood;
 }
 
+/* ---- CD-Text: the packs of the lead-in, as READ TOC format 5 returns them ---- */
+
+#define PACK 18
+#define MAX_PACKS 255  /* the sequence numbers of one block are one byte */
+
+/* The CRC of a pack: CCITT (x^16 + x^12 + x^5 + 1) over its first 16 bytes, from 0,
+ * stored inverted, high byte first. */
+static void seal_pack(unsigned char* pack) {
+  unsigned crc = 0;
+  for (int i = 0; i < 16; ++i) {
+    crc ^= (unsigned)pack[i] << 8;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
+  }
+  crc = ~crc & 0xFFFF;
+  pack[16] = (unsigned char)(crc >> 8);
+  pack[17] = (unsigned char)crc;
+}
+
+/* Appends the packs of one type: the fields of the album and of every track, each with
+ * its NUL, run on through 12-byte payloads. A pack names the track whose text its
+ * payload begins with, and how many of that text's characters came before (at most
+ * 15). Returns the new pack count; nothing for a type no field uses. */
+static int text_packs(unsigned char* out, int packs, int type, const Image* im,
+                      const char (*fields)[TEXT_MAX]) {
+  bool any = false;
+  for (int t = 0; t <= im->count; ++t) any = any || fields[t][0] != '\0';
+  if (!any) return packs;
+  int track = 0, done = 0, used = 12;
+  unsigned char* pack = NULL;
+  while (track <= im->count) {
+    if (used == 12) {
+      if (packs == MAX_PACKS - 3) return packs;
+      pack = out + packs++ * PACK;
+      memset(pack, 0, PACK);
+      pack[0] = (unsigned char)type;
+      pack[1] = (unsigned char)track;
+      pack[3] = (unsigned char)(done < 15 ? done : 15);
+      used = 0;
+    }
+    char c = fields[track][done];
+    pack[4 + used++] = (unsigned char)c;
+    if (c == '\0') {
+      ++track;
+      done = 0;
+    } else {
+      ++done;
+    }
+  }
+  return packs;
+}
+
+/* The disc's CD-Text as packs in `out` (room for MAX_PACKS): the titles, the performers,
+ * and the three size packs that close block 0 (ISO 8859-1, English). Returns how many;
+ * 0 for a disc without text. */
+static int cdtext(const Image* im, unsigned char* out) {
+  int packs = text_packs(out, 0, 0x80, im, im->title);
+  int titles = packs;
+  packs = text_packs(out, packs, 0x81, im, im->performer);
+  if (packs == 0) return 0;
+  unsigned char size[36] = {0};
+  size[0] = 0x00;  /* ISO 8859-1 */
+  size[1] = 1;
+  size[2] = (unsigned char)im->count;
+  size[4 + 0] = (unsigned char)titles;
+  size[4 + 1] = (unsigned char)(packs - titles);
+  size[4 + 15] = 3;
+  size[20] = (unsigned char)(packs + 2);  /* the last sequence number of block 0 */
+  size[28] = 0x09;  /* English */
+  for (int i = 0; i < 3; ++i) {
+    unsigned char* pack = out + (packs + i) * PACK;
+    memset(pack, 0, PACK);
+    pack[0] = 0x8F;
+    pack[1] = (unsigned char)i;
+    memcpy(pack + 4, size + 12 * i, 12);
+  }
+  packs += 3;
+  for (int i = 0; i < packs; ++i) {
+    out[i * PACK + 2] = (unsigned char)i;
+    seal_pack(out + i * PACK);
+  }
+  return packs;
+}
+
+static Sense read_cdtext(unsigned char* out, int length, int* filled) {
+  static unsigned char buf[4 + MAX_PACKS * PACK];
+  memset(buf, 0, sizeof buf);
+  int n = 4 + cdtext(&drive.image, buf + 4) * PACK;
+  put16(buf, n - 2);
+  *filled = n < length ? n : length;
+  memcpy(out, buf, (size_t)*filled);
+  return kGood;
+}
+
 static Sense read_toc(const unsigned char* cdb, unsigned char* out, int length, int* filled) {
   Condition c = condition();
   if (c != READY) return not_ready_sense(c);
   bool msf = cdb[1] & 0x02;
   int format = cdb[2] & 0x0F;
   if (format == 0 && (cdb[9] >> 6)) format = cdb[9] >> 6;
+  if (format == 5) return read_cdtext(out, length, filled);
   const Image* im = &drive.image;
   unsigned char buf[4 + 8 * (MAX_TRACKS + 1)];
   memset(buf, 0, sizeof buf);

@@ -104,6 +104,7 @@ TEST(AutoPlayHandOver, WaitsThenStartsTheOtherPlayerNormallyAndEndsUnseen) {
               ElementsAre("pause 999999", std::string("start normal ") + kPlayer, "end"));
   ASSERT_EQ(app.world.process.starts.size(), 1u);
   EXPECT_EQ(app.world.process.starts[0].state, WindowState::NormalWithFocus);
+  EXPECT_EQ(app.world.process.exitStatus, platform::ExitStatus::Success);
 }
 
 TEST(AutoPlayHandOver, PlayerThatCannotBeStartedIsReportedAndTheProgramEnds) {
@@ -119,6 +120,7 @@ TEST(AutoPlayHandOver, PlayerThatCannotBeStartedIsReportedAndTheProgramEnds) {
   EXPECT_THAT(app.world.boxes.Messages()[0], HasSubstr("File not found"));
   EXPECT_THAT(app.world.boxes.Messages()[0], HasSubstr(kPlayer));
   EXPECT_EQ(app.world.journal.back(), "end");
+  EXPECT_EQ(app.world.process.exitStatus, platform::ExitStatus::Failure);
 }
 
 TEST(AutoPlayHandOver, UnreadableSerialLooksForTheBookmarkNamedZero) {

@@ -271,37 +271,5 @@ TEST_F(Bookmarks, StopAndBookmarkReportsARefusedStop) {
   EXPECT_TRUE(world.disks.Has(kFile));
 }
 
-// --- The close prompt ----------------------------------------------------------------
-
-TEST_F(Bookmarks, ClosingWhileNotPlayingAsksNothing) {
-  player.ClosePrompt();
-  EXPECT_TRUE(world.boxes.shown.empty());
-  EXPECT_TRUE(world.device.sent.empty());
-}
-
-TEST_F(Bookmarks, ClosingWhilePlayingAsksAndSavesOnlyOnYes) {
-  Position("03:12:45:10");
-  player.state.Playing = true;
-  world.boxes.answers = {false};
-  player.ClosePrompt();
-  EXPECT_EQ(world.boxes.Questions(), Lines{"Bookmark & Save before Closing ?"});
-  EXPECT_TRUE(world.device.sent.empty());
-  EXPECT_FALSE(world.disks.Has(kFile));
-
-  world.boxes.answers = {true};
-  player.ClosePrompt();
-  EXPECT_EQ(world.disks.Content(kFile), "3\r\n12\r\n42\r\n");
-  EXPECT_EQ(world.device.Commands(), Lines{"status cd position"});
-}
-
-TEST_F(Bookmarks, ClosingGoesOnWhenTheSaveFails) {
-  world.device.Set("status cd position", "", 276);
-  player.state.Playing = true;
-  world.boxes.answers = {true};
-  EXPECT_NO_THROW(player.ClosePrompt());
-  EXPECT_EQ(world.boxes.Messages().size(), 1u);
-  EXPECT_FALSE(world.process.ended);
-}
-
 }  // namespace
 }  // namespace lyrabox

@@ -56,7 +56,7 @@ TEST(LoadSequence, SecondInstanceEndsSilentlyWithoutTouchingTheDevice) {
 
   EXPECT_FALSE(app.Start());
 
-  EXPECT_TRUE(app.world.process.ended);
+  EXPECT_EQ(app.world.process.exitStatus, platform::ExitStatus::Success);
   EXPECT_THAT(app.world.journal, ElementsAre("end"));
 }
 
@@ -70,6 +70,7 @@ TEST(LoadSequence, DeviceThatCannotBeOpenedIsReportedOnceAndEndsTheProgram) {
               ElementsAre("timer off", "mci open cdaudio alias cd wait shareable",
                           "message The specified device is not open or is not recognized by MCI.",
                           "end"));
+  EXPECT_EQ(app.world.process.exitStatus, platform::ExitStatus::Failure);
   EXPECT_FALSE(app.world.window.timerEnabled);
 }
 
@@ -123,14 +124,6 @@ INSTANTIATE_TEST_SUITE_P(
         DriveSettingCase{"EmptyQuotesCountAsAbsent", "\"\"\r\n", Kind::Ordinary, "d:\\"},
         DriveSettingCase{"HiddenFileDoesNotCount", "e:\\\r\n", Kind::Hidden, "d:\\"}),
     [](const ::testing::TestParamInfo<DriveSettingCase>& info) { return info.param.name; });
-
-TEST(UnloadSequence, StopsThenClosesEverything) {
-  AppWorld app;  // no disc: the commands go out all the same
-  app.lifecycle.Unload();
-
-  EXPECT_THAT(app.Commands(), ElementsAre("stop cd wait", "close all"));
-  EXPECT_THAT(app.world.boxes.shown, IsEmpty());
-}
 
 TEST(UnloadSequence, ReportsAFailedStopButNotAFailedClose) {
   AppWorld app;

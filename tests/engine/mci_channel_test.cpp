@@ -193,7 +193,7 @@ TEST(Guard, RunTimeErrorIsShownTitledAndEndsTheProgram) {
                             }),
                  ProgramEnded);
     EXPECT_FALSE(after);
-    EXPECT_TRUE(world.process.ended);
+    EXPECT_EQ(world.process.exitStatus, platform::ExitStatus::Failure);
     ASSERT_EQ(world.boxes.Messages().size(), 1u);
     EXPECT_EQ(world.boxes.Messages()[0], box);
   }

@@ -215,8 +215,8 @@ TEST_F(Poll, OneDigitTrackCountOverALongerOlderReply) {
 }
 
 // A query the device refuses (the disc taken out between two queries) ends the poll
-// there: nothing is read from the buffer's older reply, nothing after it is written,
-// and the next poll carries on.
+// there: nothing is read from the buffer's older reply, nothing after it is written
+// (a scan cut short takes its totals back), and the next poll carries on.
 TEST(PollRefusal, EndsThePollAtTheRefusedQueryAndTheNextPollCarriesOn) {
   struct Case {
     bool scanned;  // whether an earlier poll has scanned the disc
@@ -230,7 +230,8 @@ TEST(PollRefusal, EndsThePollAtTheRefusedQueryAndTheNextPollCarriesOn) {
       {false, "status cd media present", "true", {}, 0},
       {false, "status cd number of tracks wait", "3", {}, 0},
       {false, "status cd length wait", "52:33:45", {"enable eject"}, 0},
-      {false, "status cd length track 2", TrackLengthReply(2), {"enable eject", total}, 0},
+      {false, "status cd length track 2", TrackLengthReply(2),
+       {"enable eject", total, "text totalplay="}, 0},
       {true, "status cd media present", "true", {}, 1},
       {true, "status cd position", "02:00:05:00", {}, 1},
       {true, "status cd mode", "playing",

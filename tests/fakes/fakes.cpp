@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "base/ascii.h"
 #include "platform/runtime_error.h"
@@ -13,16 +14,8 @@ void Note(Journal* journal, std::string line) {
   if (journal != nullptr) journal->push_back(std::move(line));
 }
 
-// Case-blind match of a name against a pattern whose only wildcard is '*'.
-bool Matches(std::string_view name, std::string_view pattern) {
-  if (pattern.empty()) return name.empty();
-  if (pattern[0] == '*') {
-    for (std::size_t skip = 0; skip <= name.size(); ++skip) {
-      if (Matches(name.substr(skip), pattern.substr(1))) return true;
-    }
-    return false;
-  }
-  return !name.empty() && name[0] == pattern[0] && Matches(name.substr(1), pattern.substr(1));
+void RunOnce(std::function<void()>& action) {
+  if (std::function<void()> now = std::exchange(action, nullptr)) now();
 }
 
 }  // namespace
@@ -145,7 +138,9 @@ bool FakeDisks::OrdinaryFileMatches(std::string_view pattern) {
   std::string namePattern = key.substr(key.find_last_of('\\') + 1);
   for (const auto& [path, entry] : entries_) {
     if (entry.kind != Kind::Ordinary || Parent(path) != folder) continue;
-    if (Matches(path.substr(path.find_last_of('\\') + 1), namePattern)) return true;
+    if (ascii::MatchesIgnoringCase(path.substr(path.find_last_of('\\') + 1), namePattern)) {
+      return true;
+    }
   }
   return false;
 }
@@ -187,8 +182,9 @@ void FakeProcess::StartProgram(std::string_view commandLine, platform::WindowSta
   starts.push_back(Start{line, state});
 }
 
-void FakeProcess::EndNow() {
+void FakeProcess::EndNow(platform::ExitStatus status) {
   ended = true;
+  exitStatus = status;
   Note(journal, "end");
   throw ProgramEnded{};
 }
@@ -198,6 +194,7 @@ void FakeProcess::EndNow() {
 void FakeBoxes::Message(std::string_view text) {
   shown.push_back(Shown{Kind::Message, std::string(text), "", ""});
   Note(journal, "message " + std::string(text));
+  RunOnce(whileOpen);
 }
 
 bool FakeBoxes::Question(std::string_view text) {
@@ -208,6 +205,7 @@ bool FakeBoxes::Question(std::string_view text) {
     answers.pop_front();
   }
   Note(journal, "question " + std::string(text) + (answer ? " -> yes" : " -> no"));
+  RunOnce(whileOpen);
   return answer;
 }
 
@@ -221,6 +219,7 @@ std::string FakeBoxes::Input(std::string_view prompt, std::string_view title,
     inputs.pop_front();
   }
   Note(journal, "input " + std::string(prompt) + " -> " + answer);
+  RunOnce(whileOpen);
   return answer;
 }
 
@@ -289,6 +288,15 @@ void InsertAudioDisc(FakeWorld& world, const AudioDisc& disc) {
   }
   world.device.Set("status cd position", disc.position);
   world.device.Set("status cd mode", disc.mode);
+}
+
+void InsertPlayingDisc(FakeWorld& world) {
+  AudioDisc disc;
+  disc.position = "02:03:30:00";
+  disc.mode = "playing";
+  disc.dataFolder = true;
+  InsertAudioDisc(world, disc);
+  world.device.On("status cd position wait", "905000");
 }
 
 }  // namespace lyrabox::testing

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -121,12 +122,13 @@ class FakeProcess : public platform::Process {
   std::set<std::string> unstartable;
   std::vector<Start> starts;
   bool ended = false;
+  std::optional<platform::ExitStatus> exitStatus;  // once ended
   Journal* journal = nullptr;
 
   bool OtherInstanceRunning() override { return otherInstance; }
   std::string ArgumentText() override { return arguments; }
   void StartProgram(std::string_view commandLine, platform::WindowState state) override;
-  [[noreturn]] void EndNow() override;
+  [[noreturn]] void EndNow(platform::ExitStatus status) override;
 };
 
 // --- Boxes ------------------------------------------------------------------------
@@ -146,6 +148,8 @@ class FakeBoxes : public platform::Boxes {
   std::deque<std::string> inputs;
   std::vector<Shown> shown;
   Journal* journal = nullptr;
+  // Runs once, inside the next box, as the events of a nested event loop would.
+  std::function<void()> whileOpen;
 
   void Message(std::string_view text) override;
   bool Question(std::string_view text) override;
@@ -210,5 +214,8 @@ struct AudioDisc {
   bool dataFolder = false;  // whether c:\lyrabox exists already
 };
 void InsertAudioDisc(FakeWorld& world, const AudioDisc& disc = {});
+// The disc of the window's tests: that disc playing in track 2 at 3:30, the data
+// folder there, and the position in milliseconds that fast forward and rewind read.
+void InsertPlayingDisc(FakeWorld& world);
 
 }  // namespace lyrabox::testing

@@ -42,19 +42,6 @@ TEST(WindowsPath, RefusesWhatNamesNoDrive) {
   EXPECT_FALSE(WindowsPath::Parse(std::string_view("c:\\a\0b", 6)));
 }
 
-TEST(NameMatching, PatternsIgnoreCaseAndStarTakesAnyRun) {
-  EXPECT_TRUE(MatchesIgnoringCase("Track01.cda", "*.CDA"));
-  EXPECT_TRUE(MatchesIgnoringCase("TRACK01.CDA", "track*.cda"));
-  EXPECT_TRUE(MatchesIgnoringCase("x.cda", "*x*.cda"));
-  EXPECT_TRUE(MatchesIgnoringCase("", "*"));
-  EXPECT_TRUE(MatchesIgnoringCase("a.cda.cda", "*.cda"));
-  EXPECT_FALSE(MatchesIgnoringCase("Track01.cdab", "*.CDA"));
-  EXPECT_FALSE(MatchesIgnoringCase("Track01.cd", "*.CDA"));
-  EXPECT_FALSE(MatchesIgnoringCase("lbx.ini", "lbx.in"));
-  // Many stars against a long name must not take exponential time.
-  EXPECT_FALSE(MatchesIgnoringCase(std::string(200, 'a'), "*a*a*a*a*a*a*a*a*a*a*b"));
-}
-
 class DriveFoldersTest : public ::testing::Test {
  protected:
   TemporaryFolder home;

@@ -37,7 +37,8 @@ class HostDisksTest : public ::testing::Test {
   TemporaryFolder home;
   DriveFolders drives{home.path()};
   ScriptedCdDevice cd;
-  HostDisks disks{drives, 'd', cd};
+  platform::AudioCdChannel cdChannel{cd};
+  HostDisks disks{drives, 'd', cdChannel};
 
   std::filesystem::path DataFolder() { return home.path() / "drive_c" / "lyrabox"; }
 };
@@ -134,7 +135,8 @@ TEST_F(HostDisksTest, OnlyTheCdDriveHasAVolumeSerialNumber) {
 TEST_F(HostDisksTest, AnotherLetterCanBeTheCd) {
   ScriptedCdDevice otherCd;
   otherCd.disc = discs::TwoTrackDisc();
-  HostDisks onG(drives, 'g', otherCd);
+  platform::AudioCdChannel otherChannel(otherCd);
+  HostDisks onG(drives, 'g', otherChannel);
   EXPECT_TRUE(onG.OrdinaryFileMatches("G:\\*.cda"));
   EXPECT_EQ(onG.VolumeSerialNumber("g:\\"), 0x0004B27Bu);
   // d: is then a folder like any other.

@@ -97,7 +97,7 @@ TEST(ArgumentText, ArgumentsJoinedBySingleBlanks) {
   EXPECT_EQ(some.ArgumentText(), "x /Play y z");
 }
 
-TEST(EndNow, FlushesBufferedOutputAndExitsWithZero) {
+TEST(EndNow, FlushesBufferedOutputAndExitsWithTheStatusGiven) {
   int output[2];
   ASSERT_EQ(::pipe(output), 0);
   pid_t child = ::fork();
@@ -108,7 +108,7 @@ TEST(EndNow, FlushesBufferedOutputAndExitsWithZero) {
     std::printf("still in the buffer");
     DriveFolders drives{"/nonexistent"};
     HostProcess process({}, drives, 'd', "/nonexistent/lock");
-    process.EndNow();
+    process.EndNow(platform::ExitStatus::Failure);
   }
   ::close(output[1]);
   std::string text;
@@ -117,7 +117,7 @@ TEST(EndNow, FlushesBufferedOutputAndExitsWithZero) {
   ::close(output[0]);
   int status = -1;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
   EXPECT_EQ(text, "still in the buffer");
 }
 
@@ -285,6 +285,28 @@ TEST_F(StartProgramTest, ProgramThatIsNotThereOrCannotRunIsFileNotFound) {
   EXPECT_EQ(FailedStart("d:\\Track01.cda").first, ErrorNumber::FileNotFound);
   EXPECT_EQ(FailedStart("").first, ErrorNumber::FileNotFound);
   EXPECT_EQ(FailedStart("/bin/true").first, ErrorNumber::FileNotFound);
+}
+
+// With no other player's program and no CD player on the desktop, the box says so
+// plainly and where the program would go, unless that is on the CD drive.
+TEST_F(StartProgramTest, HandOverWithNoPlayerAnywhereSaysWhereOneGoes) {
+  const auto box = [this](char cdDrive) -> std::string {
+    process.SetCdDrive(cdDrive);
+    try {
+      process.HandOverDisc("E:\\program files\\Plus!\\DeluxeCD\\deluxecd.exe /play G:\\");
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.number(), ErrorNumber::FileNotFound);
+      return error.BoxText();
+    }
+    ADD_FAILURE() << "handed over";
+    return "";
+  };
+  const std::string where =
+      (home.path() / "drive_e" / "program files" / "Plus!" / "DeluxeCD" / "deluxecd.exe").string();
+  const std::string onFolder = box('d');
+  EXPECT_TRUE(onFolder.starts_with("No other CD player is set up to take this disc.")) << onFolder;
+  EXPECT_TRUE(onFolder.ends_with("\n" + where)) << onFolder;
+  EXPECT_EQ(box('e').find("drive_e"), std::string::npos);
 }
 
 }  // namespace

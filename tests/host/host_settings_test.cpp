@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 
 #include "platform/linux/linux_host.h"
 #include "tests/cdaudio/test_discs.h"
@@ -49,6 +50,41 @@ TEST(HostSettings, CdDriveLetterInAnyUsualSpelling) {
   EXPECT_EQ(bad.cdDrive, 'd');
   EXPECT_NE(bad.warning.find("cdrom"), std::string::npos);
   EXPECT_TRUE(From({{"LYRABOX_CD_DRIVE", "e:"}}).warning.empty());
+  // The data folder's drive is a folder.
+  HostSettings data = From({{"LYRABOX_CD_DRIVE", "c:"}});
+  EXPECT_EQ(data.cdDrive, 'd');
+  EXPECT_NE(data.warning.find("data folder"), std::string::npos);
+}
+
+// The drive the player plays (lbx.ini's, or d: without one) is the CD drive, whatever
+// LYRABOX_CD_DRIVE said; one line says when they disagree.
+TEST(HostSettings, TheDriveThePlayerPlaysIsTheCdDrive) {
+  const std::optional<std::string> noFile;
+  struct Case {
+    const char* variable;  // LYRABOX_CD_DRIVE, "" for unset
+    std::optional<std::string> settingRoot;
+    char cdDrive;
+    const char* lineHolds;  // "" for no line
+  };
+  const Case cases[] = {
+      {"", "e:\\", 'e', ""},
+      {"e:", "E:\\", 'e', ""},
+      {"f", "e:\\", 'e', "LYRABOX_CD_DRIVE names f:, but lbx.ini names e:\\; the CD drive is e:"},
+      {"e", noFile, 'd', "LYRABOX_CD_DRIVE names e:, but without lbx.ini the player plays d:\\"},
+      {"", noFile, 'd', ""},
+      {"f", "c:\\", 'f', "lbx.ini names \"c:\\\", which cannot be the CD drive; the CD drive stays f:"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.variable) + " / " + c.settingRoot.value_or("no lbx.ini"));
+    HostSettings settings = *c.variable ? From({{"LYRABOX_CD_DRIVE", c.variable}}) : From({});
+    const std::string line = settings.FollowPlayerDrive(c.settingRoot);
+    EXPECT_EQ(settings.cdDrive, c.cdDrive);
+    if (*c.lineHolds == '\0') {
+      EXPECT_EQ(line, "");
+    } else {
+      EXPECT_NE(line.find(c.lineHolds), std::string::npos) << line;
+    }
+  }
 }
 
 // The whole host as main makes it, set up by environment variables only.

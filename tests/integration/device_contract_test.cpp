@@ -1,26 +1,28 @@
-// The contract of DeviceCommands::SendString, held against both implementations the
-// logic meets: the fake device of the logic's tests and the Linux channel over the CD
-// audio device. A fake that wrote what the real channel does not would let the
-// logic's tests pass on behaviour no user ever gets.
+// The contract of DeviceCommands, held against both implementations the logic meets:
+// the fake device of the logic's tests and the channel over our own CD audio device,
+// which both hosts use. A fake that wrote what the real channel does not would let
+// the logic's tests pass on behaviour no user ever gets.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "platform/linux/device_channel.h"
+#include "platform/audio_cd/device_channel.h"
 #include "tests/fakes/fakes.h"
 #include "tests/host/host_test_support.h"
 
 namespace lyrabox::testing {
 namespace {
 
-// One implementation, scripted to answer one command with a code and a reply text.
+// One implementation, scripted to answer one command with a code and a reply text,
+// and the error text it has for code 282.
 struct Channel {
   std::function<void(const std::string& command, platform::MciResult code,
                      const std::string& reply)>
       script;
   platform::DeviceCommands* device = nullptr;
+  std::string text282;
   std::shared_ptr<void> keep;
 };
 
@@ -28,18 +30,18 @@ Channel Fake() {
   auto fake = std::make_shared<FakeDevice>();
   return {[fake](const std::string& command, platform::MciResult code,
                  const std::string& reply) { fake->Set(command, reply, code); },
-          fake.get(), fake};
+          fake.get(), fake->errorTexts.at(282), fake};
 }
 
-Channel LinuxChannel() {
+Channel CoreChannel() {
   struct Parts {
     host::testing::ScriptedCdDevice cd;
-    host::DeviceChannel channel{cd};
+    platform::AudioCdChannel channel{cd};
   };
   auto parts = std::make_shared<Parts>();
   return {[parts](const std::string& command, platform::MciResult code,
                   const std::string& reply) { parts->cd.answers[command] = {code, reply}; },
-          &parts->channel, parts};
+          &parts->channel, cdaudio::ErrorText(282), parts};
 }
 
 struct Case {
@@ -85,10 +87,29 @@ TEST_P(DeviceContract, SendStringWritesOnlyWhatTheContractAllows) {
   EXPECT_EQ(channel.device->SendString("play cd", nullptr, 0, 0), 0u);
 }
 
+TEST_P(DeviceContract, ErrorStringsFollowTheLengthLimit) {
+  Channel channel = GetParam()();
+  const std::string& text = channel.text282;
+  ASSERT_GT(text.size(), 9u);
+  std::string buffer(201, '#');
+  EXPECT_TRUE(channel.device->GetErrorString(282, buffer.data(), 200));
+  EXPECT_EQ(buffer, text + '\0' + std::string(200 - text.size(), '#'));
+
+  std::string small(11, '#');
+  EXPECT_TRUE(channel.device->GetErrorString(282, small.data(), 10));
+  EXPECT_EQ(small, text.substr(0, 9) + '\0' + '#');
+
+  // A code without a text, or no room at all: false, and nothing written.
+  std::string untouched(201, '#');
+  EXPECT_FALSE(channel.device->GetErrorString(12345, untouched.data(), 200));
+  EXPECT_FALSE(channel.device->GetErrorString(282, untouched.data(), 0));
+  EXPECT_EQ(untouched, std::string(201, '#'));
+}
+
 INSTANTIATE_TEST_SUITE_P(Implementations, DeviceContract,
-                         ::testing::Values(&Fake, &LinuxChannel),
+                         ::testing::Values(&Fake, &CoreChannel),
                          [](const auto& info) {
-                           return std::string(info.index == 0 ? "FakeDevice" : "LinuxChannel");
+                           return std::string(info.index == 0 ? "FakeDevice" : "CoreChannel");
                          });
 
 }  // namespace

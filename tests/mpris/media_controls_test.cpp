@@ -8,17 +8,23 @@
 #include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QProcess>
+#include <QSignalSpy>
 #include <algorithm>
 #include <chrono>
+#include <limits>
+#include <utility>
 #include <memory>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "bookmarks/disc_id.h"
+#include "tests/support/answer_server.h"
 #include "tests/support/demo_disc_host.h"
 #include "ui/form1.h"
 #include "ui/mpris/media_controls.h"
+#include "ui/names/musicbrainz.h"
+#include "ui/names/names_on_window.h"
 
 namespace lyrabox {
 
@@ -59,17 +65,26 @@ class MediaControlsOnABus : public ::testing::Test, protected testing::DemoDiscH
   }
 
   bool Publish() {
-    controls = std::make_unique<MediaControls>(form, *playerBus);
+    controls = std::make_unique<MediaControls>(form.controller(), form, *playerBus);
     return controls->Publish();
   }
+  static QDBusMessage Method(const char* method, const QVariantList& arguments = {}) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kMprisServiceName, kMprisObjectPath,
+                                                       kMprisPlayerInterface, method);
+    call.setArguments(arguments);
+    return call;
+  }
   // A method of the player interface, as playerctl calls it; then the clicks it queued.
-  QDBusMessage Call(const char* method) {
-    QDBusMessage reply = clientBus->call(
-        QDBusMessage::createMethodCall(kMprisServiceName, kMprisObjectPath,
-                                       kMprisPlayerInterface, method),
-        QDBus::BlockWithGui);
+  QDBusMessage Call(const char* method, const QVariantList& arguments = {}) {
+    QDBusMessage reply = clientBus->call(Method(method, arguments), QDBus::BlockWithGui);
     QCoreApplication::processEvents();
     return reply;
+  }
+  // The position after the queued clicks have run and a poll has read it.
+  qlonglong PolledPosition() {
+    QCoreApplication::processEvents();
+    form.controller().Tick();
+    return Get("Position").toLongLong();
   }
   // A property as a client reads it; the signals sent before it have arrived with it.
   QVariant Get(const char* property, const char* interface = kMprisPlayerInterface) {
@@ -101,7 +116,7 @@ TEST_F(MediaControlsOnABus, PlayerctlPlaysSkipsAndStopsTheDemoDiscThroughTheButt
   EXPECT_EQ(refused.errorName(), "io.github.lyrabox.Lyrabox.Error.ButtonDisabled");
   EXPECT_FALSE(Get("CanPlay").toBool());
 
-  form.OnTimer1Tick();  // scans the disc, enables the buttons
+  form.controller().Tick();  // scans the disc, enables the buttons
   EXPECT_TRUE(Get("CanPlay").toBool());
   EXPECT_EQ(recorder.signalled.value("CanPlay"), QVariant(true));
   QVariantMap metadata = Metadata();
@@ -115,7 +130,7 @@ TEST_F(MediaControlsOnABus, PlayerctlPlaysSkipsAndStopsTheDemoDiscThroughTheButt
   EXPECT_EQ(Call("PlayPause").type(), QDBusMessage::ReplyMessage);
   EXPECT_EQ(Get("PlaybackStatus").toString(), "Stopped") << "until the poll sees the mode";
   clock->Advance(std::chrono::milliseconds(2500));
-  form.OnTimer1Tick();
+  form.controller().Tick();
   EXPECT_EQ(Get("PlaybackStatus").toString(), "Playing");
   EXPECT_EQ(Get("Position").toLongLong(), 2'000'000);
   EXPECT_EQ(recorder.signalled.value("PlaybackStatus"), QVariant("Playing"));
@@ -135,14 +150,130 @@ TEST_F(MediaControlsOnABus, WithoutTheBusOrWithTheNameTakenThePlayerRunsOnAfterO
   for (const QDBusConnection& bus :
        {*clientBus, QDBusConnection::connectToBus("unix:path=/nonexistent", "none")}) {
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(MediaControls(form, bus).Publish());
+    EXPECT_FALSE(MediaControls(form.controller(), form, bus).Publish());
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
 
   // The player on the bus still answers.
-  form.OnTimer1Tick();
+  form.controller().Tick();
   EXPECT_TRUE(Get("CanPlay").toBool());
+}
+
+// Any program on the bus may call: the extremes of every number are answered without
+// harm (the sanitizer build checks the arithmetic), and SetPosition ignores a stale
+// track, a position before the start and one past the end.
+TEST_F(MediaControlsOnABus, NumbersFromTheBusAreSafeAtTheirExtremes) {
+  ASSERT_TRUE(Publish());
+  form.controller().Tick();
+  const QDBusObjectPath track = Metadata().value("mpris:trackid").value<QDBusObjectPath>();
+  const qlonglong length = Metadata().value("mpris:length").toLongLong();
+  ASSERT_GT(length, 20'000'000);
+  const QDBusObjectPath stale(track.path().replace("/Track1", "/Track9"));
+  constexpr qlonglong kLowest = std::numeric_limits<qlonglong>::min();
+  constexpr qlonglong kHighest = std::numeric_limits<qlonglong>::max();
+
+  for (const auto& [path, position] :
+       {std::pair{stale, 10'000'000LL}, {track, -1LL}, {track, length + 1}, {track, kLowest},
+        {track, kHighest}}) {
+    EXPECT_EQ(Call("SetPosition", {QVariant::fromValue(path), position}).type(),
+              QDBusMessage::ReplyMessage);
+    EXPECT_EQ(PolledPosition(), 0) << path.path().toStdString() << " " << position;
+  }
+  Call("SetPosition", {QVariant::fromValue(track), 10'000'000LL});  // two steps of 5 s
+  EXPECT_EQ(PolledPosition(), 10'000'000);
+  Call("SetPosition", {QVariant::fromValue(track), 0LL});
+  EXPECT_EQ(PolledPosition(), 0);
+
+  for (qlonglong offset : {0LL, 1LL, -1LL, kLowest}) {
+    EXPECT_EQ(Call("Seek", {offset}).type(), QDBusMessage::ReplyMessage) << offset;
+  }
+  EXPECT_EQ(PolledPosition(), 0);
+  // The most steps one call moves, a hundred of 5 s: 500 s from the start of the demo
+  // disc is 20 s into its track 3.
+  EXPECT_EQ(Call("Seek", {kHighest}).type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(PolledPosition(), 20'000'000);
+  EXPECT_EQ(Metadata().value("xesam:trackNumber").toInt(), 3);
+}
+
+// A media key pressed twice: each PlayPause is decided when its click runs, so the
+// second pauses what the first started, even when both calls came before either click
+// ran.
+TEST_F(MediaControlsOnABus, TwoPlayPauseCallsInARowPlayThenPause) {
+  ASSERT_TRUE(Publish());
+  form.controller().Tick();
+  controls->PlayPause();  // both calls handled before the event loop runs a click
+  controls->PlayPause();
+  QCoreApplication::processEvents();
+  form.controller().Tick();
+  EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
+
+  // Over the bus, sent without waiting for the replies.
+  clientBus->send(Method("PlayPause"));
+  clientBus->send(Method("PlayPause"));
+  Get("PlaybackStatus");  // both calls have been answered by now, their clicks queued
+  QCoreApplication::processEvents();
+  form.controller().Tick();
+  EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
+}
+
+// The demo disc as a disc without text of its own, as most discs are.
+struct WithoutText : cdaudio::Device {
+  explicit WithoutText(cdaudio::Device& disc) : disc(disc) {}
+  std::uint32_t Send(std::string_view command, std::string& reply) override {
+    return disc.Send(command, reply);
+  }
+  std::optional<cdaudio::TableOfContents> Contents() override { return disc.Contents(); }
+  cdaudio::Device& disc;
+};
+
+// The names reach the desktop and the time display's tooltip, whether they come from
+// the disc itself or from the service (a local server here), and follow the track.
+TEST_F(MediaControlsOnABus, TheDiscsNamesAreOnTheMediaControlsAndInTheTooltip) {
+  ASSERT_TRUE(Publish());
+  QWidget* display = form.ControlWidget(Control::timeWindow);
+  auto showNamesFrom = [&](cdaudio::Device& disc, QUrl service) {
+    auto names = std::make_unique<names::NamesLookup>(
+        disc, disks, names::LookupSettings{true, service, std::chrono::seconds(10)});
+    names::FollowOnWindow(*names, form.controller(), *display);
+    controls->ShowNames(*names);
+    QSignalSpy changed(names.get(), &names::NamesLookup::NamesChanged);
+    form.controller().Tick();
+    EXPECT_TRUE(changed.wait(10'000));
+    return names;
+  };
+
+  // The demo disc names its tracks itself; nothing is asked.
+  testing::AnswerServer unused({404, {}});
+  auto own = showNamesFrom(*device, unused.Address());
+  EXPECT_EQ(Metadata().value("xesam:title").toString(), "Study in A");
+  EXPECT_EQ(Metadata().value("xesam:album").toString(), "Twelve Studies");
+  EXPECT_EQ(display->toolTip(), "Track 1: Study in A, The Lyrabox Demo Disc");
+  EXPECT_TRUE(unused.requests.isEmpty());
+  own.reset();
+
+  // The same disc without text: the service knows it.
+  const std::string id = names::MusicBrainzDiscId(*device->Contents());
+  testing::AnswerServer service({200, QString(R"({"releases": [{"title": "Served",
+      "artist-credit": [{"name": "The Fixtures"}], "media": [{"discs": [{"id": "%1"}],
+      "tracks": [{"position": 1, "title": "Green Bar"}, {"position": 2, "title": "Red Bar",
+                  "artist-credit": [{"name": "Guest"}]}]}]}]})").arg(id.c_str()).toUtf8()});
+  WithoutText plain(*device);
+  auto served = showNamesFrom(plain, service.Address());
+  QVariantMap metadata = Metadata();
+  EXPECT_EQ(metadata.value("xesam:title").toString(), "Green Bar");
+  EXPECT_EQ(metadata.value("xesam:artist").toStringList(), QStringList{"The Fixtures"});
+  EXPECT_EQ(metadata.value("xesam:album").toString(), "Served");
+  // The desktop is told, not only asked.
+  EXPECT_EQ(qdbus_cast<QVariantMap>(recorder.signalled.value("Metadata").value<QDBusArgument>())
+                .value("xesam:title"),
+            "Green Bar");
+  EXPECT_EQ(display->toolTip(), "Track 1: Green Bar, The Fixtures");
+
+  Call("Next");
+  EXPECT_EQ(Metadata().value("xesam:title").toString(), "Red Bar");
+  EXPECT_EQ(display->toolTip(), "Track 2: Red Bar, Guest");
+  EXPECT_EQ(service.requests.size(), 1);
 }
 
 }  // namespace

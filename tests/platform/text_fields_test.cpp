@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "base/ascii.h"
 #include "platform/runtime_error.h"
 
 namespace lyrabox {
@@ -63,6 +66,20 @@ TEST(FieldReader, TextFieldsQuotedOrUpToTheSeparator) {
 TEST(NumberRecord, PlainDecimalEndedByCrLf) {
   EXPECT_EQ(NumberRecord(3) + NumberRecord(12) + NumberRecord(42), "3\r\n12\r\n42\r\n");
   EXPECT_EQ(NumberRecord(-1), "-1\r\n");
+}
+
+// The one wildcard match of file names, which both hosts and the fakes use.
+TEST(NameMatching, PatternsIgnoreCaseAndStarTakesAnyRun) {
+  EXPECT_TRUE(ascii::MatchesIgnoringCase("Track01.cda", "*.CDA"));
+  EXPECT_TRUE(ascii::MatchesIgnoringCase("TRACK01.CDA", "track*.cda"));
+  EXPECT_TRUE(ascii::MatchesIgnoringCase("x.cda", "*x*.cda"));
+  EXPECT_TRUE(ascii::MatchesIgnoringCase("", "*"));
+  EXPECT_TRUE(ascii::MatchesIgnoringCase("a.cda.cda", "*.cda"));
+  EXPECT_FALSE(ascii::MatchesIgnoringCase("Track01.cdab", "*.CDA"));
+  EXPECT_FALSE(ascii::MatchesIgnoringCase("Track01.cd", "*.CDA"));
+  EXPECT_FALSE(ascii::MatchesIgnoringCase("lbx.ini", "lbx.in"));
+  // Many stars against a long name must not take exponential time.
+  EXPECT_FALSE(ascii::MatchesIgnoringCase(std::string(200, 'a'), "*a*a*a*a*a*a*a*a*a*a*b"));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 #include "cdaudio/demo_disc.h"
 #include "cdaudio/device.h"
-#include "platform/linux/device_channel.h"
+#include "platform/audio_cd/device_channel.h"
 #include "platform/linux/drive_folders.h"
 #include "platform/linux/host_disks.h"
 #include "tests/fakes/fakes.h"
@@ -40,8 +40,8 @@ struct DemoDiscHost {
   std::unique_ptr<cdaudio::Device> device =
       cdaudio::CreateDevice(std::make_shared<cdaudio::DemoDrive>(), clock);
   host::DriveFolders drives{home};
-  host::DeviceChannel channel{*device};
-  host::HostDisks disks{drives, 'd', *device};
+  platform::AudioCdChannel channel{*device};
+  host::HostDisks disks{drives, 'd', channel};
   FakeWorld world;
   platform::Platform platform{channel, disks, world.process, world.boxes};
 };

@@ -1,20 +1,17 @@
 #include "ui/mpris/media_controls.h"
 
-#include <QAbstractButton>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QMetaObject>
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "base/tell_user.h"
-#include "bookmarks/disc_id.h"
-#include "engine/player.h"
-#include "ui/form1.h"
+#include "ui/names/track_names.h"
 
 namespace lyrabox {
 namespace {
@@ -24,24 +21,44 @@ constexpr qlonglong kMicrosecondsPerSecond = 1'000'000;
 // it counts as a jump: the poll shows whole seconds and runs about once a second.
 constexpr qlonglong kJumpSlackUs = 2 * kMicrosecondsPerSecond;
 // The most fast-forward or rewind steps that one Seek call queues.
-constexpr int kMostSeekSteps = 100;
+constexpr std::uint64_t kMostSeekSteps = 100;
 
-constexpr char kButtonDisabledError[] = "io.github.lyrabox.Lyrabox.Error.ButtonDisabled";
+const QString kButtonDisabledError =
+    QString::fromLatin1(identity::kDesktopId) + QStringLiteral(".Error.ButtonDisabled");
 constexpr char kNoTrack[] = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 
-// A track length as the device gives it, mm:ss:ff at 75 frames a second.
-qlonglong LengthToMicroseconds(const std::string& text) {
-  int minutes = 0, seconds = 0, frames = 0;
-  if (std::sscanf(text.c_str(), "%d:%d:%d", &minutes, &seconds, &frames) != 3) return 0;
-  return (minutes * 60LL + seconds) * kMicrosecondsPerSecond +
-         frames * kMicrosecondsPerSecond / 75;
+qlonglong Microseconds(auto duration) {
+  return std::chrono::duration_cast<std::chrono::microseconds>(duration).count();
 }
 
 QString TrackId(const MediaView& view) {
   if (view.track <= 0) return QString::fromLatin1(kNoTrack);
-  return QStringLiteral("/io/github/lyrabox/Lyrabox/Disc%1/Track%2")
+  // The desktop id as a path: "/io/github/lyrabox/Lyrabox/Disc.../Track...".
+  return QStringLiteral("/%1/Disc%2/Track%3")
+      .arg(QString::fromLatin1(identity::kDesktopId).replace('.', '/'))
       .arg(view.discId)
       .arg(view.track);
+}
+
+MediaView FromPlayer(const PlayerView& player) {
+  MediaView view;
+  view.canPlay = player.Enabled(Control::play);
+  view.canPause = player.Enabled(Control::pause);
+  view.canGoNext = player.Enabled(Control::ftrack);
+  view.canGoPrevious = player.Enabled(Control::btrack);
+  view.canSeek = player.Enabled(Control::ff) || player.Enabled(Control::rew);
+  view.canControl = view.canPlay || view.canPause || view.canGoNext || view.canGoPrevious ||
+                    view.canSeek || player.Enabled(Control::stopbtn);
+  switch (player.mode) {
+    case PlayMode::Playing: view.status = QStringLiteral("Playing"); break;
+    case PlayMode::Paused: view.status = QStringLiteral("Paused"); break;
+    case PlayMode::Stopped: break;
+  }
+  view.discId = QString::fromStdString(player.discId);
+  view.track = player.track;
+  view.lengthUs = Microseconds(player.trackLength);
+  view.positionUs = Microseconds(player.position);
+  return view;
 }
 
 // Whether the position moved other than by playing on since the last view.
@@ -56,16 +73,17 @@ bool Jumped(const MediaView& before, const MediaView& now, qlonglong elapsedUs) 
 
 }  // namespace
 
-MediaControls::MediaControls(Form1& form, QDBusConnection bus)
-    : form_(form), bus_(std::move(bus)) {
+MediaControls::MediaControls(Form1Controller& controller, QWidget& window, QDBusConnection bus)
+    : controller_(controller), window_(window), bus_(std::move(bus)) {
   new MprisRootAdaptor(*this, this);
   playerAdaptor_ = new MprisPlayerAdaptor(*this, this);
-  view_ = Read();
+  observing_ = controller_.Observe([this](const PlayerView& player) { AfterEvent(player); });
+  view_ = FromPlayer(controller_.View());
   sinceView_.start();
-  connect(&form_, &Form1::EventRan, this, &MediaControls::AfterEvent);
 }
 
 MediaControls::~MediaControls() {
+  controller_.StopObserving(observing_);
   if (published_) {
     bus_.unregisterService(QString::fromLatin1(kMprisServiceName));
     bus_.unregisterObject(QString::fromLatin1(kMprisObjectPath));
@@ -94,41 +112,6 @@ bool MediaControls::Publish() {
   return true;
 }
 
-MediaView MediaControls::Read() {
-  Player& player = form_.player();
-  const PlayerState& state = player.state;
-  auto enabled = [this](Control control) { return form_.ControlWidget(control)->isEnabled(); };
-
-  MediaView view;
-  view.canPlay = enabled(Control::play);
-  view.canPause = enabled(Control::pause);
-  view.canGoNext = enabled(Control::ftrack);
-  view.canGoPrevious = enabled(Control::btrack);
-  view.canSeek = enabled(Control::ff) || enabled(Control::rew);
-  view.canControl = view.canPlay || view.canPause || view.canGoNext || view.canGoPrevious ||
-                    view.canSeek || enabled(Control::stopbtn);
-  if (!state.DiscReady) return view;
-
-  // With a scanned disc the poll's last query is the mode, so its reply is still in the
-  // poll's buffer: the mode as the last poll saw it.
-  const std::string mode = player.StatusReply.Whole();
-  if (mode.starts_with("playing")) {
-    view.status = QStringLiteral("Playing");
-  } else if (mode.starts_with("paused")) {
-    view.status = QStringLiteral("Paused");
-  }
-  // The disc id is read once per scanned disc, not on every poll.
-  view.discId = view_.discId.isEmpty()
-                    ? QString::fromStdString(GetDiscId(player.platform().disks, player.CdDrive))
-                    : view_.discId;
-  view.track = state.CurTrack;
-  if (state.CurTrack >= 1 && static_cast<std::size_t>(state.CurTrack) < state.TrackLength.size()) {
-    view.lengthUs = LengthToMicroseconds(state.TrackLength[state.CurTrack]);
-  }
-  view.positionUs = (state.CurMin * 60LL + state.CurSec) * kMicrosecondsPerSecond;
-  return view;
-}
-
 QVariantMap MediaControls::Metadata() const {
   QVariantMap metadata;
   metadata.insert(QStringLiteral("mpris:trackid"),
@@ -136,16 +119,41 @@ QVariantMap MediaControls::Metadata() const {
   if (view_.track <= 0) return metadata;
   metadata.insert(QStringLiteral("mpris:length"), view_.lengthUs);
   metadata.insert(QStringLiteral("xesam:trackNumber"), view_.track);
-  metadata.insert(QStringLiteral("xesam:title"), QStringLiteral("Track %1").arg(view_.track));
-  metadata.insert(QStringLiteral("xesam:album"), QStringLiteral("Audio CD"));
+  const names::TrackNames named =
+      names_ != nullptr ? names::NamesOfTrack(names_->Names(), view_.track) : names::TrackNames{};
+  metadata.insert(QStringLiteral("xesam:title"), named.title.isEmpty()
+                                                     ? QStringLiteral("Track %1").arg(view_.track)
+                                                     : named.title);
+  metadata.insert(QStringLiteral("xesam:album"),
+                  named.album.isEmpty() ? QStringLiteral("Audio CD") : named.album);
+  if (!named.performer.isEmpty()) {
+    metadata.insert(QStringLiteral("xesam:artist"), QStringList{named.performer});
+  }
+  if (!named.albumPerformer.isEmpty()) {
+    metadata.insert(QStringLiteral("xesam:albumArtist"), QStringList{named.albumPerformer});
+  }
   return metadata;
 }
 
-void MediaControls::AfterEvent() {
+void MediaControls::ShowNames(const names::NamesLookup& names) {
+  names_ = &names;
+  connect(&names, &names::NamesLookup::NamesChanged, this, [this] {
+    if (published_) Announce({{QStringLiteral("Metadata"), Metadata()}});
+  });
+}
+
+void MediaControls::Announce(const QVariantMap& changed) {
+  QDBusMessage signal = QDBusMessage::createSignal(
+      QString::fromLatin1(kMprisObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+      QStringLiteral("PropertiesChanged"));
+  signal << QString::fromLatin1(kMprisPlayerInterface) << changed << QStringList();
+  bus_.send(signal);
+}
+
+void MediaControls::AfterEvent(const PlayerView& player) {
   const MediaView before = view_;
   const qlonglong elapsedUs = sinceView_.nsecsElapsed() / 1000;
-  if (!form_.player().state.DiscReady) view_.discId.clear();  // the next disc is read anew
-  view_ = Read();
+  view_ = FromPlayer(player);
   sinceView_.restart();
   if (!published_) return;
 
@@ -164,28 +172,23 @@ void MediaControls::AfterEvent() {
       view_.lengthUs != before.lengthUs) {
     changed.insert(QStringLiteral("Metadata"), Metadata());
   }
-  if (!changed.isEmpty()) {
-    QDBusMessage signal = QDBusMessage::createSignal(
-        QString::fromLatin1(kMprisObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("PropertiesChanged"));
-    signal << QString::fromLatin1(kMprisPlayerInterface) << changed << QStringList();
-    bus_.send(signal);
-  }
+  if (!changed.isEmpty()) Announce(changed);
   if (Jumped(before, view_, elapsedUs)) emit playerAdaptor_->Seeked(view_.positionUs);
 }
 
+bool MediaControls::Refused(Control control) {
+  if (controller_.View().Enabled(control)) return false;
+  Refuse(kButtonDisabledError, QStringLiteral("The %1 button is disabled now.")
+                                   .arg(QString::fromLatin1(ControlName(control))));
+  return true;
+}
+
 bool MediaControls::Click(Control control, int times) {
-  auto* button = qobject_cast<QAbstractButton*>(form_.ControlWidget(control));
-  if (button == nullptr || !button->isEnabled()) {
-    Refuse(QString::fromLatin1(kButtonDisabledError),
-           QStringLiteral("The %1 button is disabled now.")
-               .arg(QString::fromLatin1(ControlName(control))));
-    return false;
-  }
-  // The window runs the click as its own event, through its guard; a click on a
-  // button that has been disabled meanwhile does nothing.
+  if (Refused(control)) return false;
+  // Each click runs as an event of the window, through its controller.
   for (int i = 0; i < times; ++i) {
-    QMetaObject::invokeMethod(button, [button] { button->click(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, control] { controller_.Click(control); }, Qt::QueuedConnection);
   }
   return true;
 }
@@ -195,32 +198,48 @@ void MediaControls::Refuse(const QString& error, const QString& text) {
 }
 
 bool MediaControls::PlayPause() {
-  return Click(form_.player().state.Playing ? Control::pause : Control::play);
+  const auto named = [this] { return controller_.View().playing ? Control::pause : Control::play; };
+  if (Refused(named())) return false;
+  // Decided when the click runs: a play queued just before has been believed by then.
+  QMetaObject::invokeMethod(
+      this, [this, named] { controller_.Click(named()); }, Qt::QueuedConnection);
+  return true;
 }
 
 bool MediaControls::Seek(qlonglong offsetUs) {
   if (offsetUs == 0) return true;
-  const qlonglong stepUs =
-      std::max<qlonglong>(form_.player().state.FFSpeed, 1) * kMicrosecondsPerSecond;
-  const qlonglong steps = std::clamp<qlonglong>(
-      std::llround(static_cast<double>(std::llabs(offsetUs)) / static_cast<double>(stepUs)), 1,
-      kMostSeekSteps);
+  // The distance as an unsigned number: the most negative offset has no positive twin.
+  const std::uint64_t distance = offsetUs < 0 ? 0 - static_cast<std::uint64_t>(offsetUs)
+                                              : static_cast<std::uint64_t>(offsetUs);
+  const std::uint64_t stepUs =
+      static_cast<std::uint64_t>(std::max<std::int64_t>(controller_.View().fastForwardStep.count(), 1)) *
+      kMicrosecondsPerSecond;
+  const std::uint64_t nearest = distance / stepUs + (distance % stepUs * 2 >= stepUs ? 1 : 0);
+  const std::uint64_t steps = std::clamp<std::uint64_t>(nearest, 1, kMostSeekSteps);
   return Click(offsetUs > 0 ? Control::ff : Control::rew, static_cast<int>(steps));
+}
+
+void MediaControls::SetPosition(const QString& trackId, qlonglong positionUs) {
+  // A position for a track that is no longer the current one is stale.
+  if (trackId != TrackId(view_)) return;
+  if (positionUs < 0 || positionUs > view_.lengthUs) return;
+  // Both within the track: the difference cannot overflow.
+  Seek(positionUs - view_.positionUs);
 }
 
 void MediaControls::Raise() {
   QMetaObject::invokeMethod(
-      &form_,
+      &window_,
       [this] {
-        form_.showNormal();
-        form_.raise();
-        form_.activateWindow();
+        window_.showNormal();
+        window_.raise();
+        window_.activateWindow();
       },
       Qt::QueuedConnection);
 }
 
 void MediaControls::Quit() {
-  QMetaObject::invokeMethod(&form_, [this] { form_.close(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(&window_, [this] { window_.close(); }, Qt::QueuedConnection);
 }
 
 MprisRootAdaptor::MprisRootAdaptor(MediaControls& controls, QObject* object)
@@ -228,14 +247,6 @@ MprisRootAdaptor::MprisRootAdaptor(MediaControls& controls, QObject* object)
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MediaControls& controls, QObject* object)
     : QDBusAbstractAdaptor(object), controls_(controls) {}
-
-void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
-  // A position for a track that is no longer the current one is stale: ignored.
-  if (TrackId.path() != controls_.Metadata().value("mpris:trackid").value<QDBusObjectPath>().path()) {
-    return;
-  }
-  controls_.Seek(Position - controls_.view().positionUs);
-}
 
 void MprisPlayerAdaptor::OpenUri(const QString&) {
   controls_.Refuse(QDBusError::errorString(QDBusError::NotSupported),

@@ -3,12 +3,14 @@
 // interfaces ("org.mpris.MediaPlayer2" and "org.mpris.MediaPlayer2.Player").
 //
 // It adds nothing to the player: every command is a click of one of the window's
-// buttons, queued behind the call so that the call returns at once and the questions
-// and boxes follow in the window, and refused with an error while that button is
-// disabled. A click that comes due while a box is open is dropped by the window, as
-// every other event then is. What the properties say is read from the window and the
-// player state after each event of the window (the poll, a click), and each change is
-// sent as a PropertiesChanged signal.
+// buttons through the controller of Form1, queued behind the call so that the call
+// returns at once and the questions and boxes follow in the window, and refused with
+// an error while that button is disabled. The controller's rules hold for these clicks
+// as for the window's own (one event at a time, a disabled button does nothing). What
+// the properties say is the view the controller publishes after each event that ran
+// (the poll, a click), and each change is sent as a PropertiesChanged signal.
+//
+// Input from the bus is anyone's: every number a call brings is checked before use.
 //
 // Thread: the user-interface thread only.
 #pragma once
@@ -22,20 +24,24 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <QWidget>
+#include <cstddef>
 
+#include "base/identity.h"
+#include "engine/form1_controller.h"
 #include "engine/window.h"
+#include "ui/names/names_lookup.h"
 
 namespace lyrabox {
 
-class Form1;
 class MprisPlayerAdaptor;
 
 // The bus name and the object of the player.
-inline constexpr char kMprisServiceName[] = "org.mpris.MediaPlayer2.lyrabox";
+inline constexpr const char* kMprisServiceName = identity::kBusName;
 inline constexpr char kMprisObjectPath[] = "/org/mpris/MediaPlayer2";
 inline constexpr char kMprisPlayerInterface[] = "org.mpris.MediaPlayer2.Player";
 
-// What the desktop is told about the player, as it stood after the window's last event.
+// What the desktop is told about the player, from the controller's view.
 struct MediaView {
   QString status = QStringLiteral("Stopped");  // "Playing", "Paused" or "Stopped"
   QString discId;          // empty without a scanned disc
@@ -52,13 +58,20 @@ class MediaControls final : public QObject, protected QDBusContext {
   Q_OBJECT
 
  public:
-  explicit MediaControls(Form1& form, QDBusConnection bus = QDBusConnection::sessionBus());
+  // `controller` is the window's and `window` the window itself (raised and closed on
+  // request); both must outlive this object.
+  MediaControls(Form1Controller& controller, QWidget& window,
+                QDBusConnection bus = QDBusConnection::sessionBus());
   ~MediaControls() override;
 
   // Puts the player on the bus. Without a bus, or with the name taken by another
   // program, says so in one line on standard error and returns false; the player then
   // runs as before, without media controls.
   bool Publish();
+
+  // Names the tracks with what `names` knows (which must outlive this object); until
+  // then, and for what it does not know, a track is "Track N" of the album "Audio CD".
+  void ShowNames(const names::NamesLookup& names);
 
   const MediaView& view() const { return view_; }
   QVariantMap Metadata() const;
@@ -67,26 +80,38 @@ class MediaControls final : public QObject, protected QDBusContext {
   // returns true; while the button is disabled it queues nothing, answers the call
   // (when it came over the bus) with an error and returns false.
   bool Click(Control control, int times = 1);
-  // A click of pause while the player believes the disc plays, of play otherwise.
+  // A click of pause while the player believes the disc plays, of play otherwise,
+  // decided when the click runs: two calls in a row play and then pause. Refused while
+  // the button that the player's belief now names is disabled.
   bool PlayPause();
   // Fast forward (forward) or rewind (back) by about `offsetUs`, in steps of the
-  // fast-forward step, at least one.
+  // fast-forward step, at least one and at most a hundred. Any 64-bit offset.
   bool Seek(qlonglong offsetUs);
+  // To `positionUs` within the track `trackId`, by Seek. Ignored for a track that is
+  // not the current one, and for a position before its start or past its end.
+  void SetPosition(const QString& trackId, qlonglong positionUs);
   void Raise();
   void Quit();  // as the close box: the close prompt and the unload follow
   // Answers the call being handled, when it came over the bus, with the error `error`.
   void Refuse(const QString& error, const QString& text);
 
  private:
-  // After each event of the window: reads the view anew and tells the bus what changed.
-  void AfterEvent();
-  MediaView Read();
+  // Whether `control` is disabled now; a call over the bus is then answered with an
+  // error.
+  bool Refused(Control control);
+  // After each event of the window: takes the view anew and tells the bus what changed.
+  void AfterEvent(const PlayerView& player);
+  // Sends the PropertiesChanged signal of the player's interface for `changed`.
+  void Announce(const QVariantMap& changed);
 
-  Form1& form_;
+  Form1Controller& controller_;
+  QWidget& window_;
+  std::size_t observing_;
   QDBusConnection bus_;
   MprisPlayerAdaptor* playerAdaptor_;
   bool published_ = false;
   MediaView view_;
+  const names::NamesLookup* names_ = nullptr;
   QElapsedTimer sinceView_;  // how long ago view_ was read, for telling a jump from play
 };
 
@@ -106,8 +131,8 @@ class MprisRootAdaptor final : public QDBusAbstractAdaptor {
   MprisRootAdaptor(MediaControls& controls, QObject* object);
   bool True() const { return true; }
   bool False() const { return false; }
-  QString Identity() const { return QStringLiteral("Lyrabox"); }
-  QString DesktopEntry() const { return QStringLiteral("io.github.lyrabox.Lyrabox"); }
+  QString Identity() const { return QString::fromLatin1(identity::kTitle); }
+  QString DesktopEntry() const { return QString::fromLatin1(identity::kDesktopId); }
   QStringList None() const { return {}; }
 
  public slots:
@@ -157,7 +182,9 @@ class MprisPlayerAdaptor final : public QDBusAbstractAdaptor {
   void Next() { controls_.Click(Control::ftrack); }
   void Previous() { controls_.Click(Control::btrack); }
   void Seek(qlonglong Offset) { controls_.Seek(Offset); }
-  void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position);
+  void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
+    controls_.SetPosition(TrackId.path(), Position);
+  }
   void OpenUri(const QString& Uri);
 
  signals:

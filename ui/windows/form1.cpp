@@ -3,8 +3,6 @@
 #include <cmath>
 #include <string>
 
-#include "engine/guard.h"
-#include "ui/layout/form1_events.h"
 
 namespace lyrabox::windows {
 namespace {
@@ -35,7 +33,7 @@ int ScreenDotsPerInch() {
 }  // namespace
 
 Form1::Form1(platform::Platform& platform, HINSTANCE instance)
-    : platform_(platform), player_(platform, *this), lifecycle_(player_) {
+    : controller_(platform, *this) {
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = &Form1::Procedure;
@@ -134,7 +132,7 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 0) OnCommand(LOWORD(wParam));
       return 0;
     case WM_TIMER:
-      if (wParam == kTimer1) OnTimer1Tick();
+      if (wParam == kTimer1) controller_.Tick();
       return 0;
     case WM_CTLCOLORSTATIC:
       // The time display: the system's window-text colour as its ground, its
@@ -147,7 +145,17 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_CLOSE:
-      OnClose();
+      if (controller_.CloseRequest()) DestroyWindow(window_);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // Log-off or shutdown: the close path now, while a box may still be shown, so
+      // that a disc playing through the drive's own output stops with the session.
+      controller_.SessionEnd(true);
+      PostMessageA(window_, WM_CLOSE, 0, 0);
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends after all; it has not waited for a box of ours.
+      if (wParam) controller_.SessionEnd(false);
       return 0;
     case WM_DESTROY:
       KillTimer(window_, kTimer1);
@@ -162,30 +170,12 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Form1::OnCommand(int id) {
   if (id == kFfspeedId) {
-    RunEvent([this] { (player_.*layout::kFfspeedOperation)(); });
+    controller_.ChooseFastForwardSpeed();
     return;
   }
-  for (const layout::Click& click : layout::kClicks) {
-    // A disabled button raises no click; a message posted to it anyway does nothing.
-    if (id == ControlId(click.control) && IsWindowEnabled(ControlWindow(click.control))) {
-      RunEvent([this, operation = click.operation] { (player_.*operation)(); });
-      return;
-    }
+  for (const layout::ControlLayout& control : layout::kControls) {
+    if (id == ControlId(control.control)) controller_.Click(control.control);
   }
-}
-
-template <typename Operation>
-void Form1::RunEvent(Operation&& operation) {
-  events_.Run(platform_, operation);
-}
-
-void Form1::OnTimer1Tick() {
-  if (unloaded_) return;
-  RunEvent([this] { player_.TimerTick(); });
-}
-
-void Form1::Load() {
-  RunEvent([this] { lifecycle_.Load(); });
 }
 
 void Form1::ShowCentred() {
@@ -211,18 +201,6 @@ int Form1::Run() {
     DispatchMessageA(&message);
   }
   return static_cast<int>(message.wParam);
-}
-
-void Form1::OnClose() {
-  if (!unloaded_) {
-    // Only reachable while a box of another event is open: that event finishes first.
-    if (events_.Running()) return;
-    RunEvent([this] { player_.ClosePrompt(); });
-    RunEvent([this] { lifecycle_.Unload(); });
-    unloaded_ = true;
-    KillTimer(window_, kTimer1);
-  }
-  DestroyWindow(window_);
 }
 
 HWND Form1::ControlWindow(Control control) const {

@@ -1,12 +1,11 @@
 // Form1 as a native Windows window: the same controls, captions, fonts, tab order,
 // menu and timer as the Qt window, from the one layout table (ui/layout/), and the
-// same operations behind its events, each run through the event guard.
+// same controller behind its events (engine/form1_controller.h), which keeps the rules
+// of the window.
 //
 // Sizes: twips become pixels at the screen's dots per inch (15 twips a pixel at 96).
 //
-// Thread: the user-interface thread only. An event that arrives while another event's
-// operation is still running (possible only inside the message loop of a modal box)
-// is dropped, so no poll or command ever starts in the middle of another one.
+// Thread: the user-interface thread only.
 #pragma once
 
 #include <windows.h>
@@ -14,9 +13,7 @@
 #include <array>
 #include <vector>
 
-#include "engine/guard.h"
-#include "engine/lifecycle.h"
-#include "engine/player.h"
+#include "engine/form1_controller.h"
 #include "engine/window.h"
 #include "platform/platform.h"
 #include "ui/layout/form1_layout.h"
@@ -32,15 +29,16 @@ class Form1 final : public Window {
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
-  // The load event: the load sequence through the guard. Returns when the window is
-  // to be shown; a load sequence that ends the program never returns.
-  void Load();
+  // The load event. Returns when the window is to be shown; a load sequence that ends
+  // the program never returns.
+  void Load() { controller_.Load(); }
   // Centres the window on the screen's work area and shows it.
   void ShowCentred();
   // Runs the window until it has closed; returns the program's exit status.
   int Run();
 
   HWND hwnd() const { return window_; }
+  Form1Controller& controller() { return controller_; }
   HWND ControlWindow(Control control) const;
   // The command identifier of a control's click (also the control's identifier).
   static int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
@@ -61,19 +59,11 @@ class Form1 final : public Window {
   void BuildControls(HINSTANCE instance, int dotsPerInch);
   void BuildMenu();
   void OnCommand(int id);
-  void OnClose();
-  void OnTimer1Tick();
-  template <typename Operation>
-  void RunEvent(Operation&& operation);
 
-  platform::Platform& platform_;
-  Player player_;
-  Lifecycle lifecycle_;
+  Form1Controller controller_;
   HWND window_ = nullptr;
   std::array<HWND, layout::kControls.size()> controls_{};
   std::vector<HFONT> fonts_;
-  EventGate events_;
-  bool unloaded_ = false;
   bool timerOn_ = false;
 };
 

@@ -1,0 +1,40 @@
+// The text a disc carries about itself (CD-Text: written into the lead-in of a
+// pressed disc, or lines of a cue sheet): the album's title and performer, and each
+// track's. Optional data of a disc: most discs have none, and a drive that cannot read
+// it reports none. Texts are UTF-8, without control characters or surrounding blanks;
+// a field the disc leaves out is empty.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace lyrabox::cdaudio {
+
+struct TitleAndPerformer {
+  std::string title;
+  std::string performer;
+  bool Empty() const { return title.empty() && performer.empty(); }
+  friend bool operator==(const TitleAndPerformer&, const TitleAndPerformer&) = default;
+};
+
+struct DiscText {
+  TitleAndPerformer album;
+  // By track number; only tracks with a text of their own are here.
+  std::map<int, TitleAndPerformer> tracks;
+
+  bool Empty() const;
+  // The track's text, empty fields for a track that has none.
+  TitleAndPerformer Track(int number) const;
+  friend bool operator==(const DiscText&, const DiscText&) = default;
+};
+
+// `raw` as a field of DiscText: control characters (a line break in a cue sheet's
+// field, a stray byte read from a disc) become blanks, and blanks at either end go.
+std::string CleanField(std::string_view raw);
+
+// What a drive hands on: shared, since every look at the drive copies it.
+using SharedDiscText = std::shared_ptr<const DiscText>;
+
+}  // namespace lyrabox::cdaudio

@@ -1,0 +1,167 @@
+#include "engine/form1_controller.h"
+
+#include <charconv>
+#include <string_view>
+
+#include "bookmarks/disc_id.h"
+
+namespace lyrabox {
+namespace {
+
+using PlayerOperation = void (Player::*)();
+
+// Which operation of the player each button's click runs.
+struct ClickOperation {
+  Control control;
+  PlayerOperation operation;
+};
+constexpr ClickOperation kClicks[] = {
+    {Control::play, &Player::Play},
+    {Control::pause, &Player::Pause},
+    {Control::stopbtn, &Player::Stop},
+    {Control::eject, &Player::Eject},
+    {Control::ff, &Player::FastForward},
+    {Control::rew, &Player::Rewind},
+    {Control::ftrack, &Player::NextTrack},
+    {Control::btrack, &Player::PreviousTrack},
+    {Control::Bookmark, &Player::StopAndBookmark},
+};
+
+// A track length as the device gives it, "mm:ss:ff"; nothing for any other text.
+std::optional<Frames> LengthOf(std::string_view text) {
+  std::int64_t parts[3] = {};
+  const char* at = text.data();
+  const char* end = text.data() + text.size();
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0 && (at == end || *at++ != ':')) return std::nullopt;
+    const auto [next, error] = std::from_chars(at, end, parts[i]);
+    // A minute count this large is no length of a CD's track.
+    if (error != std::errc() || parts[i] < 0 || parts[i] > 1'000'000) return std::nullopt;
+    at = next;
+  }
+  if (at != end) return std::nullopt;
+  return Frames((parts[0] * 60 + parts[1]) * 75 + parts[2]);
+}
+
+}  // namespace
+
+void Form1Controller::Controls::SetEnabled(Control control, bool on) {
+  enabled[static_cast<std::size_t>(control)] = on;
+  face_.SetEnabled(control, on);
+}
+
+void Form1Controller::Controls::SetText(Control control, std::string_view text) {
+  face_.SetText(control, text);
+}
+
+void Form1Controller::Boxes::Message(std::string_view text) {
+  if (!unseen) face_.Message(text);
+}
+
+bool Form1Controller::Boxes::Question(std::string_view text) {
+  return !unseen && face_.Question(text);
+}
+
+std::string Form1Controller::Boxes::Input(std::string_view prompt, std::string_view title,
+                                          std::string_view defaultText) {
+  return unseen ? std::string() : face_.Input(prompt, title, defaultText);
+}
+
+Form1Controller::Form1Controller(platform::Platform& platform, Window& face)
+    : controls_(face),
+      boxes_(platform.boxes),
+      platform_{platform.device, platform.disks, platform.process, boxes_},
+      player_(platform_, controls_),
+      lifecycle_(player_) {}
+
+template <typename Operation>
+void Form1Controller::Run(Operation&& operation) {
+  if (unloaded_) return;
+  if (events_.Run(platform_, operation)) Publish();
+}
+
+void Form1Controller::Load() {
+  Run([this] { lifecycle_.Load(); });
+}
+
+void Form1Controller::Tick() {
+  Run([this] { player_.TimerTick(); });
+}
+
+void Form1Controller::Click(Control control) {
+  if (!controls_.enabled[static_cast<std::size_t>(control)]) return;
+  for (const ClickOperation& click : kClicks) {
+    if (click.control == control) Run([this, &click] { (player_.*click.operation)(); });
+  }
+}
+
+void Form1Controller::ChooseFastForwardSpeed() {
+  Run([this] { player_.FastForwardStep(); });
+}
+
+bool Form1Controller::CloseRequest() {
+  if (unloaded_) return true;
+  if (events_.Running()) return false;
+  Run([this] { player_.ClosePrompt(); });
+  Run([this] { lifecycle_.Unload(); });
+  Unload();
+  return true;
+}
+
+void Form1Controller::SessionEnd(bool mayAsk) {
+  if (unloaded_) return;
+  if (mayAsk && !events_.Running()) {
+    CloseRequest();
+    return;
+  }
+  boxes_.unseen = true;
+  // Not through the gate, which holds the event whose box is open.
+  RunGuarded(platform_, [this] { lifecycle_.Unload(); });
+  Unload();
+}
+
+void Form1Controller::Unload() {
+  unloaded_ = true;
+  controls_.SetTimerEnabled(false);
+  Publish();
+}
+
+std::size_t Form1Controller::Observe(std::function<void(const PlayerView&)> observer) {
+  observers_.emplace(nextObserver_, std::move(observer));
+  view_ = Read();
+  return nextObserver_++;
+}
+
+void Form1Controller::StopObserving(std::size_t key) { observers_.erase(key); }
+
+void Form1Controller::Publish() {
+  view_ = Read();
+  // An observer may stop observing from its call.
+  const auto observers = observers_;
+  for (const auto& [key, observer] : observers) observer(view_);
+}
+
+PlayerView Form1Controller::Read() const {
+  const PlayerState& state = player_.state;
+  PlayerView view;
+  view.mode = player_.mode;
+  view.playing = state.Playing;
+  view.fastForwardStep = std::chrono::seconds(state.FFSpeed);
+  view.enabled = controls_.enabled;
+  if (!state.DiscReady) return view;
+
+  // The disc id is read once for each scanned disc, and only for an observer.
+  view.discId = view_.discId;
+  if (view.discId.empty() && !observers_.empty()) {
+    view.discId = GetDiscId(platform_.disks, player_.CdDrive);
+  }
+  view.track = state.CurTrack;
+  if (state.CurTrack >= 1 && static_cast<std::size_t>(state.CurTrack) < state.TrackLength.size()) {
+    view.trackLength = LengthOf(state.TrackLength[static_cast<std::size_t>(state.CurTrack)])
+                           .value_or(Frames(0));
+  }
+  view.position = std::chrono::minutes(state.CurMin) + std::chrono::seconds(state.CurSec);
+  return view;
+}
+
+}  // namespace lyrabox

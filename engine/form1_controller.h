@@ -1,0 +1,151 @@
+// The controller of Form1: the window's rules, kept once for every face of the player.
+//
+// A face (the Qt window in ui/, the native Windows window in ui/windows/) draws the
+// controls from the layout table, forwards its events here and shows what the logic
+// writes. The desktop's media controls (ui/mpris/) observe the view published here and
+// press buttons through Click. The rules:
+//
+// - One event at a time. A box runs a nested event loop; an event that arrives there
+//   (a tick, a click, the menu item, a close request) is dropped, so that no poll or
+//   command ever starts in the middle of another. Boxes open only inside events, so
+//   the poll never runs while a box is open.
+// - A control ignores its click while it is disabled, whoever delivers the click (a
+//   message posted to a disabled button, a click the media controls queued before the
+//   poll disabled it).
+// - A close request runs the close prompt, then the unload sequence, and then nothing
+//   more: later ticks, clicks and close requests run nothing.
+// - The end of the session (log-off, shutdown, the application's quit) is a close
+//   request that cannot wait: see SessionEnd.
+// - A run-time error that an event raises is shown in a box and ends the program
+//   (engine/guard.h).
+//
+// Thread: the user-interface thread only.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <ratio>
+#include <string>
+
+#include "engine/guard.h"
+#include "engine/lifecycle.h"
+#include "engine/player.h"
+#include "engine/window.h"
+#include "platform/platform.h"
+
+namespace lyrabox {
+
+// Time as the device counts it: 75 frames a second.
+using Frames = std::chrono::duration<std::int64_t, std::ratio<1, 75>>;
+
+// What the desktop shows of the player, as it stood after the last event that ran.
+struct PlayerView {
+  static constexpr std::size_t kControls = static_cast<std::size_t>(Control::Bookmark) + 1;
+
+  PlayMode mode = PlayMode::Stopped;  // as the poll last read it
+  bool playing = false;               // `Playing`: what the player believes
+  std::string discId;                 // empty without a scanned disc
+  int track = 0;                      // the current track; 0 without a scanned disc
+  Frames trackLength{0};              // the current track's; 0 when not known
+  std::chrono::seconds position{0};   // within the current track
+  std::chrono::seconds fastForwardStep{0};  // what one click of ff or rew moves
+  std::array<bool, kControls> enabled{};    // by Control
+
+  bool Enabled(Control control) const { return enabled[static_cast<std::size_t>(control)]; }
+  bool operator==(const PlayerView&) const = default;
+};
+
+class Form1Controller final {
+ public:
+  // `face` draws what the logic writes and gives the window's native handle;
+  // `platform` is the world, its boxes the face's own. Both must outlive this object.
+  Form1Controller(platform::Platform& platform, Window& face);
+  Form1Controller(const Form1Controller&) = delete;
+  Form1Controller& operator=(const Form1Controller&) = delete;
+
+  // The load event, before the window is first shown. Returns when the window is to
+  // be shown; a load sequence that ends the program never returns.
+  void Load();
+  // A tick of Timer1: the status poll.
+  void Tick();
+  // A click of `control`: the operation of that button. Nothing for a control that is
+  // disabled or is no button.
+  void Click(Control control);
+  // The "Fast forward speed" item of the "Options" menu.
+  void ChooseFastForwardSpeed();
+  // A request to close the window (its close box, its system menu, the media
+  // controls' Quit). True when the window may go: the close prompt and the unload
+  // sequence have run, now or before. False while another event runs (its box is
+  // open): the window stays, and that event finishes first.
+  bool CloseRequest();
+  // The end of the session: the close path, which cannot wait. With `mayAsk` and no
+  // other event running it is a close request. Otherwise the close prompt cannot be
+  // asked: the unload sequence runs at once, even in the middle of the event whose box
+  // is open, so that the disc never plays on after the session, and from then on no
+  // box appears (the rest of that event is answered No, Cancel and OK unseen).
+  void SessionEnd(bool mayAsk);
+
+  // The view as it stood after the last event that ran.
+  const PlayerView& View() const { return view_; }
+  // Calls `observer` with the view after each event that ran (not for dropped ones).
+  // The disc id is read for the view only while someone observes it. Returns the key
+  // that StopObserving takes.
+  std::size_t Observe(std::function<void(const PlayerView&)> observer);
+  void StopObserving(std::size_t key);
+
+  bool Unloaded() const { return unloaded_; }
+  Player& player() { return player_; }
+
+ private:
+  // Between the player and the face: keeps what the controls' state is and draws it.
+  class Controls final : public Window {
+   public:
+    explicit Controls(Window& face) : face_(face) {}
+    void SetEnabled(Control control, bool enabled) override;
+    void SetText(Control control, std::string_view text) override;
+    void SetTimerEnabled(bool enabled) override { face_.SetTimerEnabled(enabled); }
+    platform::WindowHandle NativeHandle() override { return face_.NativeHandle(); }
+    std::array<bool, PlayerView::kControls> enabled{};
+
+   private:
+    Window& face_;
+  };
+  // The face's boxes, or none at all once the session is ending.
+  class Boxes final : public platform::Boxes {
+   public:
+    explicit Boxes(platform::Boxes& face) : face_(face) {}
+    void Message(std::string_view text) override;
+    bool Question(std::string_view text) override;
+    std::string Input(std::string_view prompt, std::string_view title,
+                      std::string_view defaultText) override;
+    bool unseen = false;
+
+   private:
+    platform::Boxes& face_;
+  };
+
+  // Runs one event's operation through the gate and the guard, unless the window has
+  // been unloaded; then publishes the view.
+  template <typename Operation>
+  void Run(Operation&& operation);
+  void Unload();
+  void Publish();
+  PlayerView Read() const;
+
+  Controls controls_;
+  Boxes boxes_;
+  platform::Platform platform_;
+  Player player_;
+  Lifecycle lifecycle_;
+  EventGate events_;
+  bool unloaded_ = false;
+  PlayerView view_;
+  std::map<std::size_t, std::function<void(const PlayerView&)>> observers_;
+  std::size_t nextObserver_ = 0;
+};
+
+}  // namespace lyrabox

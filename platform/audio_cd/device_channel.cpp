@@ -1,0 +1,57 @@
+#include "platform/audio_cd/device_channel.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "base/ascii.h"
+#include "platform/audio_cd/audio_cd.h"
+
+namespace lyrabox::platform {
+namespace {
+
+// `text` and a NUL at the start of `buffer`, cut to fit in `length` characters.
+void CopyWithNul(std::string_view text, char* buffer, std::uint32_t length) {
+  const std::size_t count = std::min<std::size_t>(text.size(), length - 1);
+  std::memcpy(buffer, text.data(), count);
+  buffer[count] = '\0';
+}
+
+}  // namespace
+
+MciResult AudioCdChannel::SendString(std::string_view command, char* reply,
+                                     std::uint32_t replyLength, WindowHandle /*callback*/) {
+  std::string answer;
+  const MciResult code = device_.Send(command, answer);
+  if (code == 0 && !answer.empty() && replyLength > 0 && reply != nullptr) {
+    CopyWithNul(answer, reply, replyLength);
+  }
+  return code;
+}
+
+bool AudioCdChannel::GetErrorString(MciResult code, char* text, std::uint32_t length) {
+  if (length == 0 || text == nullptr) return false;
+  const std::string message = cdaudio::ErrorText(code);
+  if (message.empty()) return false;
+  CopyWithNul(message, text, length);
+  return true;
+}
+
+std::optional<std::uint32_t> AudioCdChannel::VolumeSerial() {
+  // A disc id read before the disc is known would be "0".
+  device_.AwaitSettled();
+  const std::optional<cdaudio::TableOfContents> disc = device_.Contents();
+  if (!disc) return std::nullopt;
+  return AudioCdVolumeSerial(*disc);
+}
+
+bool AudioCdChannel::ListsTrackFile(std::string_view pattern) {
+  const std::optional<cdaudio::TableOfContents> disc = device_.Contents();
+  if (!disc) return false;
+  for (const std::string& track : AudioCdTrackFileNames(*disc)) {
+    if (ascii::MatchesIgnoringCase(track, pattern)) return true;
+  }
+  return false;
+}
+
+}  // namespace lyrabox::platform

@@ -1,0 +1,156 @@
+// The names of a disc: its MusicBrainz disc id, and the lookup against a small HTTP
+// server on the loopback address that answers as each row of the table says.
+#include "ui/names/names_lookup.h"
+
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "tests/fakes/fakes.h"
+#include "tests/support/answer_server.h"
+#include "tests/host/host_test_support.h"
+#include "ui/names/musicbrainz.h"
+#include "ui/names/names_cache.h"
+
+namespace lyrabox::names {
+namespace {
+
+using cdaudio::DiscText;
+using cdaudio::FrameAddress;
+using cdaudio::TableOfContents;
+using cdaudio::TocTrack;
+using lyrabox::testing::AnswerServer;
+using lyrabox::testing::FakeDisks;
+
+// A disc whose MusicBrainz id is known: 15 audio tracks, and, when `dataTrack`, a data
+// track in a second session after them, as on an enhanced CD.
+TableOfContents KnownDisc(bool dataTrack = false) {
+  std::vector<TocTrack> tracks;
+  for (const int start : {150, 17510, 33275, 45910, 57805, 78310, 94650, 109580, 132010, 149160,
+                          165115, 177710, 203325, 215555, 235590}) {
+    tracks.push_back({FrameAddress{start}, true});
+  }
+  if (!dataTrack) return *TableOfContents::Make(1, std::move(tracks), FrameAddress{258725});
+  tracks.push_back({FrameAddress{258725 + 11400}, false});
+  return *TableOfContents::Make(1, std::move(tracks), FrameAddress{300000});
+}
+constexpr char kKnownId[] = "TqvKjMu7dMliSfmVEBtrL7sBSno-";
+
+TEST(MusicBrainzDiscIdTest, IsComputedFromTheAudioTracksOfTheTableOfContents) {
+  EXPECT_EQ(MusicBrainzDiscId(KnownDisc()), kKnownId);
+  EXPECT_EQ(MusicBrainzDiscId(KnownDisc(/*dataTrack=*/true)), kKnownId);
+  EXPECT_EQ(LookupAddress(QUrl("http://127.0.0.1:8080/base"), kKnownId).toString(),
+            QString("http://127.0.0.1:8080/base/ws/2/discid/%1"
+                    "?inc=recordings+artist-credits&cdstubs=no&fmt=json")
+                .arg(kKnownId));
+}
+
+// Two releases hold the known disc: a later reissue listed first, and the original,
+// whose second medium is this disc. The original is the one taken.
+const QByteArray kFound = QString(R"({"id": "%1", "releases": [
+  {"title": "Reissue", "status": "Official", "date": "2011-03-07",
+   "artist-credit": [{"name": "Later Band", "joinphrase": ""}],
+   "media": [{"position": 1, "discs": [{"id": "%1"}],
+              "tracks": [{"position": 1, "title": "Wrong", "artist-credit": []}]}]},
+  {"title": "Songs for Testing", "status": "Official", "date": "1999-05",
+   "artist-credit": [{"name": "The Fixtures", "joinphrase": " & "}, {"name": "Friend", "joinphrase": ""}],
+   "media": [{"position": 1, "discs": [{"id": "another"}], "tracks": []},
+             {"position": 2, "discs": [{"id": "%1"}],
+              "tracks": [{"position": 1, "title": "Green Bar", "artist-credit": [{"name": "The Fixtures"}]},
+                         {"position": 2, "title": "Red\nBar", "artist-credit": [{"name": "Guest", "joinphrase": ""}]}]}]},
+  {"title": "Bootleg", "status": "Bootleg", "date": "1990",
+   "media": [{"discs": [{"id": "%1"}], "tracks": [{"position": 1, "title": "Wrong"}]}]}
+]})").arg(kKnownId).toUtf8();
+
+DiscText FoundNames() {
+  DiscText names;
+  names.album = {"Songs for Testing", "The Fixtures & Friend"};
+  names.tracks[1] = {"Green Bar", "The Fixtures"};
+  names.tracks[2] = {"Red Bar", "Guest"};
+  return names;
+}
+
+struct LookupCase {
+  const char* name;
+  AnswerServer::Answer answer;
+  bool enabled;
+  bool found;     // the names are FoundNames, and kept
+  int requests;   // reaching the server
+};
+
+void PrintTo(const LookupCase& row, std::ostream* out) { *out << row.name; }
+
+class NamesLookupTest : public ::testing::TestWithParam<LookupCase> {
+ protected:
+  host::testing::ScriptedCdDevice device;
+  FakeDisks disks;
+};
+
+TEST_P(NamesLookupTest, AsksOnceInTheBackgroundAndKeepsOnlyWhatItFound) {
+  const LookupCase& row = GetParam();
+  AnswerServer server(row.answer);
+  device.disc = KnownDisc();
+  LookupSettings settings{row.enabled, server.Address(), std::chrono::milliseconds(300)};
+  NamesLookup lookup(device, disks, settings);
+  QSignalSpy ended(&lookup, &NamesLookup::LookupEnded);
+
+  // The window's events go on while the service is asked: this one, queued after the
+  // lookup began, runs before the lookup ends.
+  lookup.Follow();
+  bool eventRan = false;
+  QTimer::singleShot(0, [&] { eventRan = true; });
+  if (row.requests > 0) {
+    ASSERT_TRUE(ended.wait(10'000));
+    EXPECT_TRUE(eventRan) << "the lookup held the event loop";
+  } else {
+    QCoreApplication::processEvents();
+  }
+  lookup.Follow();  // the same disc: never asked again
+  QCoreApplication::processEvents();
+
+  // Nothing of the network is set up unless the service is asked.
+  EXPECT_EQ(lookup.findChild<QNetworkAccessManager*>() != nullptr, row.requests > 0);
+  EXPECT_EQ(server.requests.size(), row.requests);
+  if (!server.requests.isEmpty()) {
+    EXPECT_TRUE(server.requests[0].startsWith(QString("GET /ws/2/discid/%1?").arg(kKnownId)));
+    EXPECT_TRUE(server.requests[0].contains("User-Agent: Lyrabox/")) << server.requests[0].toStdString();
+  }
+  EXPECT_EQ(lookup.Names(), row.found ? FoundNames() : DiscText{});
+  EXPECT_EQ(ReadCachedNames(disks, kKnownId).has_value(), row.found);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, NamesLookupTest,
+    ::testing::Values(
+        LookupCase{"found", {200, kFound}, true, true, 1},
+        LookupCase{"unknown", {404, R"({"error": "Not found"})"}, true, false, 1},
+        LookupCase{"slow", {200, kFound, /*never=*/true}, true, false, 1},
+        LookupCase{"garbage", {200, R"({"releases": [{"title": )"}, true, false, 1},
+        LookupCase{"switched_off", {200, kFound}, false, false, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Names found once are kept: the next run shows them without asking; a disc that goes
+// takes its names with it.
+TEST(NamesLookupCacheTest, KeptNamesNeedNoRequest) {
+  AnswerServer server({200, kFound});
+  host::testing::ScriptedCdDevice device;
+  device.disc = KnownDisc();
+  FakeDisks disks;
+  ASSERT_TRUE(CacheNames(disks, kKnownId, FoundNames()));
+  NamesLookup lookup(device, disks, {true, server.Address(), std::chrono::milliseconds(300)});
+  QSignalSpy changed(&lookup, &NamesLookup::NamesChanged);
+  lookup.Follow();
+  ASSERT_TRUE(changed.wait(10'000));
+  EXPECT_EQ(lookup.Names(), FoundNames());
+
+  device.disc.reset();
+  lookup.Follow();
+  ASSERT_TRUE(changed.wait(10'000));
+  EXPECT_EQ(lookup.Names(), DiscText{});
+  EXPECT_TRUE(server.requests.isEmpty());
+}
+
+}  // namespace
+}  // namespace lyrabox::names

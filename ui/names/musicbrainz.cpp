@@ -1,0 +1,128 @@
+#include "ui/names/musicbrainz.h"
+
+#include <discid/discid.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrlQuery>
+#include <array>
+#include <memory>
+
+namespace lyrabox::names {
+
+namespace {
+
+// Between the last audio track of an enhanced CD and its data session.
+constexpr std::int64_t kSessionGapFrames = 11400;
+
+struct DiscIdDeleter {
+  void operator()(DiscId* disc) const { discid_free(disc); }
+};
+
+// "name" and "joinphrase" of each credited artist, as the service spells the credit.
+std::string Credit(const QJsonValue& credit) {
+  QString text;
+  for (const QJsonValue& part : credit.toArray()) {
+    text += part[QLatin1String("name")].toString() + part[QLatin1String("joinphrase")].toString();
+  }
+  return cdaudio::CleanField(text.toStdString());
+}
+
+std::string Field(const QJsonValue& object, const char* name) {
+  return cdaudio::CleanField(object[QLatin1String(name)].toString().toStdString());
+}
+
+// The first medium of `release` that lists the disc, or nothing.
+std::optional<QJsonObject> MediumWithDisc(const QJsonValue& release, const QString& discId) {
+  for (const QJsonValue& medium : release[QLatin1String("media")].toArray()) {
+    for (const QJsonValue& disc : medium[QLatin1String("discs")].toArray()) {
+      if (disc[QLatin1String("id")].toString() == discId) return medium.toObject();
+    }
+  }
+  return std::nullopt;
+}
+
+// Whether `a` comes before `b` by the rule of NamesFromAnswer (the service's order
+// decides what this leaves equal).
+bool Preferred(const QJsonValue& a, const QJsonValue& b) {
+  const bool officialA = a[QLatin1String("status")].toString() == QLatin1String("Official");
+  const bool officialB = b[QLatin1String("status")].toString() == QLatin1String("Official");
+  if (officialA != officialB) return officialA;
+  const QString dateA = a[QLatin1String("date")].toString();
+  const QString dateB = b[QLatin1String("date")].toString();
+  if (dateA.isEmpty() || dateB.isEmpty()) return !dateA.isEmpty() && dateB.isEmpty();
+  // Dates are YYYY, YYYY-MM or YYYY-MM-DD: as text they sort as dates.
+  return dateA < dateB;
+}
+
+}  // namespace
+
+std::string MusicBrainzDiscId(const cdaudio::TableOfContents& contents) {
+  int last = contents.LastTrack().value;
+  while (last >= contents.FirstTrack().value &&
+         !contents.IsAudio(cdaudio::TrackNumber{last})) {
+    --last;
+  }
+  if (last < contents.FirstTrack().value) return {};
+  std::int64_t leadOut = contents.LeadOut().value;
+  if (last != contents.LastTrack().value) {
+    leadOut = contents.TrackStart(cdaudio::TrackNumber{last + 1}).value - kSessionGapFrames;
+  }
+  std::array<int, 100> offsets{};
+  offsets[0] = static_cast<int>(leadOut);
+  for (int n = contents.FirstTrack().value; n <= last; ++n) {
+    offsets[static_cast<std::size_t>(n)] =
+        static_cast<int>(contents.TrackStart(cdaudio::TrackNumber{n}).value);
+  }
+  const std::unique_ptr<DiscId, DiscIdDeleter> disc(discid_new());
+  if (!disc || !discid_put(disc.get(), contents.FirstTrack().value, last, offsets.data())) {
+    return {};
+  }
+  return discid_get_id(disc.get());
+}
+
+QUrl LookupAddress(const QUrl& service, const std::string& discId) {
+  QUrl address = service;
+  QString path = address.path();
+  if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+  address.setPath(path + QStringLiteral("ws/2/discid/") + QString::fromStdString(discId));
+  QUrlQuery query;
+  query.addQueryItem(QStringLiteral("inc"), QStringLiteral("recordings+artist-credits"));
+  // Only releases: an anonymous stub's names are not worth showing.
+  query.addQueryItem(QStringLiteral("cdstubs"), QStringLiteral("no"));
+  query.addQueryItem(QStringLiteral("fmt"), QStringLiteral("json"));
+  address.setQuery(query);
+  return address;
+}
+
+std::optional<cdaudio::DiscText> NamesFromAnswer(const QByteArray& json, const std::string& discId,
+                                                 int firstTrack) {
+  const QJsonDocument document = QJsonDocument::fromJson(json);
+  if (!document.isObject()) return std::nullopt;
+  const QString id = QString::fromStdString(discId);
+
+  std::optional<QJsonValue> chosen;
+  std::optional<QJsonObject> medium;
+  for (const QJsonValue& release : document[QLatin1String("releases")].toArray()) {
+    std::optional<QJsonObject> withDisc = MediumWithDisc(release, id);
+    if (!withDisc || (chosen && !Preferred(release, *chosen))) continue;
+    chosen = release;
+    medium = std::move(withDisc);
+  }
+  if (!chosen) return std::nullopt;
+
+  cdaudio::DiscText names;
+  names.album = {Field(*chosen, "title"), Credit((*chosen)[QLatin1String("artist-credit")])};
+  for (const QJsonValue& track : (*medium)[QLatin1String("tracks")].toArray()) {
+    const int position = track[QLatin1String("position")].toInt();
+    if (position < 1 || firstTrack + position - 1 > 99) continue;
+    cdaudio::TitleAndPerformer entry{Field(track, "title"),
+                                     Credit(track[QLatin1String("artist-credit")])};
+    if (!entry.Empty()) names.tracks[firstTrack + position - 1] = std::move(entry);
+  }
+  if (names.Empty()) return std::nullopt;
+  return names;
+}
+
+}  // namespace lyrabox::names

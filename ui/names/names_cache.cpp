@@ -1,0 +1,96 @@
+#include "ui/names/names_cache.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+
+#include "bookmarks/bookmark_file.h"
+#include "platform/runtime_error.h"
+
+namespace lyrabox::names {
+
+namespace {
+
+const std::string kCacheFolder = std::string(kDataDirectory) + "names";
+
+bool IsDiscId(const std::string& id) {
+  if (id.empty() || id.size() > 64) return false;
+  for (const char c : id) {
+    const bool letterOrDigit =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letterOrDigit && c != '.' && c != '_' && c != '-') return false;
+  }
+  return true;
+}
+
+QJsonObject Entry(const cdaudio::TitleAndPerformer& entry) {
+  return {{"title", QString::fromStdString(entry.title)},
+          {"performer", QString::fromStdString(entry.performer)}};
+}
+
+cdaudio::TitleAndPerformer EntryOf(const QJsonValue& value) {
+  return {cdaudio::CleanField(value[QLatin1String("title")].toString().toStdString()),
+          cdaudio::CleanField(value[QLatin1String("performer")].toString().toStdString())};
+}
+
+}  // namespace
+
+std::string CacheFile(const std::string& discId) {
+  if (!IsDiscId(discId)) return {};
+  return kCacheFolder + "\\" + discId + ".json";
+}
+
+std::optional<cdaudio::DiscText> ReadCachedNames(platform::Disks& disks,
+                                                 const std::string& discId) {
+  const std::string file = CacheFile(discId);
+  if (file.empty() || !disks.OrdinaryFileExists(file)) return std::nullopt;
+  std::string content;
+  try {
+    content = disks.ReadTextFile(file);
+  } catch (const RuntimeError&) {
+    return std::nullopt;
+  }
+  const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(content));
+  if (!document.isObject() ||
+      document[QLatin1String("disc")].toString() != QString::fromStdString(discId)) {
+    return std::nullopt;
+  }
+  cdaudio::DiscText names;
+  names.album = EntryOf(document[QLatin1String("album")]);
+  for (const QJsonValue& track : document[QLatin1String("tracks")].toArray()) {
+    const int number = track[QLatin1String("number")].toInt();
+    if (number >= 1 && number <= 99) names.tracks[number] = EntryOf(track);
+  }
+  if (names.Empty()) return std::nullopt;
+  return names;
+}
+
+bool CacheNames(platform::Disks& disks, const std::string& discId, const cdaudio::DiscText& names) {
+  const std::string file = CacheFile(discId);
+  if (file.empty()) return false;
+  QJsonArray tracks;
+  for (const auto& [number, entry] : names.tracks) {
+    QJsonObject track = Entry(entry);
+    track.insert(QStringLiteral("number"), number);
+    tracks.append(track);
+  }
+  const QJsonObject document{{"disc", QString::fromStdString(discId)},
+                             {"album", Entry(names.album)},
+                             {"tracks", tracks}};
+  const std::string content = QJsonDocument(document).toJson().toStdString();
+  try {
+    try {
+      disks.ReplaceFile(file, content);
+    } catch (const RuntimeError& error) {
+      if (error.number() != ErrorNumber::PathNotFound) throw;
+      disks.CreateFolders(kCacheFolder);
+      disks.ReplaceFile(file, content);
+    }
+  } catch (const RuntimeError&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace lyrabox::names

@@ -1,0 +1,33 @@
+// The names found for discs, kept so that a disc is asked about once: one small JSON
+// file per disc in the folder "names" of the player's data folder ("c:\lyrabox\names\",
+// on Linux $LYRABOX_HOME/drive_c/lyrabox/names/), named after the disc's MusicBrainz
+// disc id. The bookmark files beside it are untouched: they are files of the data
+// folder itself, named after the volume serial number.
+//
+//   {"disc": "<disc id>", "album": {"title": "...", "performer": "..."},
+//    "tracks": [{"number": 1, "title": "...", "performer": "..."}, ...]}
+//
+// The disc id is written inside too: the host finds files without regard to letter
+// case, and two ids may differ in case alone.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cdaudio/disc_text.h"
+#include "platform/platform.h"
+
+namespace lyrabox::names {
+
+// The cache file of `discId` in the player's Windows form, or "" for an id that is
+// no MusicBrainz disc id (it would not make a safe file name).
+std::string CacheFile(const std::string& discId);
+
+// The names kept for `discId`; nothing when none are kept or the file is unreadable.
+std::optional<cdaudio::DiscText> ReadCachedNames(platform::Disks& disks, const std::string& discId);
+
+// Keeps `names` for `discId`, replacing the file atomically; makes the folder when it
+// is missing. False when it cannot be written (the names then only last this run).
+bool CacheNames(platform::Disks& disks, const std::string& discId, const cdaudio::DiscText& names);
+
+}  // namespace lyrabox::names
