@@ -5,7 +5,8 @@
 // the built-in demo disc on our portable device core, made as the Linux program makes
 // it (cdaudio/device_setup.h): it plays silently on its clock, comes back after an
 // eject, and is seen in drive LYRABOX_CD_DRIVE ("d:" when unset). LYRABOX_MCI_LOG=FILE
-// appends every command string sent to the core device, its result code and reply.
+// appends every command string sent to the device, either one, its result code and
+// reply.
 #include <windows.h>
 
 #include <cstdlib>
@@ -41,11 +42,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
 
   std::unique_ptr<lyrabox::windows::CoreDrive> core;
-  lyrabox::windows::MciDevice mci;
   if (lyrabox::cdaudio::DemoDiscAsked()) {
     core = std::make_unique<lyrabox::windows::CoreDrive>(lyrabox::cdaudio::OpenDevice(),
                                                          CoreDriveLetter());
   }
+  // The core device logs itself (device_setup.h); the system's is logged here.
+  const char* log = std::getenv(lyrabox::kMciLogVariable);
+  lyrabox::windows::MciDevice mci(core == nullptr && log != nullptr && *log != '\0'
+                                      ? lyrabox::cdaudio::MciLog::Open(log)
+                                      : nullptr);
   lyrabox::platform::DeviceCommands& device =
       core != nullptr ? static_cast<lyrabox::platform::DeviceCommands&>(core->channel()) : mci;
 

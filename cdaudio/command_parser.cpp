@@ -12,7 +12,14 @@ namespace {
 
 enum class Keyword { Wait, Notify, Shareable, Alias, TimeFormat, DoorOpen, DoorClosed,
                      MediaPresent, NumberOfTracks, CurrentTrack, Position, Length, Mode, Ready,
-                     Track, From, To, ToStart, ToEnd,
+                     Track, From, To, ToStart, ToEnd, Start, Type,
+                     // set: the analog output, which the device takes and ignores
+                     Audio, Video, On, Off,
+                     // capability
+                     CanPlay, CanEject, CanRecord, CanSave, DeviceType, HasAudio, HasVideo,
+                     UsesFiles, CompoundDevice,
+                     // info
+                     Product, Upc, Identity,
                      // Ours, beside the real device's set: the disc's text.
                      Title };
 
@@ -33,6 +40,15 @@ const std::vector<Spelling>& Spellings() {
       {{"door", "closed"}, Keyword::DoorClosed},
       {{"to", "start"}, Keyword::ToStart},
       {{"to", "end"}, Keyword::ToEnd},
+      {{"can", "play"}, Keyword::CanPlay},
+      {{"can", "eject"}, Keyword::CanEject},
+      {{"can", "record"}, Keyword::CanRecord},
+      {{"can", "save"}, Keyword::CanSave},
+      {{"device", "type"}, Keyword::DeviceType},
+      {{"has", "audio"}, Keyword::HasAudio},
+      {{"has", "video"}, Keyword::HasVideo},
+      {{"uses", "files"}, Keyword::UsesFiles},
+      {{"compound", "device"}, Keyword::CompoundDevice},
       {{"wait"}, Keyword::Wait},
       {{"notify"}, Keyword::Notify},
       {{"shareable"}, Keyword::Shareable},
@@ -45,8 +61,32 @@ const std::vector<Spelling>& Spellings() {
       {{"title"}, Keyword::Title},
       {{"from"}, Keyword::From},
       {{"to"}, Keyword::To},
+      {{"start"}, Keyword::Start},
+      {{"type"}, Keyword::Type},
+      {{"audio"}, Keyword::Audio},
+      {{"video"}, Keyword::Video},
+      {{"on"}, Keyword::On},
+      {{"off"}, Keyword::Off},
+      {{"product"}, Keyword::Product},
+      {{"upc"}, Keyword::Upc},
+      {{"identity"}, Keyword::Identity},
   };
   return spellings;
+}
+
+std::optional<Capability> CapabilityOf(Keyword keyword) {
+  switch (keyword) {
+    case Keyword::CanPlay: return Capability::CanPlay;
+    case Keyword::CanEject: return Capability::CanEject;
+    case Keyword::CanRecord: return Capability::CanRecord;
+    case Keyword::CanSave: return Capability::CanSave;
+    case Keyword::DeviceType: return Capability::DeviceType;
+    case Keyword::HasAudio: return Capability::HasAudio;
+    case Keyword::HasVideo: return Capability::HasVideo;
+    case Keyword::UsesFiles: return Capability::UsesFiles;
+    case Keyword::CompoundDevice: return Capability::CompoundDevice;
+    default: return std::nullopt;
+  }
 }
 
 bool AllowedFor(Verb verb, Keyword keyword) {
@@ -55,13 +95,19 @@ bool AllowedFor(Verb verb, Keyword keyword) {
     case Verb::Open: return keyword == Keyword::Shareable || keyword == Keyword::Alias;
     case Verb::Set:
       return keyword == Keyword::TimeFormat || keyword == Keyword::DoorOpen ||
-             keyword == Keyword::DoorClosed;
+             keyword == Keyword::DoorClosed || keyword == Keyword::Audio ||
+             keyword == Keyword::Video || keyword == Keyword::On || keyword == Keyword::Off;
     case Verb::Status:
       return keyword == Keyword::MediaPresent || keyword == Keyword::NumberOfTracks ||
              keyword == Keyword::CurrentTrack || keyword == Keyword::Position ||
              keyword == Keyword::Length || keyword == Keyword::Mode ||
              keyword == Keyword::TimeFormat || keyword == Keyword::Ready ||
-             keyword == Keyword::Track || keyword == Keyword::Title;
+             keyword == Keyword::Track || keyword == Keyword::Start || keyword == Keyword::Type ||
+             keyword == Keyword::Title;
+    case Verb::Capability: return CapabilityOf(keyword).has_value();
+    case Verb::Info:
+      return keyword == Keyword::Product || keyword == Keyword::Upc ||
+             keyword == Keyword::Identity;
     case Verb::Play: return keyword == Keyword::From || keyword == Keyword::To;
     case Verb::Seek:
       return keyword == Keyword::To || keyword == Keyword::ToStart || keyword == Keyword::ToEnd;
@@ -97,13 +143,14 @@ std::optional<Verb> VerbNamed(std::string_view word) {
       {"open", Verb::Open},   {"close", Verb::Close},   {"set", Verb::Set},
       {"status", Verb::Status}, {"play", Verb::Play},   {"seek", Verb::Seek},
       {"pause", Verb::Pause}, {"resume", Verb::Resume}, {"stop", Verb::Stop},
+      {"capability", Verb::Capability}, {"info", Verb::Info},
   };
   for (const auto& [name, verb] : verbs) {
     if (EqualsIgnoringCase(word, name)) return verb;
   }
   static const std::string_view unsupported[] = {
-      "break",   "capability", "capture", "configure", "copy",     "cue",     "cut",
-      "delete",  "escape",     "freeze",  "info",      "list",     "load",    "monitor",
+      "break",   "capture",    "configure", "copy",    "cue",      "cut",
+      "delete",  "escape",     "freeze",  "list",      "load",     "monitor",
       "paste",   "put",        "quality", "realize",   "record",   "reserve", "restore",
       "save",    "setaudio",   "settimecode", "settuner", "setvideo", "signal", "spin",
       "step",    "sysinfo",    "undo",    "unfreeze",  "update",   "where",   "window",
@@ -131,6 +178,7 @@ std::optional<StatusItem> StatusItemOf(Keyword keyword) {
     case Keyword::Mode: return StatusItem::Mode;
     case Keyword::TimeFormat: return StatusItem::TimeFormat;
     case Keyword::Ready: return StatusItem::Ready;
+    case Keyword::Type: return StatusItem::TrackType;
     case Keyword::Title: return StatusItem::Title;
     default: return std::nullopt;
   }
@@ -160,8 +208,9 @@ ResultCode ParseItems(const std::vector<std::string_view>& words, Command& comma
     if (!match) return kUnrecognizedKeyword;
     const Keyword keyword = match->first;
     at += match->second;
+    // Info items may come together: the first in precedence is answered.
     const bool isFlag = keyword == Keyword::Wait || keyword == Keyword::Notify ||
-                        keyword == Keyword::Shareable;
+                        keyword == Keyword::Shareable || command.verb == Verb::Info;
     if (!isFlag && std::find(seen.begin(), seen.end(), keyword) != seen.end()) {
       return kFlagsNotCompatible;
     }
@@ -208,6 +257,32 @@ ResultCode ParseItems(const std::vector<std::string_view>& words, Command& comma
         if (command.to || command.seekPlace != SeekPlace::Position) return kFlagsNotCompatible;
         command.seekPlace = keyword == Keyword::ToStart ? SeekPlace::Start : SeekPlace::End;
         break;
+      case Keyword::Start: command.start = true; break;
+      case Keyword::Audio: {
+        // A channel, then usually "on" or "off".
+        if (!value) return kMissingParameter;
+        const bool channel = EqualsIgnoringCase(*value, "all") ||
+                             EqualsIgnoringCase(*value, "left") || EqualsIgnoringCase(*value, "right");
+        if (!channel) return kBadConstant;
+        ++at;
+        break;
+      }
+      case Keyword::Video: break;
+      case Keyword::On:
+      case Keyword::Off: {
+        const Keyword other = keyword == Keyword::On ? Keyword::Off : Keyword::On;
+        if (std::find(seen.begin(), seen.end(), other) != seen.end()) return kFlagsNotCompatible;
+        break;
+      }
+      case Keyword::Product:
+      case Keyword::Upc:
+      case Keyword::Identity: {
+        const InfoItem item = keyword == Keyword::Product ? InfoItem::Product
+                              : keyword == Keyword::Upc   ? InfoItem::Upc
+                                                          : InfoItem::Identity;
+        if (!command.info || item < *command.info) command.info = item;
+        break;
+      }
       case Keyword::TimeFormat:
         if (command.verb == Verb::Set) {
           if (!value) return kMissingParameter;
@@ -218,6 +293,11 @@ ResultCode ParseItems(const std::vector<std::string_view>& words, Command& comma
         }
         [[fallthrough]];
       default:
+        if (command.verb == Verb::Capability) {
+          if (command.capability) return kFlagsNotCompatible;
+          command.capability = CapabilityOf(keyword);
+          break;
+        }
         if (command.item) return kFlagsNotCompatible;
         command.item = StatusItemOf(keyword);
         break;
@@ -226,14 +306,29 @@ ResultCode ParseItems(const std::vector<std::string_view>& words, Command& comma
 
   switch (command.verb) {
     case Verb::Set:
-      if (!command.timeFormat && !command.door) return kMissingParameter;
+      if (std::none_of(seen.begin(), seen.end(), [](Keyword k) {
+            return k != Keyword::Wait && k != Keyword::Notify;
+          })) {
+        return kMissingParameter;
+      }
       break;
     case Verb::Status:
       if (!command.item) return kMissingParameter;
       if (command.track && command.item != StatusItem::Position &&
-          command.item != StatusItem::Length && command.item != StatusItem::Title) {
+          command.item != StatusItem::Length && command.item != StatusItem::TrackType &&
+          command.item != StatusItem::Title) {
         return kFlagsNotCompatible;
       }
+      if (command.item == StatusItem::TrackType && !command.track) return kMissingParameter;
+      if (command.start && (command.item != StatusItem::Position || command.track)) {
+        return kFlagsNotCompatible;
+      }
+      break;
+    case Verb::Capability:
+      if (!command.capability) return kMissingParameter;
+      break;
+    case Verb::Info:
+      if (!command.info) return kMissingParameter;
       break;
     case Verb::Seek:
       if (!command.to && command.seekPlace == SeekPlace::Position) return kMissingParameter;

@@ -19,7 +19,7 @@ namespace lyrabox::cdaudio {
 // The longest command string read; longer ones are refused.
 inline constexpr std::size_t kMaxCommandLength = 1024;
 
-enum class Verb { Open, Close, Set, Status, Play, Seek, Pause, Resume, Stop,
+enum class Verb { Open, Close, Set, Status, Play, Seek, Pause, Resume, Stop, Capability, Info,
                   // An MCI command that a CD audio device does not carry out
                   // ("record", "save" ...).
                   Unsupported };
@@ -29,7 +29,13 @@ enum class TimeFormat { Msf, Tmsf, Milliseconds };
 // Title ("status cd title [track N]", the disc's or a track's title from the disc's own
 // text) is ours: the real device has no such item.
 enum class StatusItem { MediaPresent, NumberOfTracks, CurrentTrack, Position, Length, Mode,
-                        TimeFormat, Ready, Title };
+                        TimeFormat, Ready, TrackType, Title };
+
+enum class Capability { CanPlay, CanEject, CanRecord, CanSave, DeviceType, HasAudio, HasVideo,
+                        UsesFiles, CompoundDevice };
+
+// In the order of precedence when a command names several.
+enum class InfoItem { Product, Upc, Identity };
 
 enum class DoorMove { Open, Close };
 
@@ -55,7 +61,10 @@ struct Command {
   std::optional<TimeFormat> timeFormat;              // set
   std::optional<DoorMove> door;                      // set
   std::optional<StatusItem> item;                    // status
+  bool start = false;                                // status ... position start
   std::optional<std::uint32_t> track;                // status ... track N
+  std::optional<Capability> capability;              // capability
+  std::optional<InfoItem> info;                      // info
   std::optional<PositionText> from;                  // play
   std::optional<PositionText> to;                    // play, seek
   SeekPlace seekPlace = SeekPlace::Position;         // seek: "to start", "to end"

@@ -23,7 +23,7 @@ std::uint32_t CdAudioDevice::Send(std::string_view text, std::string& reply) {
     Close();
     return kSuccess;
   }
-  if (command.device != kAlias || !open_) return kInvalidDeviceName;
+  if (command.device != alias_ || !open_) return kInvalidDeviceName;
   if (parsed.error != kSuccess) return parsed.error;
 
   Follow();
@@ -36,6 +36,8 @@ std::uint32_t CdAudioDevice::Send(std::string_view text, std::string& reply) {
     case Verb::Pause: return Pause();
     case Verb::Resume: return Resume(command);
     case Verb::Stop: return Stop();
+    case Verb::Capability: return Capabilities(command, reply);
+    case Verb::Info: return Info(command, reply);
     case Verb::Open:
     case Verb::Unsupported: break;
   }
@@ -60,13 +62,13 @@ ResultCode CdAudioDevice::Open(const ParseResult& parsed, std::string& reply) {
   const Command& command = parsed.command;
   if (command.device != kDeviceType) return kInvalidDeviceName;
   if (parsed.error != kSuccess) return parsed.error;
-  if (!command.alias) return kMissingParameter;
-  if (*command.alias != kAlias) return kBadConstant;
+  // One device, opened once: a second open is refused, under whichever name.
   if (open_) return kDuplicateAlias;
   if (!drive_) return kCannotLoadDriver;
 
   if (command.wait) AwaitSettled();
   open_ = true;
+  alias_ = command.alias.value_or(std::string(kDeviceType));
   format_ = TimeFormat::Msf;
   presentFor_.reset();
   Follow();
@@ -93,9 +95,13 @@ ResultCode CdAudioDevice::Set(const Command& command) {
     Follow();
   } else if (command.door == DoorMove::Close) {
     if (!drive_->CloseDoor()) return kHardware;
+    // With "wait", the command ends when the drive has read the disc it took in.
+    if (command.wait) AwaitSettled();
     Follow();
   }
   if (command.timeFormat) format_ = *command.timeFormat;
+  // "audio" and "video": the sound leaves through the machine's own output, which the
+  // device leaves alone, as some of the real ones do.
   return kSuccess;
 }
 
@@ -122,9 +128,14 @@ ResultCode CdAudioDevice::Status(const Command& command, std::string& reply) {
   switch (*command.item) {
     case StatusItem::NumberOfTracks: reply = std::to_string(disc.TrackCount()); break;
     case StatusItem::CurrentTrack: reply = std::to_string(disc.TrackAt(Position()).value); break;
-    case StatusItem::Position:
-      reply = FormatPosition(command.track ? disc.TrackStart(track()) : Position(), format_, disc);
+    case StatusItem::Position: {
+      const FrameAddress place = command.start ? disc.DiscStart()
+                                 : command.track ? disc.TrackStart(track())
+                                                 : Position();
+      reply = FormatPosition(place, format_, disc);
       break;
+    }
+    case StatusItem::TrackType: reply = disc.IsAudio(track()) ? "audio" : "other"; break;
     case StatusItem::Length:
       reply = FormatLength(
           command.track ? disc.ReportedTrackLength(track()) : disc.ReportedDiscLength(), format_);
@@ -135,6 +146,29 @@ ResultCode CdAudioDevice::Status(const Command& command, std::string& reply) {
       }
       break;
     default: break;
+  }
+  return kSuccess;
+}
+
+ResultCode CdAudioDevice::Capabilities(const Command& command, std::string& reply) const {
+  switch (*command.capability) {
+    case Capability::CanPlay:
+    case Capability::CanEject:
+    case Capability::HasAudio: reply = "true"; break;
+    case Capability::DeviceType: reply = std::string(kDeviceType); break;
+    default: reply = "false"; break;
+  }
+  return kSuccess;
+}
+
+ResultCode CdAudioDevice::Info(const Command& command, std::string& reply) {
+  switch (*command.info) {
+    case InfoItem::Product: reply = std::string(kProductName); return kSuccess;
+    case InfoItem::Upc: return kNoIdentity;  // a disc's catalogue number is not read
+    case InfoItem::Identity:
+      if (!disc_) return kDeviceNotReady;
+      reply = std::to_string(disc_->Identity());
+      return kSuccess;
   }
   return kSuccess;
 }
@@ -191,11 +225,8 @@ ResultCode CdAudioDevice::Resume(const Command& command) {
     StartPlay(rest_, playEnd_, command.wait);
     return kSuccess;
   }
-  if (mode_ == Mode::Playing) return kSuccess;
-  Command play = command;
-  play.from.reset();
-  play.to.reset();
-  return Play(play);
+  // Nothing paused: the drive refuses to resume, and the device says so.
+  return mode_ == Mode::Playing ? kSuccess : kHardware;
 }
 
 ResultCode CdAudioDevice::Stop() {

@@ -27,10 +27,11 @@
 
 namespace lyrabox::cdaudio {
 
-// The one alias the device answers to, after "open cdaudio alias cd".
-inline constexpr std::string_view kAlias = "cd";
-// The device type that "open" accepts.
+// The device type that "open" accepts; the device answers to it when opened without
+// an alias ("open cdaudio", then "play cdaudio"), and to its alias otherwise.
 inline constexpr std::string_view kDeviceType = "cdaudio";
+// What "info ... product" answers.
+inline constexpr std::string_view kProductName = "CD-Audio";
 // The reply to a successful "open": the device id.
 inline constexpr std::string_view kDeviceId = "1";
 
@@ -55,6 +56,8 @@ class CdAudioDevice final : public Device {
   void Close();
   ResultCode Set(const Command& command);
   ResultCode Status(const Command& command, std::string& reply);
+  ResultCode Capabilities(const Command& command, std::string& reply) const;
+  ResultCode Info(const Command& command, std::string& reply);
   ResultCode Play(const Command& command);
   ResultCode Seek(const Command& command);
   ResultCode Pause();
@@ -74,6 +77,7 @@ class CdAudioDevice final : public Device {
   std::shared_ptr<Drive> drive_;
   std::unique_ptr<Transport> transport_;
   bool open_ = false;
+  std::string alias_;  // what the device answers to while open
   TimeFormat format_ = TimeFormat::Msf;
   DiscCondition condition_ = DiscCondition::NoDisc;
   std::optional<TableOfContents> disc_;  // exactly when the disc is ready

@@ -1,5 +1,6 @@
 // The command log that LYRABOX_MCI_LOG asks for: a diagnostic for users and for
-// end-to-end tests, kept the same by the player and lyrabox-mci.
+// end-to-end tests, kept the same by the player (on our device and on the system's)
+// and lyrabox-mci.
 //
 // One line per command, in the order sent: the command string exactly as sent, a
 // tab, the result code in decimal, a tab, the reply text (empty when none). Lines are
@@ -7,23 +8,41 @@
 // crash loses nothing already answered.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/environment_names.h"
 #include "cdaudio/cdaudio.h"
 
 namespace lyrabox::cdaudio {
 
+class MciLog {
+ public:
+  // The log file at `path`, opened for appending. When it cannot be opened, one line
+  // on standard error says so and there is none: the log is a diagnostic, never a
+  // reason not to play.
+  static std::unique_ptr<MciLog> Open(const std::string& path);
+
+  void Append(std::string_view command, std::uint32_t code, std::string_view reply);
+
+ private:
+  explicit MciLog(std::FILE* file) : file_(file) {}
+  struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  std::unique_ptr<std::FILE, FileCloser> file_;
+};
+
 class LoggingDevice final : public Device {
  public:
-  // `log` is written and closed by this device.
-  LoggingDevice(std::unique_ptr<Device> inner, std::FILE* log);
+  LoggingDevice(std::unique_ptr<Device> inner, std::unique_ptr<MciLog> log)
+      : inner_(std::move(inner)), log_(std::move(log)) {}
 
-  // `inner` with every command logged to the file at `path`, opened for appending.
-  // When the file cannot be opened, one line on standard error says so and `inner`
-  // is returned as it is: the log is a diagnostic, never a reason not to play.
+  // `inner` with every command logged to the file at `path`; `inner` as it is when the
+  // file cannot be opened.
   static std::unique_ptr<Device> Wrap(std::unique_ptr<Device> inner, const std::string& path);
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
@@ -32,11 +51,8 @@ class LoggingDevice final : public Device {
   void AwaitSettled() override { inner_->AwaitSettled(); }
 
  private:
-  struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
   std::unique_ptr<Device> inner_;
-  std::unique_ptr<std::FILE, FileCloser> log_;
+  std::unique_ptr<MciLog> log_;
 };
 
 }  // namespace lyrabox::cdaudio

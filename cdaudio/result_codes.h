@@ -24,5 +24,7 @@ inline constexpr ResultCode kFlagsNotCompatible = 284;
 inline constexpr ResultCode kDuplicateAlias = 289;
 inline constexpr ResultCode kBadConstant = 290;
 inline constexpr ResultCode kBadTimeFormat = 293;
+// No identifier of that kind on the disc ("info ... upc"); the system has no text for it.
+inline constexpr ResultCode kNoIdentity = 350;
 
 }  // namespace lyrabox::cdaudio

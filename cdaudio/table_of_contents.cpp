@@ -50,4 +50,15 @@ bool TableOfContents::PureAudio() const {
   return std::all_of(tracks_.begin(), tracks_.end(), [](const TocTrack& t) { return t.audio; });
 }
 
+std::uint32_t TableOfContents::Identity() const {
+  std::uint32_t sum = 0;
+  for (const TocTrack& track : tracks_) {
+    const Msf start = ToMsf(track.start);
+    sum += (static_cast<std::uint32_t>(start.minute) << 16) +
+           (static_cast<std::uint32_t>(start.second) << 8) + static_cast<std::uint32_t>(start.frame);
+  }
+  if (TrackCount() < 3) sum += static_cast<std::uint32_t>((leadOut_ - DiscStart()).value);
+  return sum;
+}
+
 }  // namespace lyrabox::cdaudio

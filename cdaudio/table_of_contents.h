@@ -63,6 +63,13 @@ class TableOfContents {
   // Whether the track (one that HasTrack accepts) holds audio.
   bool IsAudio(TrackNumber track) const { return tracks_.at(IndexOf(track)).audio; }
 
+  // The disc's identity, as the device reports it ("info ... identity") and Windows
+  // numbers an audio CD's volume: the 32-bit sum over every track of its start
+  // (counted from the very start of the disc, lead-in included) packed as
+  // (M << 16) + (S << 8) + F, plus, for a disc of fewer than three tracks, the disc's
+  // length in frames (lead-out minus the first track's start). The sum wraps at 32 bits.
+  std::uint32_t Identity() const;
+
   friend bool operator==(const TableOfContents&, const TableOfContents&) = default;
 
  private:

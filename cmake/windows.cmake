@@ -5,6 +5,19 @@ enable_language(RC)
 # GCC 12's libstdc++ makes -Wrestrict warn about std::string's own copies when inlined
 # at -O2 (GCC bug 105651), a false alarm in code that is not ours.
 target_compile_options(lyrabox_build_flags INTERFACE -Wno-restrict)
+
+# CTest runs the Windows programs under Wine: the 64-bit loader for a 64-bit build.
+if(LYRABOX_TESTS AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    find_program(LYRABOX_WINE NAMES wine64 wine PATHS /usr/lib/wine)
+  else()
+    find_program(LYRABOX_WINE NAMES wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+    find_program(LYRABOX_WINE NAMES wine)
+  endif()
+  if(LYRABOX_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${LYRABOX_WINE})
+  endif()
+endif()
 add_subdirectory(base)
 add_subdirectory(platform)
 add_subdirectory(bookmarks)
@@ -29,6 +42,7 @@ target_link_libraries(lyrabox PRIVATE lyrabox_ui_windows lyrabox_platform_window
 install(TARGETS lyrabox RUNTIME DESTINATION .)
 
 if(LYRABOX_TESTS)
-  add_subdirectory(tests/windows)
+  enable_testing()
+  add_subdirectory(tests)
 endif()
 add_subdirectory(packaging/windows)

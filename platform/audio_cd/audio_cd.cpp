@@ -2,23 +2,10 @@
 
 #include <cstdio>
 
-#include "cdaudio/frames.h"
 
 namespace lyrabox::platform {
 
-std::uint32_t AudioCdVolumeSerial(const cdaudio::TableOfContents& disc) {
-  std::uint32_t sum = 0;
-  for (int n = disc.FirstTrack().value; n <= disc.LastTrack().value; ++n) {
-    const cdaudio::Msf start = cdaudio::ToMsf(disc.TrackStart(cdaudio::TrackNumber{n}));
-    sum += (static_cast<std::uint32_t>(start.minute) << 16) +
-           (static_cast<std::uint32_t>(start.second) << 8) +
-           static_cast<std::uint32_t>(start.frame);
-  }
-  if (disc.TrackCount() < 3) {
-    sum += static_cast<std::uint32_t>((disc.LeadOut() - disc.DiscStart()).value);
-  }
-  return sum;
-}
+std::uint32_t AudioCdVolumeSerial(const cdaudio::TableOfContents& disc) { return disc.Identity(); }
 
 std::vector<std::string> AudioCdTrackFileNames(const cdaudio::TableOfContents& disc) {
   std::vector<std::string> names;

@@ -14,10 +14,8 @@
 
 namespace lyrabox::platform {
 
-// The 32-bit sum over every track of its start (counted from the very start of the
-// disc, lead-in included) packed as (M << 16) + (S << 8) + F, plus, for a disc of
-// fewer than three tracks, the disc's length in frames (lead-out minus the first
-// track's start). The sum wraps at 32 bits.
+// The disc's identity (TableOfContents::Identity), which is also the number Windows
+// gives an audio CD's volume.
 std::uint32_t AudioCdVolumeSerial(const cdaudio::TableOfContents& disc);
 
 // "Track01.cda" ... one per track, first to last; none for a disc that holds data.

@@ -11,8 +11,13 @@ platform::MciResult MciDevice::SendString(std::string_view command, char* reply,
                                           std::uint32_t replyLength,
                                           platform::WindowHandle callback) {
   const std::string text(command);  // the system wants it NUL-ended
-  return mciSendStringA(text.c_str(), replyLength > 0 ? reply : nullptr, replyLength,
-                        reinterpret_cast<HWND>(callback));
+  const platform::MciResult code = mciSendStringA(text.c_str(), replyLength > 0 ? reply : nullptr,
+                                                  replyLength, reinterpret_cast<HWND>(callback));
+  if (log_) {
+    const bool replied = code == 0 && replyLength > 0 && reply != nullptr;
+    log_->Append(command, code, replied ? std::string_view(reply, strnlen(reply, replyLength)) : "");
+  }
+  return code;
 }
 
 bool MciDevice::GetErrorString(platform::MciResult code, char* text, std::uint32_t length) {

@@ -1,7 +1,7 @@
 // The Windows host: everything platform.h asks of the machine, done with the system's
 // own calls and paths ("c:\lyrabox\lbx.ini" is that file; nothing is mapped).
 //
-//   MciDevice           the system's MCI through mciSendStringA
+//   MciDevice           the system's MCI through mciSendStringA, logged on request
 //   CoreDrive           our own portable device core (the demo disc) standing in for
 //                       a CD drive: its commands, its serial and its TrackNN.cda
 //   WindowsDisks        volume serials, file search, text files, atomic replace
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "cdaudio/cdaudio.h"
+#include "cdaudio/mci_log.h"
 #include "platform/audio_cd/device_channel.h"
 #include "platform/platform.h"
 
@@ -25,10 +26,16 @@ namespace lyrabox::windows {
 
 class MciDevice final : public platform::DeviceCommands {
  public:
+  // With `log`, every command string goes into it with its result code and reply.
+  explicit MciDevice(std::unique_ptr<cdaudio::MciLog> log = nullptr) : log_(std::move(log)) {}
+
   platform::MciResult SendString(std::string_view command, char* reply,
                                  std::uint32_t replyLength,
                                  platform::WindowHandle callback) override;
   bool GetErrorString(platform::MciResult code, char* text, std::uint32_t length) override;
+
+ private:
+  std::unique_ptr<cdaudio::MciLog> log_;
 };
 
 // The device core in place of the system's CD audio device, for a machine (or a

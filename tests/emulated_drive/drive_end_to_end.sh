@@ -65,12 +65,7 @@ has_replies() { [ -f "$work/$case.replies" ] && [ "$(wc -l < "$work/$case.replie
 ask() {
   echo "$1" >&3
   asked=$((asked + 1))
-  waits=$((deadline_seconds * 20))
-  while ! has_replies "$asked"; do
-    waits=$((waits - 1))
-    [ "$waits" -gt 0 ] || fail "$case: no answer to \"$1\""
-    sleep 0.05
-  done
+  wait_until "$case: an answer to \"$1\"" has_replies "$asked"
   reply=$(sed -n "${asked}p" "$work/$case.replies")
 }
 expect() {
@@ -79,12 +74,11 @@ expect() {
 }
 ready() { ask "status cd mode"; [ "$reply" = "stopped" ]; }
 door_open() { ask "status cd mode"; [ "$reply" = "open" ]; }
-ended() { ! kill -0 "$pid"; }
 # Closes the device and the input; the program must end by itself.
 finish() {
   ask "close cd"
   exec 3>&-
-  wait_until "the end of lyrabox-mci ($case)" ended
+  wait_until "the end of lyrabox-mci ($case)" program_ended
   wait "$pid" || true
 }
 

@@ -1,24 +1,39 @@
 /* An emulated Linux CD-ROM drive, for tests: loaded with LD_PRELOAD, it makes one
  * device path behave like a drive holding a disc image, so that libcdio's Linux driver,
- * libcdio-paranoia and the player above them run unchanged, as on a real drive.
+ * libcdio-paranoia and the player above them run unchanged, as on a real drive; and
+ * so does Wine's CD-ROM code, for Wine's own MCI CD audio device and its volumes.
  *
- * It answers, for that path only (everything else goes to the C library):
- *   open/open64/openat/close, stat/lstat/fstat and their 64-bit and __xstat forms,
- *   statx, access, realpath: a block device (major 11, like /dev/sr0);
+ * It answers, for that path (itself, through symbolic links, or relative to a
+ * directory descriptor; everything else goes to the C library):
+ *   open/open64/openat/close, stat/lstat/fstat/fstatat and their 64-bit and __xstat
+ *   forms, statx, access, realpath: a block device (major 11, like /dev/sr0).
+ * An open descriptor of the drive is an in-memory file named for the node, and any
+ * process with the drive preloaded knows it by that name, whoever opened it: Wine's
+ * server opens the node and hands its programs copies under other numbers. Each
+ * process reads the script and the image itself, keeps its own tray and play, and
+ * starts its spin-up at its first use of the drive; the trigger files keep the
+ * processes in step.
+ * On a descriptor of the drive it answers
  *   the CD-ROM ioctls CDROM_GET_CAPABILITY, CDROM_DRIVE_STATUS, CDROM_DISC_STATUS,
  *   CDROMREADTOCHDR, CDROMREADTOCENTRY, CDROMREADAUDIO, CDROMREADRAW,
  *   CDROM_MEDIA_CHANGED, CDROM_TIMED_MEDIA_CHANGE, CDROMEJECT, CDROMCLOSETRAY,
  *   CDROM_LOCKDOOR, CDROM_SELECT_SPEED, CDROMSUBCHNL, CDROMMULTISESSION, CDROM_GET_MCN,
- *   BLKRRPART (refused, as sr does), SCSI_IOCTL_GET_BUS_NUMBER, SCSI_IOCTL_GET_IDLUN;
+ *   BLKRRPART (refused, as sr does), SCSI_IOCTL_GET_BUS_NUMBER, SCSI_IOCTL_GET_IDLUN,
+ *   and the analog-audio ioctls CDROMPLAYMSF, CDROMPAUSE, CDROMRESUME, CDROMSTART,
+ *   CDROMSTOP, CDROMSEEK, which sr turns into the SCSI commands below;
  *   SCSI commands, through CDROM_SEND_PACKET (what libcdio uses) and SG_IO:
  *   TEST UNIT READY, REQUEST SENSE, INQUIRY, START STOP UNIT, PREVENT ALLOW MEDIUM
- *   REMOVAL, READ CAPACITY, READ(10), READ(12), READ SUB-CHANNEL, READ TOC/PMA/ATIP,
- *   GET CONFIGURATION, GET EVENT STATUS NOTIFICATION, MODE SELECT(6/10), MODE SENSE(6/10),
- *   SET CD SPEED, MECHANISM STATUS, READ CD. Any other command gets CHECK CONDITION,
- *   ILLEGAL REQUEST, invalid command operation code (05/20/00).
+ *   REMOVAL, READ CAPACITY, READ(10), READ(12), SEEK(10), READ SUB-CHANNEL,
+ *   READ TOC/PMA/ATIP, GET CONFIGURATION, PLAY AUDIO MSF, GET EVENT STATUS NOTIFICATION,
+ *   PAUSE/RESUME, STOP PLAY/SCAN, MODE SELECT(6/10), MODE SENSE(6/10), SET CD SPEED,
+ *   MECHANISM STATUS, READ CD. Any other command gets CHECK CONDITION, ILLEGAL
+ *   REQUEST, invalid command operation code (05/20/00).
  * Like the kernel's sr driver, a TOC ioctl on a drive that is still spinning up waits
  * until the disc is ready (at most 20 s); the SCSI commands answer "becoming ready"
- * (02/04/01) instead. An eject is refused (EBUSY) while the node is open more than once.
+ * (02/04/01) instead. An eject is refused (EBUSY) while this process has the node
+ * open more than once. The drive's analog play is silent: its position moves on in
+ * real time from the start address and stops at the end address; a read, a seek, a
+ * stop or an open tray ends it. A disc rests at its first track until played or read.
  *
  * The drive is described by the file that LYRABOX_EMULATED_DRIVE names, one setting a
  * line ('#' starts a comment; sectors are absolute LBAs, first-last inclusive):
@@ -58,6 +73,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
@@ -87,6 +103,10 @@ typedef struct {
   int first, last, ms;
 } Range;
 
+/* The drive's own analog play, out of its audio socket: nothing is heard, the
+   position moves on in real time. */
+typedef enum { NO_PLAY, PLAYING, PAUSED, PLAY_DONE } Play;
+
 typedef struct {
   bool close;  /* else open */
   char trigger[PATH_MAX];
@@ -110,10 +130,15 @@ static struct {
   long long changedAt;        /* for CDROM_TIMED_MEDIA_CHANGE */
   int pendingEvent;           /* GET EVENT STATUS media event code, 0 none */
   bool newMediaPending;       /* report "new media" once the disc is ready */
-  int lastLba;
+  int lastLba;                /* the head's place: the last sector read or played */
+  Play play;
+  int playFrom, playEnd;      /* a play from playFrom at playSince, up to playEnd */
+  long long playSince;
   unsigned char sense[18];
-  int fds[MAX_FDS];
+  int fds[MAX_FDS];           /* the descriptors this process opened on the node */
   int fdCount;
+  char fdLink[PATH_MAX];      /* what /proc/self/fd shows for a descriptor of the drive */
+  char process[64];           /* this process's name and id, for the log */
   int logFd;
 } drive;
 
@@ -156,16 +181,94 @@ static void note(const char* format, ...) {
   if (syscall(SYS_write, drive.logFd, line, (size_t)n) < 0) return;
 }
 
+/* ---- which paths and descriptors are the drive ---- */
+
+/* The name of the in-memory file that stands for an open node, and what /proc/self/fd
+   shows for it. Every process that has the drive preloaded knows a descriptor of the
+   drive by that, whoever opened it: Wine opens the node in its server and hands the
+   program a copy of the descriptor under another number. */
+#define FD_NAME_FORMAT "emulated-cd:%.200s"
+
+static bool set_fd_link(void) {
+  return snprintf(drive.fdLink, sizeof drive.fdLink, "/memfd:" FD_NAME_FORMAT " (deleted)",
+                  drive.device) < (int)sizeof drive.fdLink;
+}
+
+static bool is_our_fd(int fd) {
+  if (!drive.active || fd < 0) return false;
+  char link[32], target[PATH_MAX];
+  if (snprintf(link, sizeof link, "/proc/self/fd/%d", fd) >= (int)sizeof link) return false;
+  long n = syscall(SYS_readlinkat, AT_FDCWD, link, target, sizeof target - 1);
+  if (n <= 0) return false;
+  target[n] = '\0';
+  return strcmp(target, drive.fdLink) == 0;
+}
+
+/* The path of the directory DIR (a descriptor or AT_FDCWD) in OUT. */
+static bool directory_path(int dir, char* out) {
+  long n;
+  if (dir == AT_FDCWD) {
+    n = syscall(SYS_getcwd, out, PATH_MAX) > 0 ? (long)strlen(out) : -1;
+  } else {
+    char link[32];
+    if (snprintf(link, sizeof link, "/proc/self/fd/%d", dir) >= (int)sizeof link) return false;
+    n = syscall(SYS_readlinkat, AT_FDCWD, link, out, PATH_MAX - 1);
+  }
+  if (n <= 0) return false;
+  out[n] = '\0';
+  return true;
+}
+
+static int compare_real_path(const char* path, const char* device);
+
+/* Whether PATH, taken relative to the directory DIR (a descriptor or AT_FDCWD), names
+   the node, by its own name or (with FOLLOW) through symbolic links, the folders on
+   the way included: Wine opens the node through its drive link (dosdevices/d::,
+   relative to the prefix's directory) and through the unix drive (z:/dev/sr0). */
+static bool names_node_within(int dir, const char* path, bool follow, int hops) {
+  if (!drive.active || !*path) return false;
+  if (strcmp(path, drive.device) == 0) return true;
+  if (!follow || hops > 8) return false;
+  /* Only the node's own file name, or a link, can name it: everything else costs
+     one look at the file. */
+  const char* base = strrchr(path, '/');
+  base = base ? base + 1 : path;
+  const char* deviceBase = strrchr(drive.device, '/');
+  if (deviceBase && strcmp(base, deviceBase + 1) == 0) {
+    char name[PATH_MAX], folder[PATH_MAX];
+    if (path[0] == '/') {
+      folder[0] = '\0';
+    } else if (!directory_path(dir, folder)) {
+      return false;
+    }
+    if (snprintf(name, sizeof name, "%s/%s", folder, path) >= (int)sizeof name) return false;
+    return compare_real_path(name, drive.device) == 0;
+  }
+  char target[PATH_MAX];
+  long n = syscall(SYS_readlinkat, dir, path, target, sizeof target - 1);
+  if (n <= 0) return false;
+  target[n] = '\0';
+  if (target[0] == '/') return names_node_within(AT_FDCWD, target, follow, hops + 1);
+  char beside[PATH_MAX];
+  int folder = (int)(base - path);
+  if (snprintf(beside, sizeof beside, "%.*s%s", folder, path, target) >= (int)sizeof beside)
+    return false;
+  return names_node_within(dir, beside, follow, hops + 1);
+}
+
+static bool names_node(int dir, const char* path, bool follow) {
+  return names_node_within(dir, path, follow, 0);
+}
+
+static bool is_node(const char* path) { return names_node(AT_FDCWD, path, true); }
+
 /* ---- the script and the image ---- */
 
-static void path_beside(char* out, const char* base, const char* name) {
-  if (name[0] == '/') {
-    snprintf(out, PATH_MAX, "%s", name);
-    return;
-  }
+/* NAME taken relative to the folder of the file BASE, in OUT; false when too long. */
+static bool path_beside(char* out, const char* base, const char* name) {
   const char* slash = strrchr(base, '/');
-  int folder = slash ? (int)(slash - base + 1) : 0;
-  snprintf(out, PATH_MAX, "%.*s%s", folder, base, name);
+  int folder = name[0] == '/' || !slash ? 0 : (int)(slash - base + 1);
+  return snprintf(out, PATH_MAX, "%.*s%s", folder, base, name) < PATH_MAX;
 }
 
 static long long file_size(const char* path) {
@@ -190,7 +293,7 @@ static bool read_cue(const char* cue, Image* image) {
     char type[32];
     if (sscanf(line, " %31s", word) != 1) continue;
     if (strcmp(word, "FILE") == 0 && sscanf(line, " FILE \"%[^\"]\"", name) == 1) {
-      path_beside(image->bin, cue, name);
+      if (!path_beside(image->bin, cue, name)) return false;
     } else if (strcmp(word, "TRACK") == 0 && sscanf(line, " TRACK %d %31s", &number, type) == 2) {
       if (image->count == MAX_TRACKS) return false;
       image->data[image->count] = strcmp(type, "AUDIO") != 0;
@@ -212,8 +315,9 @@ static bool read_cue(const char* cue, Image* image) {
 
 static void load_image(const char* cue, const char* script) {
   char path[PATH_MAX];
-  path_beside(path, script, cue);
+  if (!path_beside(path, script, cue)) path[0] = '\0';
   drive.hasDisc = read_cue(path, &drive.image);
+  drive.lastLba = drive.image.start[0];
   if (!drive.hasDisc) fprintf(stderr, "emulated drive: cannot read the image %s\n", path);
 }
 
@@ -246,14 +350,14 @@ static void read_script(const char* script) {
                drive.eventCount < MAX_EVENTS) {
       Event* event = &drive.events[drive.eventCount++];
       event->close = key[0] == 'c';
-      path_beside(event->trigger, script, a);
-      if (fields >= 3 && strcmp(b, "none") != 0) path_beside(event->image, script, b);
-      else snprintf(event->image, sizeof event->image, "%s", fields >= 3 ? "none" : "");
+      bool fits = path_beside(event->trigger, script, a);
+      if (fields >= 3 && strcmp(b, "none") != 0) fits = fits && path_beside(event->image, script, b);
+      else strcpy(event->image, fields >= 3 ? "none" : "");
+      if (!fits) fprintf(stderr, "emulated drive: %s: a path too long in \"%s\"\n", script, line);
     } else if (strcmp(key, "locked") == 0) {
       drive.lockedByScript = true;
     } else if (strcmp(key, "log") == 0 && fields >= 2) {
-      path_beside(b, script, a);
-      drive.logFd = raw_open(b, O_WRONLY | O_CREAT | O_APPEND);
+      if (path_beside(b, script, a)) drive.logFd = raw_open(b, O_WRONLY | O_CREAT | O_APPEND);
     } else if (strcmp(key, "scratch") == 0 || strcmp(key, "hang") == 0) {
       Range* ranges = key[0] == 's' ? drive.scratch : drive.hang;
       int* count = key[0] == 's' ? &drive.scratchCount : &drive.hangCount;
@@ -266,27 +370,23 @@ static void read_script(const char* script) {
       fprintf(stderr, "emulated drive: %s: cannot read the line \"%s\"\n", script, line);
     }
   }
-  drive.active = drive.device[0] != '\0';
+  drive.active = drive.device[0] != '\0' && set_fd_link();
 }
 
 __attribute__((constructor)) static void start(void) {
   drive.logFd = -1;
   drive.readyAt = -1;
+  char name[32] = "";
+  int fd = raw_open("/proc/self/comm", O_RDONLY);
+  long n = fd < 0 ? -1 : syscall(SYS_read, fd, name, sizeof name - 1);
+  if (fd >= 0) syscall(SYS_close, fd);
+  name[n > 0 ? n - 1 : 0] = '\0';
+  snprintf(drive.process, sizeof drive.process, "%.31s %d", name, (int)getpid());
   const char* script = getenv("LYRABOX_EMULATED_DRIVE");
   if (script && *script) read_script(script);
 }
 
 /* ---- the drive's state ---- */
-
-static bool is_node(const char* path) {
-  return drive.active && path && strcmp(path, drive.device) == 0;
-}
-
-static bool is_our_fd(int fd) {
-  for (int i = 0; i < drive.fdCount; ++i)
-    if (drive.fds[i] == fd) return true;
-  return false;
-}
 
 static void media_change(int eventCode) {
   drive.changed = true;
@@ -297,6 +397,7 @@ static void media_change(int eventCode) {
 static void tray_out(void) {
   if (drive.trayOpen) return;
   drive.trayOpen = true;
+  drive.play = NO_PLAY;
   drive.newMediaPending = false;
   media_change(3 /* media removal */);
   note("  tray opens");
@@ -308,7 +409,10 @@ static void tray_in(const char* image) {
   if (strcmp(image, "none") == 0) drive.hasDisc = false;
   else if (image[0] != '\0') drive.hasDisc = read_cue(image, &drive.image);
   drive.readyAt = now_ms() + drive.spinupMs;
-  if (drive.hasDisc) drive.newMediaPending = true;
+  if (drive.hasDisc) {
+    drive.newMediaPending = true;
+    drive.lastLba = drive.image.start[0];
+  }
   drive.changed = true;
   drive.changedAt = now_ms();
   note("  tray closes, %s", drive.hasDisc ? "with a disc" : "empty");
@@ -401,6 +505,62 @@ static int track_of(int lba) {
   return t;
 }
 
+/* ---- the analog play ---- */
+
+/* The head's place, moved on by a play in progress, which ends at its end address. */
+static int head(void) {
+  if (drive.play == PLAYING) {
+    long long lba = drive.playFrom + (now_ms() - drive.playSince) * 75 / 1000;
+    if (lba >= drive.playEnd) {
+      lba = drive.playEnd;
+      drive.play = PLAY_DONE;
+      note("  the play reaches %d", drive.playEnd);
+    }
+    drive.lastLba = (int)lba;
+  }
+  return drive.lastLba;
+}
+
+/* The audio status of READ SUB-CHANNEL and CDROMSUBCHNL; a finished play is told once. */
+static int audio_status(void) {
+  head();
+  Play play = drive.play;
+  if (play == PLAY_DONE) drive.play = NO_PLAY;
+  return play == PLAYING ? CDROM_AUDIO_PLAY : play == PAUSED ? CDROM_AUDIO_PAUSED
+       : play == PLAY_DONE ? CDROM_AUDIO_COMPLETED : CDROM_AUDIO_NO_STATUS;
+}
+
+static int lba_of_msf(const unsigned char* msf) { return (msf[0] * 60 + msf[1]) * 75 + msf[2] - 150; }
+
+static Sense play_audio(int from, int end) {
+  head();
+  if (from > end) return sense(5, 0x24, 0x00);
+  if (from < 0 || end > drive.image.leadout) return sense(5, 0x21, 0x00);
+  if (drive.image.data[track_of(from)]) return sense(5, 0x64, 0x00);
+  if (from == end) return kGood;
+  drive.play = PLAYING;
+  drive.playFrom = drive.lastLba = from;
+  drive.playEnd = end;
+  drive.playSince = now_ms();
+  return kGood;
+}
+
+/* PAUSE/RESUME: pausing what does not play or resuming what is not paused is a
+   command sequence error, but either asked twice is not. */
+static Sense pause_resume(bool resume) {
+  head();
+  if (resume && drive.play == PAUSED) {
+    drive.play = PLAYING;
+    drive.playFrom = drive.lastLba;
+    drive.playSince = now_ms();
+  } else if (!resume && drive.play == PLAYING) {
+    drive.play = PAUSED;
+  } else if (drive.play != (resume ? PLAYING : PAUSED)) {
+    return sense(5, 0x2C, 0x00);
+  }
+  return kGood;
+}
+
 /* Reads N sectors from LBA into OUT (may be NULL: only checks); the sense of the read. */
 static Sense read_sectors(int lba, int n, unsigned char* out, bool audioOnly) {
   Condition c = condition();
@@ -425,6 +585,7 @@ static Sense read_sectors(int lba, int n, unsigned char* out, bool audioOnly) {
     if (fd >= 0) syscall(SYS_close, fd);
     if (got != want) return sense(3, 0x11, 0x00);
   }
+  drive.play = NO_PLAY; /* reading moves the head away from any play */
   drive.lastLba = lba + n - 1;
   return kGood;
 }
@@ -613,6 +774,7 @@ static Sense scsi(const unsigned char* cdb, unsigned char* out, int length, int*
       n = 36;
       break;
     case 0x1B: /* START STOP UNIT */
+      if (!(cdb[4] & 0x01)) drive.play = NO_PLAY; /* the motor stops */
       if (cdb[4] & 0x02) {
         if (cdb[4] & 0x01) {
           tray_in("");
@@ -637,11 +799,32 @@ static Sense scsi(const unsigned char* cdb, unsigned char* out, int length, int*
       if (s.key) return s;
       return sense(5, 0x64, 0x00); /* the images hold no data sectors to give */
     }
+    case 0x2B: { /* SEEK(10): the head moves; a play ends */
+      c = condition();
+      if (c != READY) return not_ready_sense(c);
+      int lba = get32(cdb + 2);
+      if (lba < 0 || lba >= drive.image.leadout) return sense(5, 0x21, 0x00);
+      drive.play = NO_PLAY;
+      drive.lastLba = lba;
+      return kGood;
+    }
+    case 0x47: /* PLAY AUDIO MSF */
+      c = condition();
+      if (c != READY) return not_ready_sense(c);
+      return play_audio(lba_of_msf(cdb + 3), lba_of_msf(cdb + 6));
+    case 0x4B: /* PAUSE/RESUME */
+      c = condition();
+      if (c != READY) return not_ready_sense(c);
+      return pause_resume(cdb[8] & 0x01);
+    case 0x4E: /* STOP PLAY/SCAN */
+      head();
+      drive.play = NO_PLAY;
+      return kGood;
     case 0x42: { /* READ SUB-CHANNEL */
       c = condition();
       if (c != READY) return not_ready_sense(c);
       bool msf = cdb[1] & 0x02;
-      buf[1] = 0x15; /* no audio status */
+      buf[1] = (unsigned char)audio_status();
       if (cdb[2] & 0x40) {
         int format = cdb[3];
         buf[4] = (unsigned char)format;
@@ -699,6 +882,7 @@ static Sense scsi(const unsigned char* cdb, unsigned char* out, int length, int*
       return kGood;
     case 0xBD: /* MECHANISM STATUS */
       c = condition();
+      head();
       buf[1] = c == TRAY_OPEN ? 0x10 : 0;
       buf[2] = (unsigned char)(drive.lastLba >> 16); buf[3] = (unsigned char)(drive.lastLba >> 8);
       buf[4] = (unsigned char)drive.lastLba;
@@ -781,6 +965,27 @@ static int sense_errno(Sense s) {
   return EIO;
 }
 
+/* What sr makes of a failed command of the analog-audio ioctls. */
+static int ioctl_errno(Sense s) { return s.key == 2 ? ENOMEDIUM : EIO; }
+
+/* The analog-audio ioctls: sr sends them to the drive as these SCSI commands. */
+static int audio_command(unsigned char op, int a, int b) {
+  unsigned char cdb[12] = {op};
+  switch (op) {
+    case 0x47: /* PLAY AUDIO MSF from A to B (LBAs) */
+      address(cdb + 2, a, true);
+      address(cdb + 5, b, true);
+      break;
+    case 0x4B: cdb[8] = (unsigned char)a; break;           /* PAUSE/RESUME */
+    case 0x1B: cdb[1] = 1; cdb[4] = (unsigned char)a; break; /* START STOP UNIT */
+    case 0x2B: put32(cdb + 2, a); break;                     /* SEEK(10) */
+  }
+  int filled;
+  Sense s = run_scsi(cdb, NULL, 0, &filled);
+  return s.key ? fail(ioctl_errno(s)) : 0;
+}
+
+/* This process's own opens: a process handed a descriptor has none. */
 static int count_open(void) { return drive.fdCount; }
 
 static int cd_ioctl(unsigned long request, void* arg) {
@@ -847,7 +1052,7 @@ static int cd_ioctl(unsigned long request, void* arg) {
       return 0;
     }
     case CDROMEJECT:
-      if (count_open() != 1 || drive.lockedByScript || drive.lockedByIoctl) return fail(EBUSY);
+      if (count_open() > 1 || drive.lockedByScript || drive.lockedByIoctl) return fail(EBUSY);
       condition();
       tray_out();
       return 0;
@@ -865,8 +1070,8 @@ static int cd_ioctl(unsigned long request, void* arg) {
       struct cdrom_subchnl* sc = arg;
       Condition c = condition();
       if (c != READY) return fail(c == BECOMING_READY ? EIO : ENOMEDIUM);
+      sc->cdsc_audiostatus = (unsigned char)audio_status();
       int t = track_of(drive.lastLba);
-      sc->cdsc_audiostatus = CDROM_AUDIO_NO_STATUS;
       sc->cdsc_adr = 1;
       sc->cdsc_ctrl = im->data[t] ? CDROM_DATA_TRACK : 0;
       sc->cdsc_trk = (unsigned char)(t + 1);
@@ -875,6 +1080,23 @@ static int cd_ioctl(unsigned long request, void* arg) {
       msf_or_lba(&sc->cdsc_reladdr, drive.lastLba - im->start[t] - (sc->cdsc_format == CDROM_LBA ? 0 : 150),
                  sc->cdsc_format);
       return 0;
+    }
+    case CDROMPLAYMSF: {
+      const struct cdrom_msf* m = arg;
+      const unsigned char from[3] = {m->cdmsf_min0, m->cdmsf_sec0, m->cdmsf_frame0};
+      const unsigned char to[3] = {m->cdmsf_min1, m->cdmsf_sec1, m->cdmsf_frame1};
+      return audio_command(0x47, lba_of_msf(from), lba_of_msf(to));
+    }
+    case CDROMPAUSE:
+    case CDROMRESUME:
+      return audio_command(0x4B, request == CDROMRESUME, 0);
+    case CDROMSTART:
+    case CDROMSTOP:
+      return audio_command(0x1B, request == CDROMSTART, 0);
+    case CDROMSEEK: {
+      const struct cdrom_msf0* m = arg;
+      const unsigned char at[3] = {m->minute, m->second, m->frame};
+      return audio_command(0x2B, lba_of_msf(at), 0);
     }
     case CDROMMULTISESSION: {
       if ((error = toc_ready())) return fail(error);
@@ -945,12 +1167,20 @@ static void fake_stat(struct stat* info) {
   info->st_blksize = 2048;
 }
 
-static int open_node(int flags) {
+/* A process's first use of the drive starts its spin-up, whether it opened the node
+   itself or was handed a descriptor. */
+static void first_use(void) {
   if (drive.readyAt < 0) drive.readyAt = now_ms() + drive.spinupMs;
+}
+
+static int open_node(int flags) {
+  first_use();
   /* Opened for data (without O_NONBLOCK), the node needs a disc, as cdrom_open does. */
   if (!(flags & O_NONBLOCK) && toc_ready()) return fail(ENOMEDIUM);
   if (drive.fdCount == MAX_FDS) return fail(EMFILE);
-  int fd = (int)syscall(SYS_openat, AT_FDCWD, "/dev/null", O_RDONLY | (flags & O_CLOEXEC));
+  char name[256];
+  if (snprintf(name, sizeof name, FD_NAME_FORMAT, drive.device) >= (int)sizeof name) return fail(ENAMETOOLONG);
+  int fd = (int)syscall(SYS_memfd_create, name, (flags & O_CLOEXEC) ? MFD_CLOEXEC : 0);
   if (fd >= 0) drive.fds[drive.fdCount++] = fd;
   return fd;
 }
@@ -965,14 +1195,18 @@ static int open_node(int flags) {
       va_end(args);                                                              \
     }
 
+static int open_drive(const char* path, int flags) {
+  pthread_mutex_lock(&lock);
+  int fd = open_node(flags);
+  int error = errno;
+  note("open(%s, 0x%x) -> %d by %s", path, flags, fd, drive.process);
+  pthread_mutex_unlock(&lock);
+  errno = error;
+  return fd;
+}
+
 OPEN_LIKE(open, const char* path)
-  if (is_node(path)) {
-    pthread_mutex_lock(&lock);
-    int fd = open_node(flags);
-    note("open(%s, 0x%x) -> %d", path, flags, fd);
-    pthread_mutex_unlock(&lock);
-    return fd;
-  }
+  if (names_node(AT_FDCWD, path, !(flags & O_NOFOLLOW))) return open_drive(path, flags);
   static int (*real)(const char*, int, ...);
   if (!real) real = next("open");
   return real(path, flags, mode);
@@ -983,7 +1217,7 @@ OPEN_LIKE(open64, const char* path)
 }
 
 OPEN_LIKE(openat, int dir, const char* path)
-  if (is_node(path)) return open(path, flags, mode);
+  if (names_node(dir, path, !(flags & O_NOFOLLOW))) return open_drive(path, flags);
   static int (*real)(int, const char*, int, ...);
   if (!real) real = next("openat");
   return real(dir, path, flags, mode);
@@ -1016,70 +1250,72 @@ int ioctl(int fd, unsigned long request, ...) {
   va_start(args, request);
   void* arg = va_arg(args, void*);
   va_end(args);
-  pthread_mutex_lock(&lock);
-  bool ours = is_our_fd(fd);
-  if (ours) {
+  if (is_our_fd(fd)) {
+    pthread_mutex_lock(&lock);
+    first_use();
     int result = cd_ioctl(request, arg);
     int error = errno;
     if (request != CDROM_SEND_PACKET && request != SG_IO)
       note("ioctl 0x%lx -> %d%s%s", request, result, result < 0 ? " " : "",
-            result < 0 ? strerror(error) : "");
+           result < 0 ? strerror(error) : "");
     pthread_mutex_unlock(&lock);
     errno = error;
     return result;
   }
-  pthread_mutex_unlock(&lock);
   static int (*real)(int, unsigned long, ...);
   if (!real) real = next("ioctl");
   return real(fd, request, arg);
 }
 
-#define STAT_LIKE(name, type, call)                                         \
+/* The path forms: stat follows links, lstat does not. */
+#define STAT_LIKE(name, type, follow)                                       \
   int name(const char* path, type* info) {                                  \
-    if (is_node(path)) {                                                    \
+    if (names_node(AT_FDCWD, path, follow)) {                               \
       fake_stat((struct stat*)info);                                        \
       return 0;                                                             \
     }                                                                       \
     static int (*real)(const char*, type*);                                 \
-    if (!real) real = next(call);                                           \
+    if (!real) real = next(#name);                                          \
     return real(path, info);                                                \
   }
 
-STAT_LIKE(stat, struct stat, "stat")
-STAT_LIKE(stat64, struct stat64, "stat64")
-STAT_LIKE(lstat, struct stat, "lstat")
-STAT_LIKE(lstat64, struct stat64, "lstat64")
+STAT_LIKE(stat, struct stat, true)
+STAT_LIKE(stat64, struct stat64, true)
+STAT_LIKE(lstat, struct stat, false)
+STAT_LIKE(lstat64, struct stat64, false)
 
-#define FSTAT_LIKE(name, type, call)                                        \
+/* The descriptor forms look closer only at an in-memory file, which is what a
+   descriptor of the drive is. */
+#define FSTAT_LIKE(name, type)                                              \
   int name(int fd, type* info) {                                            \
-    pthread_mutex_lock(&lock);                                              \
-    bool ours = is_our_fd(fd);                                              \
-    pthread_mutex_unlock(&lock);                                            \
-    if (ours) {                                                             \
-      fake_stat((struct stat*)info);                                        \
-      return 0;                                                             \
-    }                                                                       \
     static int (*real)(int, type*);                                         \
-    if (!real) real = next(call);                                           \
-    return real(fd, info);                                                  \
+    if (!real) real = next(#name);                                          \
+    int result = real(fd, info);                                            \
+    if (result == 0 && S_ISREG(info->st_mode) && info->st_nlink == 0 &&     \
+        is_our_fd(fd))                                                      \
+      fake_stat((struct stat*)info);                                        \
+    return result;                                                          \
   }
 
-FSTAT_LIKE(fstat, struct stat, "fstat")
-FSTAT_LIKE(fstat64, struct stat64, "fstat64")
+FSTAT_LIKE(fstat, struct stat)
+FSTAT_LIKE(fstat64, struct stat64)
 
-#define FSTATAT_LIKE(name, type, call)                                      \
+#define FSTATAT_LIKE(name, type)                                            \
   int name(int dir, const char* path, type* info, int flags) {              \
-    if (is_node(path)) {                                                    \
+    if ((flags & AT_EMPTY_PATH) && !*path) {                              \
+      return fstat64(dir, (struct stat64*)info);                            \
+    }                                                                       \
+    if (names_node(dir, path, !(flags & AT_SYMLINK_NOFOLLOW))) {            \
       fake_stat((struct stat*)info);                                        \
       return 0;                                                             \
     }                                                                       \
     static int (*real)(int, const char*, type*, int);                       \
-    if (!real) real = next(call);                                           \
+    if (!real) real = next(#name);                                          \
     return real(dir, path, info, flags);                                    \
   }
 
-FSTATAT_LIKE(fstatat, struct stat, "fstatat")
-FSTATAT_LIKE(fstatat64, struct stat64, "fstatat64")
+FSTATAT_LIKE(fstatat, struct stat)
+FSTATAT_LIKE(fstatat64, struct stat64)
 
 /* The forms programs built against glibc before 2.33 call (x86-64 has one layout). */
 int __xstat(int version, const char* path, struct stat* info) { (void)version; return stat(path, info); }
@@ -1090,7 +1326,9 @@ int __fxstat(int version, int fd, struct stat* info) { (void)version; return fst
 int __fxstat64(int version, int fd, struct stat64* info) { (void)version; return fstat64(fd, info); }
 
 int statx(int dir, const char* path, int flags, unsigned mask, struct statx* info) {
-  if (is_node(path)) {
+  bool node = (flags & AT_EMPTY_PATH) && !*path ? is_our_fd(dir)
+                                                         : names_node(dir, path, !(flags & AT_SYMLINK_NOFOLLOW));
+  if (node) {
     memset(info, 0, sizeof *info);
     info->stx_mask = STATX_BASIC_STATS;
     info->stx_mode = S_IFBLK | 0660;
@@ -1113,10 +1351,27 @@ int access(const char* path, int mode) {
   return real(path, mode);
 }
 
+/* Compares PATH, its folders' links resolved, with DEVICE (as strcmp does). */
+static int compare_real_path(const char* path, const char* device) {
+  static char* (*real)(const char*, char*);
+  if (!real) real = next("realpath");
+  char folder[PATH_MAX], resolved[PATH_MAX];
+  const char* slash = strrchr(path, '/');
+  if (snprintf(folder, sizeof folder, "%.*s", (int)(slash - path), path) >= (int)sizeof folder)
+    return 1;
+  if (!real(folder[0] ? folder : "/", resolved)) return 1;
+  const char* deviceSlash = strrchr(device, '/');
+  if (!deviceSlash) return 1;
+  size_t length = strlen(resolved);
+  if (length == 1) length = 0; /* "/" */
+  if (length != (size_t)(deviceSlash - device) || strncmp(resolved, device, length) != 0) return 1;
+  return strcmp(slash, deviceSlash);
+}
+
 char* realpath(const char* path, char* resolved) {
   if (is_node(path)) {
-    if (!resolved) return strdup(path);
-    snprintf(resolved, PATH_MAX, "%s", path);
+    if (!resolved) return strdup(drive.device);
+    snprintf(resolved, PATH_MAX, "%s", drive.device);
     return resolved;
   }
   static char* (*real)(const char*, char*);

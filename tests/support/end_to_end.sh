@@ -1,13 +1,19 @@
 # Shared by the end-to-end scripts that run the built programs (sourced, POSIX sh).
 # The caller sets $pid while a program of its own runs in the background, so that a
-# failure leaves nothing behind.
+# failure leaves nothing behind, and may define on_failure to keep what helps to see
+# why (a picture of the screen).
 
 # The player never asks the real MusicBrainz service from a test.
 export LYRABOX_LOOKUP=off
 
-deadline_seconds=60  # generous: the sanitizer build starts slowly
+deadline_seconds=60  # generous: the sanitizer build and Wine start slowly
 
-fail() { echo "FAIL: $*" >&2; [ -z "${pid:-}" ] || kill "$pid" 2>/dev/null; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  if type on_failure > /dev/null 2>&1; then on_failure; fi
+  [ -z "${pid:-}" ] || kill "$pid" 2>/dev/null
+  exit 1
+}
 
 # wait_until WHAT COMMAND...: waits until COMMAND succeeds (it looks at a file or a
 # process the test started); fails after the deadline.
@@ -20,3 +26,17 @@ wait_until() {
     sleep 0.05
   done
 }
+
+# logged FILE LINE [LATER]: FILE has a line that matches LINE (a basic regular
+# expression), and, with LATER, one that matches LATER at or after it.
+logged() { sed -n "/$2/,\$p" "$1" 2>/dev/null | grep -q -- "${3:-$2}"; }
+
+# ended_with STATUS: waits for the program $pid to end; fails unless it ended with STATUS.
+ended_with() {
+  wait_until "the program to end" program_ended
+  status=0
+  wait "$pid" || status=$?
+  pid=
+  [ "$status" = "$1" ] || fail "the program ended with status $status, not $1"
+}
+program_ended() { ! kill -0 "$pid"; }

@@ -150,22 +150,23 @@ TEST_F(WindowsHost, StartsAProgramWhosePathHoldsBlanksInTheAskedState) {
             ErrorNumber::FileNotFound);
 }
 
+// Adds a control's kind and text to the string at `out`. The system calls it with its
+// own calling convention (CALLBACK), which a lambda cannot have on 32-bit Windows.
+BOOL CALLBACK RecordChild(HWND child, LPARAM out) {
+  char text[256], kind[32];
+  GetClassNameA(child, kind, sizeof kind);
+  GetWindowTextA(child, text, sizeof text);
+  *reinterpret_cast<std::string*>(out) += std::string(kind) + ":" + text + ";";
+  return TRUE;
+}
+
 // Answers the next box titled `title` like a user: types `typed` (if an edit is there)
 // and presses `button`; records the box's texts and whether `absent` was offered.
 void Answer(const char* title, int button, std::string* seen, const char* typed = nullptr) {
   std::thread([=] {
     HWND box = nullptr;
     while ((box = FindWindowA("#32770", title)) == nullptr || !IsWindowVisible(box)) Sleep(20);
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM out) {
-          char text[256], kind[32];
-          GetClassNameA(child, kind, sizeof kind);
-          GetWindowTextA(child, text, sizeof text);
-          *reinterpret_cast<std::string*>(out) += std::string(kind) + ":" + text + ";";
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(seen));
+    EnumChildWindows(box, RecordChild, reinterpret_cast<LPARAM>(seen));
     if (typed != nullptr) SetDlgItemTextA(box, 100, typed);
     PostMessageA(box, WM_COMMAND, button, 0);
   }).detach();

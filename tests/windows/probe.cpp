@@ -2,14 +2,20 @@
 // command waits (up to a minute) for what it needs and fails with status 1 after that.
 //   lyrabox-probe controls          the window's client size and each control:
 //                                   "id left top width height caption", pixels
+//   lyrabox-probe text ID           the text a control shows (the time display too)
 //   lyrabox-probe click ID          clicks the control once it is enabled
 //   lyrabox-probe answer TEXT ID    the box titled "Lyrabox" whose text holds TEXT:
 //                                   prints its texts and clicks ID (1 OK, 6 Yes, 7 No)
 //   lyrabox-probe close             asks the window to close, as its close box does
+//   lyrabox-probe serial ROOT       the volume serial the system reports for ROOT
+//                                   ("d:\\"), in upper-case hexadecimal
+// Copied in as the other CD player and started with "/play DRIVE" (the AutoPlay
+// hand-over), it appends its arguments as one line to started.txt beside itself.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -43,6 +49,16 @@ HWND Form() {
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "/play") {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string started(path, length);
+    started.erase(started.find_last_of('\\') + 1).append("started.txt");
+    std::ofstream record(started, std::ios::app);
+    for (int i = 1; i < argc; ++i) record << (i > 1 ? " " : "") << argv[i];
+    record << "\n";
+    return 0;
+  }
   if (command == "controls") {
     HWND form = Form();
     RECT client;
@@ -55,6 +71,11 @@ int main(int argc, char** argv) {
       std::printf("%d %ld %ld %ld %ld %s\n", GetDlgCtrlID(child), box.left, box.top,
                   box.right - box.left, box.bottom - box.top, Text(child).c_str());
     }
+  } else if (command == "text" && argc == 3) {
+    HWND control = GetDlgItem(Form(), std::atoi(argv[2]));
+    char text[512] = "";
+    if (control != nullptr) SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    std::printf("%s\n", text);
   } else if (command == "click" && argc == 3) {
     HWND button = GetDlgItem(Form(), std::atoi(argv[2]));
     WaitFor("the control to be enabled", [&] { return button != nullptr && IsWindowEnabled(button); });
@@ -76,8 +97,15 @@ int main(int argc, char** argv) {
     PostMessageA(box, WM_COMMAND, std::atoi(argv[3]), 0);
   } else if (command == "close") {
     PostMessageA(Form(), WM_CLOSE, 0, 0);
+  } else if (command == "serial" && argc == 3) {
+    DWORD serial = 0;
+    if (!GetVolumeInformationA(argv[2], nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
+      std::fprintf(stderr, "no volume information for %s\n", argv[2]);
+      return 1;
+    }
+    std::printf("%lX\n", static_cast<unsigned long>(serial));
   } else {
-    std::fprintf(stderr, "usage: lyrabox-probe controls | click ID | answer TEXT ID | close\n");
+    std::fprintf(stderr, "usage: lyrabox-probe controls | text ID | click ID | answer TEXT ID | close | serial ROOT\n");
     return 2;
   }
   return 0;
