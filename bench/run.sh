@@ -5,13 +5,9 @@
 #   bench/run.sh [BUILD-FOLDER]
 set -euo pipefail
 
-source_dir="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/build.sh"
 build_dir="${1:-$source_dir/build/bench}"
-
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DLYRABOX_BENCH=ON -DLYRABOX_TESTS=OFF > "$build_dir.configure.log" 2>&1 ||
-  { cat "$build_dir.configure.log"; exit 1; }
-cmake --build "$build_dir" -j2 --target lyrabox-playback-bench lyrabox-mci > /dev/null
+bench_build lyrabox-playback-bench lyrabox-mci
 
 echo "Lyrabox playback on $(uname -m), $(nproc) cores, $(date -u +%Y-%m-%d)"
 # SDL announces its file output on standard error at every start; the figures are on

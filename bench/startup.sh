@@ -14,14 +14,10 @@
 #   bench/startup.sh [RUNS] [BUILD-FOLDER]
 set -euo pipefail
 
-source_dir="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/build.sh"
 runs="${1:-15}"
 build_dir="${2:-$source_dir/build/bench}"
-
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DLYRABOX_BENCH=ON -DLYRABOX_TESTS=OFF > "$build_dir.configure.log" 2>&1 ||
-  { cat "$build_dir.configure.log"; exit 1; }
-cmake --build "$build_dir" -j2 --target lyrabox lyrabox-bare-window > /dev/null
+bench_build lyrabox lyrabox-sound lyrabox-bare-window
 
 scratch="$(mktemp -d)"
 pids=()

@@ -100,18 +100,15 @@ foreach(size IN LISTS sizes)
   endif()
 endforeach()
 
-# The player the entries start, and the device tool installed beside it.
+# The player the entries start and the device tool installed beside it, and the
+# player's modules where it looks for them.
 string(REPLACE "," ";" programs "${PROGRAM}")
-foreach(program IN LISTS programs)
-  if(NOT EXISTS "${PREFIX}/${BINDIR}/${program}")
-    fail("${program} is not installed: ${PREFIX}/${BINDIR}/${program}")
-  endif()
-endforeach()
-
 string(REPLACE "," ";" modules "${MODULES}")
-foreach(module IN LISTS modules)
-  if(NOT EXISTS "${PREFIX}/${BINDIR}/${MODULE_FOLDER}/${module}.so")
-    fail("the module ${module} is not where the player looks for it: ${PREFIX}/${BINDIR}/${MODULE_FOLDER}")
+list(TRANSFORM programs PREPEND "${PREFIX}/${BINDIR}/")
+list(TRANSFORM modules REPLACE "(.+)" "${PREFIX}/${BINDIR}/${MODULE_FOLDER}/\\1.so")
+foreach(file IN LISTS programs modules)
+  if(NOT EXISTS "${file}")
+    fail("not installed: ${file}")
   endif()
 endforeach()
 
