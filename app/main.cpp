@@ -25,7 +25,6 @@
 #include "platform/runtime_error.h"
 #include "ui/first_shown.h"
 #include "ui/form1.h"
-#include "ui/icon.h"
 #include "ui/mpris/media_controls.h"
 #include "ui/mpris/session_bus.h"
 #include "ui/names/names_lookup.h"
@@ -90,7 +89,6 @@ int main(int argc, char** argv) {
   lyrabox::PreventSessionBusAutolaunch();
   QApplication::setApplicationName(lyrabox::identity::kTitle);
   QGuiApplication::setDesktopFileName(lyrabox::identity::kDesktopId);
-  QApplication::setWindowIcon(lyrabox::LyraboxIcon());
   lyrabox::UseWindowStyle();
 
   // The drive the desktop inserted a disc into is the one played and identified; it

@@ -56,7 +56,8 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
     : QMainWindow(parent), controller_(platform, *this) {
   setObjectName("Form1");
   setWindowTitle(layout::kTitle);
-  setWindowIcon(LyraboxIcon());
+  // The application's icon, which the boxes show too, and so this window's.
+  QApplication::setWindowIcon(LyraboxIcon());
   // A fixed single border: the close box and one of minimise and maximise (minimise).
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

@@ -32,7 +32,9 @@ QIcon LyraboxIcon() {
   QIcon icon;
   icon.addPixmap(QPixmap::fromImage(picture));
   // Pixel doubling keeps the hard-edged 16-colour look where a desktop wants more.
-  for (int factor : {2, 4}) icon.addPixmap(QPixmap::fromImage(Enlarged(picture, factor)));
+  // Only once: every size goes to the display with the window, and each takes time
+  // before the window shows (the desktop's own, larger, icons are the installed ones).
+  icon.addPixmap(QPixmap::fromImage(Enlarged(picture, 2)));
   return icon;
 }
 

@@ -10,7 +10,7 @@ namespace lyrabox {
 
 // The 32 x 32 picture itself (ARGB32, transparent around the disc).
 QImage LyraboxIconImage();
-// The window icon, with the picture enlarged without smoothing for larger sizes.
+// The window icon: the picture, and the picture doubled without smoothing.
 QIcon LyraboxIcon();
 
 }  // namespace lyrabox
