@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# The player's peak memory while it plays and is moved about, on a drive and on the
-# demo disc: the player (offscreen, with a session bus of its own) plays, and every
-# 3 s the media controls move it on by 30 s or to the next track, for ROUNDS moves.
-# The drive is the emulated drive of the tests (tests/emulated_drive) at /dev/sr0,
-# holding an image of 8 minutes of noise in three tracks, read as a real drive is read
-# (libcdio and paranoia, error correction on); the sound goes to SDL's file output into
-# /dev/null, paced like a sound card. The names lookup is off: a benchmark never asks
-# the real service. Prints the resident memory before the first Play and at its peak.
+# The player's peak memory and its CPU time while it plays and is moved about, on a
+# drive and on the demo disc: the player (offscreen, with a session bus of its own)
+# plays, and every 3 s the media controls move it on by 30 s or to the next track, for
+# ROUNDS moves. The drive is the emulated drive of the tests (tests/emulated_drive) at
+# /dev/sr0, holding an image of 8 minutes of noise in three tracks, read as a real drive
+# is read (libcdio and paranoia, error correction on); the sound goes to SDL's file
+# output into /dev/null, paced like a sound card. The names lookup is off: a benchmark
+# never asks the real service. Prints the resident memory before the first Play and at
+# its peak, and the CPU time from the first Play on, per minute of it.
 #   bench/drive_memory.sh [ROUNDS] [BUILD-FOLDER]
 set -euo pipefail
 
@@ -39,8 +40,10 @@ export DBUS_SESSION_BUS_ADDRESS="$(cat "$scratch/bus")" QT_QPA_PLATFORM=offscree
   SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
 
 kilobytes() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$2/status"; }
+# CPU time of process $1 so far, in clock ticks (user and system; the name may hold blanks).
+ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
 
-measure() {  # drive|demo: prints "before-first-play-kB peak-kB"
+measure() {  # drive|demo: prints "before-first-play-kB peak-kB CPU-ms-per-minute-played"
   if [ "$1" = drive ]; then
     LD_PRELOAD="$drive_library" LYRABOX_EMULATED_DRIVE="$scratch/drive" LYRABOX_CD=/dev/sr0 \
       "$build_dir/lyrabox" 2>/dev/null & pid=$!
@@ -56,21 +59,23 @@ measure() {  # drive|demo: prints "before-first-play-kB peak-kB"
     sleep 0.3
   done
   [ "$(playerctl -p lyrabox status)" = Playing ] || { echo "the $1 did not play" >&2; exit 1; }
+  local played; played=$(ticks "$pid")
   for round in $(seq "$rounds"); do
     sleep 3
     if [ $((round % 2)) = 0 ]; then playerctl -p lyrabox next; else playerctl -p lyrabox position 30+; fi
   done
-  echo "$before $(kilobytes VmHWM "$pid")"
+  echo "$before $(kilobytes VmHWM "$pid") $((($(ticks "$pid") - played) * 1000 / $(getconf CLK_TCK) * 60 / (rounds * 3)))"
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 }
 
-echo "Peak memory of the player on $(uname -m), $(date -u +%Y-%m-%d): playing, moved every 3 s, $rounds moves"
-printf '%-36s %16s %10s\n' "" "before Play" "peak"
+echo "The player on $(uname -m), $(date -u +%Y-%m-%d): playing, moved every 3 s, $rounds moves"
+printf '%-36s %16s %10s %22s\n' "" "before Play" "peak" "CPU per minute played"
 for source in drive demo; do
   figures=$(measure "$source")
-  read -r before peak <<< "$figures"
+  read -r before peak cpu <<< "$figures"
   label="the emulated drive (paranoia)"
   [ "$source" = demo ] && label="the demo disc"
-  printf '%-36s %13d MB %7d MB\n' "$label" $(((before + 512) / 1024)) $(((peak + 512) / 1024))
+  printf '%-36s %13d MB %7d MB %16d.%02d s\n' "$label" $(((before + 512) / 1024)) $(((peak + 512) / 1024)) \
+    $((cpu / 1000)) $((cpu % 1000 / 10))
 done
