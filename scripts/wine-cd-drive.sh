@@ -26,14 +26,7 @@ if [ $# -eq 2 ]; then
   disc=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 else
   disc=$prefix/disc.cue
-  rm -f "$prefix/disc.bin"
-  truncate -s $(((4 + 6 + 5) * 75 * 2352)) "$prefix/disc.bin"
-  printf 'FILE "disc.bin" BINARY\n' > "$disc"
-  start=0
-  for n in 1 2 3; do
-    printf '  TRACK %02d AUDIO\n    INDEX 01 00:%02d:00\n' "$n" "$start" >> "$disc"
-    start=$((start + (n == 1 ? 4 : 6)))
-  done
+  "$(dirname "$0")/disc-image.sh" "$disc" 4 6 5
 fi
 [ -f "$disc" ] || { echo "no disc image $disc" >&2; exit 1; }
 printf 'device /dev/sr0\ndisc %s\n' "$disc" > "$prefix/drive.txt"
