@@ -6,8 +6,9 @@
 #   close  with the demo disc playing, from the key that answers the close prompt
 #          (Escape, that is No) to the end of the process; the bare window asks the
 #          same question in a box of its own when asked to close, answered the same way.
-# The bare window runs twice: empty, and with one line of text (which makes Qt load
-# the font database, as any window with text does); the player runs twice too: with
+# The bare window runs three times: empty, with one line of text (which makes Qt load
+# the font database, as any window with text does), and with nine buttons bearing the
+# player's captions, the yardstick the player is held to; the player runs twice: with
 # SDL's file output paced like a sound card, and silent (LYRABOX_AUDIO=none), which
 # opens no sound output. The runs alternate between the programs; the medians are
 # printed, and those of the player's start timeline (LYRABOX_TIMELINE).
@@ -62,8 +63,8 @@ measure() {  # bare|text|lyrabox|silent: prints "start-ms close-ms"
   started=$(now)
   if [ "$1" = bare ]; then
     "$build_dir/bench/lyrabox-bare-window" 2>"$log" & pid=$!
-  elif [ "$1" = text ]; then
-    "$build_dir/bench/lyrabox-bare-window" --text 2>"$log" & pid=$!
+  elif [ "$1" = text ] || [ "$1" = buttons ]; then
+    "$build_dir/bench/lyrabox-bare-window" "--$1" 2>"$log" & pid=$!
   elif [ "$1" = silent ]; then
     LYRABOX_AUDIO=none LYRABOX_TIMELINE=1 "$build_dir/lyrabox" 2>"$log" & pid=$!
   else
@@ -71,7 +72,7 @@ measure() {  # bare|text|lyrabox|silent: prints "start-ms close-ms"
   fi
   local start_ms; start_ms=$(between "$started" "$(stamp "$log" 0 XCB_EXPOSE)")
   local title windows
-  if [ "$1" = bare ] || [ "$1" = text ]; then
+  if [ "$1" = bare ] || [ "$1" = text ] || [ "$1" = buttons ]; then
     title='^Bare window$' windows=2
     # Asked to close, it asks its question.
     xdotool windowfocus --sync "$(xdotool search --sync --onlyvisible --name "$title" | head -1)"
@@ -105,7 +106,7 @@ measure() {  # bare|text|lyrabox|silent: prints "start-ms close-ms"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 
-programs=(bare text lyrabox silent)
+programs=(bare text buttons lyrabox silent)
 for _ in $(seq "$runs"); do
   for program in "${programs[@]}"; do measure "$program" >> "$scratch/$program"; done
 done
@@ -113,12 +114,22 @@ done
 echo "Start and close on $(uname -m), $(nproc) cores, Xvfb, $(date -u +%Y-%m-%d), medians of $runs runs"
 printf '%-40s %8s %8s\n' "" "start" "close"
 declare -A labels=([bare]="bare Qt window" [text]="bare Qt window with a line of text"
+                   [buttons]="bare Qt window with nine buttons"
                    [lyrabox]="Lyrabox, demo disc playing at the close"
                    [silent]="the same, played silently")
+declare -A start close
 for program in "${programs[@]}"; do
-  label="${labels[$program]}"
-  printf '%-40s %6s ms %6s ms\n' "$label" \
-    "$(cut -d' ' -f1 "$scratch/$program" | median)" "$(cut -d' ' -f2 "$scratch/$program" | median)"
+  start[$program]="$(cut -d' ' -f1 "$scratch/$program" | median)"
+  close[$program]="$(cut -d' ' -f2 "$scratch/$program" | median)"
+  printf '%-40s %6s ms %6s ms\n' "${labels[$program]}" "${start[$program]}" "${close[$program]}"
+done
+# The goals: a start of at most 1.2 times the window with nine buttons, a close of at
+# most 20 ms more than the bare window's.
+for program in lyrabox silent; do
+  awk -v label="${labels[$program]}" -v s="${start[$program]}" -v b="${start[buttons]}" \
+      -v e="${start[bare]}" -v c="${close[$program]}" -v k="${close[bare]}" 'BEGIN {
+    printf "%s: start %.2f x nine buttons, %.2f x empty; close %+d ms on the bare window\n",
+           label, s / b, s / e, c - k }'
 done
 # The player's own timeline, from the start of its process: each step's median.
 for program in lyrabox silent; do
