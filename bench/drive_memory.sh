@@ -53,12 +53,7 @@ measure() {  # drive|demo: prints "before-first-play-kB peak-kB CPU-ms-per-minut
   for _ in $(seq 100); do playerctl -p lyrabox status > /dev/null 2>&1 && break; sleep 0.1; done
   sleep 1
   local before; before=$(kilobytes VmHWM "$pid")
-  for _ in $(seq 50); do
-    [ "$(playerctl -p lyrabox status 2>/dev/null)" = Playing ] && break
-    playerctl -p lyrabox play 2>/dev/null || true
-    sleep 0.3
-  done
-  [ "$(playerctl -p lyrabox status)" = Playing ] || { echo "the $1 did not play" >&2; exit 1; }
+  play_through_media_controls "the $1"
   local played; played=$(ticks "$pid")
   for round in $(seq "$rounds"); do
     sleep 3

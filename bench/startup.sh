@@ -79,12 +79,7 @@ measure() {  # bare|text|lyrabox|silent: prints "start-ms close-ms"
     xdotool key Escape
   else
     # Play, then ask to close: the prompt "Bookmark & Save before Closing ?" opens.
-    for _ in $(seq 50); do
-      [ "$(playerctl -p lyrabox status 2>/dev/null)" = Playing ] && break
-      playerctl -p lyrabox play 2>/dev/null || true
-      sleep 0.3
-    done
-    [ "$(playerctl -p lyrabox status)" = Playing ] || { echo "the demo disc did not play" >&2; exit 1; }
+    play_through_media_controls "the demo disc"
     title='^Lyrabox$' windows=1  # the window's own title is longer
     dbus-send --print-reply=literal --session --dest=org.mpris.MediaPlayer2.lyrabox /org/mpris/MediaPlayer2 \
       org.mpris.MediaPlayer2.Quit > /dev/null
