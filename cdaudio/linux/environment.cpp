@@ -6,12 +6,10 @@
 #include <cstdlib>
 
 #include "base/ascii.h"
-#include "base/module.h"
 #include "base/tell_user.h"
 #include "cdaudio/device_setup.h"
 #include "cdaudio/linux/device_drive.h"
 #include "cdaudio/linux/image_drive.h"
-#include "cdaudio/linux/sound_module.h"
 
 namespace lyrabox::cdaudio {
 
@@ -122,6 +120,8 @@ std::string DescribeEnvironment() {
   return text;
 }
 
+bool SilentByChoice() { return ascii::EqualsIgnoringCase(Variable(kAudioVariable), kSilentOutput); }
+
 std::optional<std::string> DriveNodeFromEnvironment() {
   const std::string source = Variable(kDiscVariable);
   if (source.empty()) return FirstCdDrive();
@@ -132,7 +132,7 @@ std::optional<std::string> DriveNodeFromEnvironment() {
 std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
                                                     std::shared_ptr<Clock> clock,
                                                     SoundOpener openSound) {
-  if (ascii::EqualsIgnoringCase(Variable(kAudioVariable), kSilentOutput) || !drive) {
+  if (SilentByChoice() || !drive) {
     return std::make_unique<ClockTransport>(std::move(clock));
   }
   return std::make_unique<FirstPlayTransport>(
@@ -153,12 +153,6 @@ std::unique_ptr<Device> OpenFromEnvironment(SoundOpener openSound) {
                        return TransportFromEnvironment(std::move(drive), std::move(clock),
                                                        openSound);
                      }});
-}
-
-std::unique_ptr<Transport> OpenSoundModule(std::shared_ptr<Drive> drive, std::string& why) {
-  auto* open = modules::Entry<OpenSoundEntry>(kSoundModule, kOpenSoundEntry, why);
-  if (open == nullptr) return nullptr;
-  return std::unique_ptr<Transport>(open(drive, why));
 }
 
 }  // namespace lyrabox::cdaudio

@@ -100,17 +100,21 @@ class SoundTransport::Core {
   std::size_t ringSize_ = 0;
 };
 
-std::unique_ptr<SoundTransport> SoundTransport::Open(std::shared_ptr<Drive> drive,
-                                                     std::string& why) {
+bool SoundTransport::Warm(std::string& why) {
   QuietAlsaLibrary();
   // SDL's audio brings its event queue along, which by default turns SIGINT and
   // SIGTERM into a quit event that nobody here reads: the program would then ignore
   // a plain kill and a session's logout. Leave the signals alone.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    why = SDL_GetError();
-    return nullptr;
-  }
+  // SDL counts the starts: each Open adds one, which its transport's end takes away.
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return true;
+  why = SDL_GetError();
+  return false;
+}
+
+std::unique_ptr<SoundTransport> SoundTransport::Open(std::shared_ptr<Drive> drive,
+                                                     std::string& why) {
+  if (!Warm(why)) return nullptr;
   std::unique_ptr<SoundTransport> transport(new SoundTransport(std::move(drive)));
   SDL_AudioSpec wanted{};
   wanted.freq = static_cast<int>(kSampleRate);

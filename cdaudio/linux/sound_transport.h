@@ -35,6 +35,14 @@ class SoundTransport final : public Transport {
   // Samples a channel the output asks for at a time: about 23 ms.
   static constexpr int kOutputSamples = 1024;
 
+  // Starts SDL's audio without opening an output, so that a later Open is quick: SDL
+  // loads the libraries of its audio drivers and connects to the sound server, which
+  // shows nothing in the desktop's sound settings and leaves the sound card asleep (an
+  // output opened and idle would be listed there as playing, and keep the card awake).
+  // It stays started for the rest of the run. False, with `why` saying what SDL said,
+  // when SDL cannot start its audio.
+  static bool Warm(std::string& why);
+
   // Opens the default sound output for `drive`. Null when SDL cannot start its audio
   // or open the output; `why` then says what SDL said.
   static std::unique_ptr<SoundTransport> Open(std::shared_ptr<Drive> drive, std::string& why);

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -28,6 +29,7 @@
 #include "cdaudio/device.h"
 #include "cdaudio/linux/environment.h"
 #include "cdaudio/linux/image_drive.h"
+#include "cdaudio/linux/sound_module.h"
 #include "cdaudio/scripted_drive.h"
 #include "scoped_environment.h"
 #include "test_discs.h"
@@ -461,6 +463,89 @@ TEST_F(SilentPlaybackTest, NoneAsksForSilencePacedByTheClockWithoutAWord) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(PlayTwoSecondsOn(std::move(transport)), "02:00:02:00");
   EXPECT_FALSE(fs::exists(folder.Output()));
+}
+
+// The sound output's module, loaded by a load the test holds: the window's warming and
+// the first Play share one load, whichever comes first.
+class SoundModuleTest : public SilentPlaybackTest {
+ protected:
+  // Opened once, by whichever side comes first; opening it again does nothing.
+  class Gate {
+   public:
+    void Open() {
+      {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+      }
+      opened_.notify_all();
+    }
+    void Wait() {
+      std::unique_lock lock(mutex_);
+      opened_.wait(lock, [this] { return open_; });
+    }
+
+   private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false;
+  };
+
+  static Transport* OpenSilently(const std::shared_ptr<Drive>&, std::string&) {
+    return new ClockTransport(std::make_shared<ManualClock>());
+  }
+  std::unique_ptr<Transport> Play(SoundModule& module) {
+    std::string why;
+    return module.Open(drive, why);
+  }
+};
+
+TEST_F(SoundModuleTest, APlayDuringTheWarmingWaitsForItsLoadAndNothingIsLoadedAgain) {
+  Gate began;
+  Gate release;
+  int loads = 0;
+  int waits = 0;
+  SoundModule module(
+      [&] {
+        if (++loads == 1) {
+          began.Open();
+          release.Wait();
+        }
+        return SoundModule::Loaded{&OpenSilently, ""};
+      },
+      [&] {
+        ++waits;
+        release.Open();
+      });
+  module.WarmInBackground();
+  began.Wait();
+  EXPECT_NE(Play(module), nullptr);
+  EXPECT_NE(Play(module), nullptr);
+  module.WarmInBackground();
+  EXPECT_EQ(loads, 1);
+  EXPECT_EQ(waits, 1);
+  release.Open();  // lets the warming end, should the Play not have waited
+}
+
+TEST_F(SoundModuleTest, APlayBeforeAnyWarmingLoadsItselfAndSilenceLoadsNothing) {
+  int loads = 0;
+  const SoundModule::Load load = [&loads] {
+    ++loads;
+    return SoundModule::Loaded{nullptr, "the module is not there"};
+  };
+  {
+    Environment silent(kAudioVariable, "none");
+    SoundModule module(load, [] {});
+    module.WarmInBackground();
+  }
+  EXPECT_EQ(loads, 0);
+  {
+    SoundModule module(load, [] {});
+    std::string why;
+    EXPECT_EQ(module.Open(drive, why), nullptr);
+    EXPECT_EQ(why, "the module is not there");
+    module.WarmInBackground();
+  }
+  EXPECT_EQ(loads, 1);
 }
 
 }  // namespace
