@@ -14,13 +14,13 @@
 #include <csignal>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -469,27 +469,6 @@ TEST_F(SilentPlaybackTest, NoneAsksForSilencePacedByTheClockWithoutAWord) {
 // the first Play share one load, whichever comes first.
 class SoundModuleTest : public SilentPlaybackTest {
  protected:
-  // Opened once, by whichever side comes first; opening it again does nothing.
-  class Gate {
-   public:
-    void Open() {
-      {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-      }
-      opened_.notify_all();
-    }
-    void Wait() {
-      std::unique_lock lock(mutex_);
-      opened_.wait(lock, [this] { return open_; });
-    }
-
-   private:
-    std::mutex mutex_;
-    std::condition_variable opened_;
-    bool open_ = false;
-  };
-
   static Transport* OpenSilently(const std::shared_ptr<Drive>&, std::string&) {
     return new ClockTransport(std::make_shared<ManualClock>());
   }
@@ -497,33 +476,37 @@ class SoundModuleTest : public SilentPlaybackTest {
     std::string why;
     return module.Open(drive, why);
   }
+  static void Raise(std::atomic<bool>& flag) {
+    flag = true;
+    flag.notify_all();
+  }
 };
 
 TEST_F(SoundModuleTest, APlayDuringTheWarmingWaitsForItsLoadAndNothingIsLoadedAgain) {
-  Gate began;
-  Gate release;
+  std::atomic<bool> began{false};
+  std::atomic<bool> released{false};
   int loads = 0;
   int waits = 0;
   SoundModule module(
       [&] {
         if (++loads == 1) {
-          began.Open();
-          release.Wait();
+          Raise(began);
+          released.wait(false);
         }
         return SoundModule::Loaded{&OpenSilently, ""};
       },
       [&] {
         ++waits;
-        release.Open();
+        Raise(released);
       });
   module.WarmInBackground();
-  began.Wait();
+  began.wait(false);
   EXPECT_NE(Play(module), nullptr);
   EXPECT_NE(Play(module), nullptr);
   module.WarmInBackground();
   EXPECT_EQ(loads, 1);
   EXPECT_EQ(waits, 1);
-  release.Open();  // lets the warming end, should the Play not have waited
+  Raise(released);  // lets the warming end, should the Play not have waited
 }
 
 TEST_F(SoundModuleTest, APlayBeforeAnyWarmingLoadsItselfAndSilenceLoadsNothing) {
