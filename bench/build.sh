@@ -23,12 +23,15 @@ bench_build_before() {
   (source_dir="$before_dir.source" build_dir="$before_dir" && bench_build "$@")
 }
 
-# A scratch folder, and the processes the benchmark starts in the background (add
-# their ids to bench_pids); both go when the benchmark ends.
+# A scratch folder, the processes the benchmark starts in the background (of its own
+# shell, not of a subshell) and its session bus: all go when the benchmark ends.
 bench_scratch="$(mktemp -d)"
-bench_pids=()
+bench_bus=""
 bench_cleanup() {
-  for pid in "${bench_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  local started
+  started=$(jobs -p)
+  [ -z "$started" ] || kill $started 2>/dev/null || true
+  [ -z "$bench_bus" ] || kill "$bench_bus" 2>/dev/null || true
   rm -rf "$bench_scratch"
 }
 trap bench_cleanup EXIT
@@ -36,7 +39,6 @@ trap bench_cleanup EXIT
 # own_display: a virtual display (Xvfb) of the benchmark's own, in DISPLAY.
 own_display() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$bench_scratch/display" 2>/dev/null &
-  bench_pids+=($!)
   for _ in $(seq 100); do [ -s "$bench_scratch/display" ] && break; sleep 0.1; done
   export DISPLAY=":$(cat "$bench_scratch/display")"
 }
@@ -46,7 +48,7 @@ own_display() {
 own_session() {
   dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$bench_scratch/bus" \
     4>"$bench_scratch/bus.pid"
-  bench_pids+=("$(cat "$bench_scratch/bus.pid")")
+  bench_bus="$(cat "$bench_scratch/bus.pid")"
   mkdir -p -m 700 "$bench_scratch/runtime"
   export DBUS_SESSION_BUS_ADDRESS="$(cat "$bench_scratch/bus")" \
     XDG_RUNTIME_DIR="$bench_scratch/runtime" LYRABOX_HOME="$bench_scratch/home" LYRABOX_LOOKUP=off

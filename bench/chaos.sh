@@ -27,7 +27,7 @@ own_display
 own_session
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 
-megabytes() { awk -v key="$1:" '$1 == key { printf "%d", ($2 + 512) / 1024 }' "/proc/$2/status"; }
+megabytes() { awk -v key="$1:" '$1 == key { printf "%.1f", $2 / 1024 }' "/proc/$2/status"; }
 pick() { shift $((RANDOM % $#)); echo "$1"; }
 controls=(play pause stopbtn btrack ftrack rew ff eject Bookmark)
 
@@ -49,7 +49,6 @@ chaos() {
   LD_PRELOAD="$drive_library" LYRABOX_EMULATED_DRIVE="$run/drive" LYRABOX_CD=/dev/sr0 \
     LYRABOX_HOME="$run/home" "$1" > "$run/player.log" 2>&1 &
   pid=$!
-  bench_pids+=("$pid")
   window=$(xdotool search --sync --onlyvisible --name '^Lyrabox  Version' | head -1)
   play_through_media_controls "the emulated drive"
   began=$SECONDS
@@ -57,7 +56,7 @@ chaos() {
     kill -0 "$pid" 2>/dev/null ||
       { echo "the player ended after $((SECONDS - began)) s:"; cat "$run/player.log"; exit 1; }
     if ((SECONDS - began >= next_report)); then
-      printf '%5d s  resident %3d MB  peak %3d MB\n' $((SECONDS - began)) \
+      printf '%5d s  resident %5s MB  peak %5s MB\n' $((SECONDS - began)) \
         "$(megabytes VmRSS "$pid")" "$(megabytes VmHWM "$pid")"
       next_report=$((next_report + 30))
     fi
@@ -78,7 +77,7 @@ chaos() {
     fi
     sleep "0.$((2 + RANDOM % 8))"
   done
-  printf '%5d s  resident %3d MB  peak %3d MB\n' $((SECONDS - began)) \
+  printf '%5d s  resident %5s MB  peak %5s MB\n' $((SECONDS - began)) \
     "$(megabytes VmRSS "$pid")" "$(megabytes VmHWM "$pid")"
   kill "$pid"
   wait "$pid" 2>/dev/null || true

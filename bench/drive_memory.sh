@@ -31,7 +31,7 @@ own_session
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
 
 kilobytes() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$2/status"; }
-megabytes() { echo $((($1 + 512) / 1024)); }
+megabytes() { awk -v kilobytes="$1" 'BEGIN { printf "%.1f", kilobytes / 1024 }'; }
 # CPU time of process $1 so far, in clock ticks (user and system; the name may hold blanks).
 ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
 
@@ -45,7 +45,6 @@ measure() {
   else
     LYRABOX_CD=demo QT_QPA_PLATFORM="${3/window/xcb}" "$player" 2>/dev/null & pid=$!
   fi
-  bench_pids+=("$pid")
   for _ in $(seq 100); do playerctl -p lyrabox status > /dev/null 2>&1 && break; sleep 0.1; done
   sleep 1
   local before; before=$(kilobytes VmHWM "$pid")
@@ -78,11 +77,12 @@ players=("$build_dir/lyrabox")
 for source in drive demo; do
   for way in offscreen window; do
     for player in "${players[@]}"; do
-      read -r before peak cpu <<< "$(measure "$player" "$source" "$way")"
+      measure "$player" "$source" "$way" > "$scratch/figures"
+      read -r before peak cpu < "$scratch/figures"
       label="the emulated drive (paranoia), $way"
       [ "$source" = demo ] && label="the demo disc, $way"
       [ "$player" = "$build_dir/lyrabox" ] || label="$label, at $BENCH_BEFORE"
-      printf '%-52s %9d MB %5d MB %16d.%02d s\n' "$label" "$(megabytes "$before")" \
+      printf '%-52s %9s MB %5s MB %16d.%02d s\n' "$label" "$(megabytes "$before")" \
         "$(megabytes "$peak")" $((cpu / 1000)) $((cpu % 1000 / 10))
     done
   done
