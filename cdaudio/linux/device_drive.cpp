@@ -276,6 +276,13 @@ class DeviceDrive::ParanoiaReader {
   ParanoiaReader(const ParanoiaReader&) = delete;
   ParanoiaReader& operator=(const ParanoiaReader&) = delete;
 
+  // Lets go of what was read at the last place; the next read starts afresh.
+  void Rest() {
+    if (paranoia_ != nullptr) cdio_paranoia_free(paranoia_);
+    paranoia_ = nullptr;
+    next_ = -1;
+  }
+
   // False on a read error; `gone` then tells whether the disc has left the drive.
   bool Read(lsn_t sector, int count, std::span<std::int16_t> out, bool& gone) {
     reading_ = this;
@@ -372,6 +379,11 @@ class DeviceDrive::ParanoiaReader {
 thread_local DeviceDrive::ParanoiaReader* DeviceDrive::ParanoiaReader::reading_ = nullptr;
 
 void DeviceDrive::ParanoiaDeleter::operator()(ParanoiaReader* reader) const { delete reader; }
+
+void DeviceDrive::Rest() {
+  std::lock_guard io(ioMutex_);
+  if (paranoia_) paranoia_->Rest();
+}
 
 void DeviceDrive::ReplaceHandle(CdIo_t* handle) {
   paranoia_.reset();

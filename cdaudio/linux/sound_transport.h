@@ -5,7 +5,8 @@
 // - the caller's (the user interface): Play, Halt, Position, Running. These never wait
 //   for the drive or for the sound output; they only take a short lock.
 // - a reader thread that reads ahead from the drive into a buffer of about
-//   kReadAheadFrames. A slow or stalling drive only delays that thread.
+//   kReadAheadFrames. A slow or stalling drive only delays that thread. When play
+//   stops, it tells the drive (Drive::Rest).
 // - SDL's output thread, which takes the sound from the buffer.
 //
 // The position is counted from what the output has taken, not from what was read, so
