@@ -65,18 +65,20 @@ measure() {
     lyrabox | silent) player="$build_dir/lyrabox" ;;
     before | before-silent) player="$before_dir/lyrabox" ;;
   esac
-  started=$(now)
   if [ -z "$player" ]; then
     local options=()
     [ "$1" = bare ] || options=("--$1")
+    started=$(now)
     "$build_dir/bench/lyrabox-bare-window" "${options[@]}" 2>"$log" & pid=$!
   elif [ "${1%silent}" != "$1" ]; then
+    started=$(now)
     LYRABOX_AUDIO=none LYRABOX_TIMELINE=1 "$player" 2>"$log" & pid=$!
   else
     heard="$scratch/heard"
     rm -f "$scratch/sound" "$heard"
     mkfifo "$scratch/sound"
     "$build_dir/bench/lyrabox-first-sound" "$scratch/sound" > "$heard" & reader=$!
+    started=$(now)
     SDL_DISKAUDIOFILE="$scratch/sound" LYRABOX_TIMELINE=1 "$player" 2>"$log" & pid=$!
   fi
   local start_ms; start_ms=$(between "$started" "$(stamp "$log" 0 XCB_EXPOSE)")
