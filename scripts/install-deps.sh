@@ -12,7 +12,7 @@ packages=(
   desktop-file-utils appstream
   dbus-daemon dbus-session-bus-common playerctl xdotool
   dpkg-dev lintian file
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine wine32:i386 wine64
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine wine32:i386 wine64 nsis
 )
 
 missing=()
