@@ -61,7 +61,9 @@ build build/windows-i686 --target package >/dev/null
 [ "$(cmake -E tar tf build/windows-i686/lyrabox-*-windows-x86.zip | sort | tr '\n' ' ')" = \
   "README.txt lyrabox.exe " ] || { echo "FAIL: the release archive" >&2; exit 1; }
 
-# The Wine-bound tests run (mostly waiting on Wine) while the other build compiles.
+# The Wine-bound tests run (mostly waiting on Wine) while the other build compiles. The
+# two builds' tests run one after the other: tried beside each other on a loaded
+# machine, Wine's MCI once found no CD drive.
 if [ -n "$runs_32_bit" ]; then
   echo "== Windows: the i686 build's tests under Wine =="
   wine_tests i686 & tests=$!

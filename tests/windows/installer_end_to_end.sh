@@ -150,5 +150,6 @@ probe close && ended_with 0
 [ ! -e "$shortcut" ] || fail "the Start-menu shortcut is still there"
 [ "$(registrations)" = 0 ] || fail "keys are left in the registry"
 data_folder | diff -u data-before.txt - || fail "the uninstall changed c:\\lyrabox\\"
+"$server" -w
 rm -rf prefix
 echo "Windows: the installer, AutoPlay's start and the uninstaller passed"
