@@ -6,7 +6,8 @@
  * It answers, for that path (itself, through symbolic links, or relative to a
  * directory descriptor; everything else goes to the C library):
  *   open/open64/openat/close, stat/lstat/fstat/fstatat and their 64-bit and __xstat
- *   forms, statx, access, realpath: a block device (major 11, like /dev/sr0).
+ *   forms (in a 32-bit build also their 64-bit-time forms, and ioctl's), statx, access,
+ *   realpath: a block device (major 11, like /dev/sr0).
  * An open descriptor of the drive is an in-memory file named for the node, and any
  * process with the drive preloaded knows it by that name, whoever opened it: Wine's
  * server opens the node and hands its programs copies under other numbers. Each
