@@ -1,16 +1,9 @@
 #!/usr/bin/env bash
-# The installer under Wine, as an administrator and AutoPlay use it, on a prefix of its
-# own (a copy of TESTS_PREFIX):
-#   1. a silent install: the program, the Start-menu shortcut, the entry for "Apps and
-#      features", and the AutoPlay handler in the registry view Explorer reads (the
-#      64-bit one in a 64-bit prefix), whose command's program is there;
-#   2. the handler started as AutoPlay starts it (its ProgID's verb on the drive) on the
-#      demo disc: with a bookmark it resumes by itself, without one it hands the disc
-#      over and ends;
-#   3. run again into another folder, the one install moves there;
-#   4. an install or an uninstall while the player runs changes nothing (status 2);
-#   5. a silent uninstall removes the files, the shortcut and the keys, and c:\lyrabox\
-#      stays as it was.
+# The installer under Wine as an administrator and AutoPlay use it, on a copy of
+# TESTS_PREFIX: 1. a silent install and what it registered, in the registry view
+# Explorer reads; 2. the AutoPlay handler started as the shell starts it, on the demo
+# disc; 3. a second install into another folder; 4. an install and an uninstall while
+# the player runs; 5. the silent uninstall, which leaves c:\lyrabox\ as it was.
 #
 # usage: installer_end_to_end.sh WINE SETUP_EXE PROBE_EXE TESTS_PREFIX WORK
 set -euo pipefail
@@ -24,10 +17,8 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 cp -a "$tests_prefix" prefix
-# Wine shares the AutoPlay handlers' key between the 32-bit and the 64-bit view (a link
-# from the one to the other). Where 64-bit Windows keeps the views apart, a handler
-# written to the 32-bit view is one that Explorer never sees; without the link this
-# prefix keeps them apart too, so that only a handler in Explorer's view passes.
+# Wine links the AutoPlay handlers' key in the 32-bit view to the 64-bit one. Without
+# the link the views are apart, so that only a handler in Explorer's view passes.
 awk -v RS= -v ORS='\n\n' \
   '!/^\[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\AutoplayHandlers\]/' \
   prefix/system.reg > system.reg && mv system.reg prefix/system.reg
@@ -47,7 +38,7 @@ progid='HKLM\Software\Classes\Lyrabox.AudioCD'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lyrabox'
 shortcut="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Lyrabox.lnk"
 
-# value KEY NAME: the value's data in Explorer's view ("" for the default value).
+# value KEY NAME: the data in Explorer's view ("" names the default value).
 value() {
   local name=(/v "$2"); [ -n "$2" ] || name=(/ve)
   "$explorer_wine" reg query "$1" "${name[@]}" 2>/dev/null | tr -d '\r' |
@@ -66,8 +57,7 @@ registrations() {
 }
 unix_path() { "$wine" winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 probe() { "$wine" "$probe_exe" "$@" | tr -d '\r'; }
-# AutoPlay's start: the handler's verb of its ProgID on the drive; the probe ends with
-# the player.
+# AutoPlay's start of the handler; the probe ends with the player.
 start_as_autoplay() {
   : > mci.log
   LYRABOX_CD=demo LYRABOX_MCI_LOG=mci.log "$wine" "$probe_exe" autoplay \
