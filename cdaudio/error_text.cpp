@@ -29,7 +29,7 @@ std::string ErrorText(std::uint32_t code, std::string_view disc) {
     case kBadTimeFormat:
       return "The specified value for the time format is invalid. Refer to the MCI "
              "documentation for valid formats.";
-    case kNoIdentity: return "The disc carries no identifier of the kind asked for.";
+    case kNoIdentity: return "No catalogue number (UPC) is known for this disc.";
     case kDiscNotThere: return named + "which is not there.";
     case kDiscImageNotAFile: return named + "which is not a file.";
     case kDiscOfNoKind:
