@@ -5,7 +5,9 @@
 namespace lyrabox::cdaudio {
 
 std::string ErrorText(std::uint32_t code, std::string_view disc) {
-  const std::string named = std::string(kDiscVariable) + " names " + std::string(disc) + ", ";
+  const auto named = [disc](std::string_view why) {
+    return std::string(kDiscVariable) + " names " + std::string(disc) + ", " + std::string(why);
+  };
   switch (code) {
     case kUnrecognizedKeyword: return "The driver cannot recognize the specified command parameter.";
     case kUnrecognizedCommand: return "The driver cannot recognize the specified command.";
@@ -30,14 +32,14 @@ std::string ErrorText(std::uint32_t code, std::string_view disc) {
       return "The specified value for the time format is invalid. Refer to the MCI "
              "documentation for valid formats.";
     case kNoIdentity: return "No catalogue number (UPC) is known for this disc.";
-    case kDiscNotThere: return named + "which is not there.";
-    case kDiscImageNotAFile: return named + "which is not a file.";
+    case kDiscNotThere: return named("which is not there.");
+    case kDiscImageNotAFile: return named("which is not a file.");
     case kDiscOfNoKind:
-      return named + "which is neither a CD drive, nor a disc image that Lyrabox reads, nor \"" +
-             std::string(kDemoDisc) + "\".";
-    case kNotACdDrive: return named + "which is not a CD drive.";
-    case kCdDriveForbidden: return named + "a CD drive that you have no permission to open.";
-    case kCdDriveRefused: return named + "a CD drive that cannot be opened.";
+      return named("which is neither a CD drive, nor a disc image that Lyrabox reads, nor \"" +
+                   std::string(kDemoDisc) + "\".");
+    case kNotACdDrive: return named("which is not a CD drive.");
+    case kCdDriveForbidden: return named("a CD drive that you have no permission to open.");
+    case kCdDriveRefused: return named("a CD drive that cannot be opened.");
   }
   return "";
 }

