@@ -2,7 +2,9 @@
 // server on the loopback address that answers as each row of the table says.
 #include "ui/names/names_lookup.h"
 
+#include <QLabel>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include "tests/host/host_test_support.h"
 #include "ui/names/musicbrainz.h"
 #include "ui/names/names_cache.h"
+#include "ui/names/names_on_window.h"
 
 namespace lyrabox::names {
 namespace {
@@ -154,6 +157,48 @@ TEST(NamesLookupCacheTest, KeptNamesNeedNoRequest) {
   ASSERT_TRUE(changed.wait(10'000));
   EXPECT_EQ(lookup.Names(), DiscText{});
   EXPECT_TRUE(server.requests.isEmpty());
+}
+
+// A name is text, whatever it holds: neither the disc's own text (a cue sheet's lines)
+// nor names kept from an earlier run (replayed with the lookup off) are laid out as
+// markup in the time display's tooltip.
+TEST(NamesOnWindowTest, MarkupInANameShowsAsText) {
+  const std::string tables = QString("<table><tr><td>").repeated(2000).toStdString();
+  const std::string image = "<img src=x width=30000 height=30000>";
+  auto markup = std::make_shared<DiscText>();
+  markup->tracks[2] = {tables, image};  // the track the fake disc is playing
+  const QString expected = QString::fromStdString("Track 2: " + tables + ", " + image);
+
+  for (const bool fromCache : {false, true}) {
+    lyrabox::testing::FakeWorld world;
+    lyrabox::testing::InsertPlayingDisc(world);
+    Form1Controller controller(world.platform, world.window);
+    controller.Load();
+    host::testing::ScriptedCdDevice device;
+    device.disc = KnownDisc();
+    FakeDisks disks;
+    if (fromCache) {
+      ASSERT_TRUE(CacheNames(disks, kKnownId, *markup));
+    } else {
+      device.text = markup;
+    }
+    NamesLookup lookup(device, disks, {false, QUrl(), std::chrono::milliseconds(300)},
+                       &MakeQtWebClient);
+    QLabel display;
+    FollowOnWindow(lookup, controller, display);
+    QSignalSpy changed(&lookup, &NamesLookup::NamesChanged);
+    controller.Tick();
+    ASSERT_TRUE(changed.wait(10'000));
+
+    // As a tooltip shows it: rich text when Qt takes it for markup.
+    QTextDocument shown;
+    if (Qt::mightBeRichText(display.toolTip())) {
+      shown.setHtml(display.toolTip());
+    } else {
+      shown.setPlainText(display.toolTip());
+    }
+    EXPECT_EQ(shown.toPlainText(), expected) << (fromCache ? "from the cache" : "from the disc");
+  }
 }
 
 }  // namespace
