@@ -19,6 +19,9 @@ struct TitleAndPerformer {
   friend bool operator==(const TitleAndPerformer&, const TitleAndPerformer&) = default;
 };
 
+// The highest number a disc may give a track; the lowest is 1.
+inline constexpr int kLastTrackNumber = 99;
+
 struct DiscText {
   TitleAndPerformer album;
   // By track number; only tracks with a text of their own are here.

@@ -74,6 +74,24 @@ DiscText FoundNames() {
   return names;
 }
 
+// Positions come from the network: only those that name a track of the disc count,
+// and none of them may overflow on the way.
+TEST(NamesFromAnswerTest, KeepsOnlyPositionsThatAreTracksOfTheDisc) {
+  QByteArray tracks;
+  for (const char* position : {"2147483647", "-2147483648", "1e300", "1.5", "\"2\"", "0", "99",
+                               "1", "98"}) {
+    tracks += QByteArray(R"({"title": "at )") + QByteArray(position).replace('"', "") +
+              R"(", "position": )" + position + "},";
+  }
+  tracks.chop(1);
+  const QByteArray answer = R"({"releases": [{"media": [{"discs": [{"id": "d"}], "tracks": [)" +
+                            tracks + "]}]}]}";
+  DiscText expected;
+  expected.tracks[2] = {"at 1", ""};
+  expected.tracks[99] = {"at 98", ""};
+  EXPECT_EQ(NamesFromAnswer(answer, "d", /*firstTrack=*/2), expected);
+}
+
 struct LookupCase {
   const char* name;
   AnswerServer::Answer answer;

@@ -60,7 +60,7 @@ std::optional<cdaudio::DiscText> ReadCachedNames(platform::Disks& disks,
   names.album = EntryOf(document[QLatin1String("album")]);
   for (const QJsonValue& track : document[QLatin1String("tracks")].toArray()) {
     const int number = track[QLatin1String("number")].toInt();
-    if (number >= 1 && number <= 99) names.tracks[number] = EntryOf(track);
+    if (number >= 1 && number <= cdaudio::kLastTrackNumber) names.tracks[number] = EntryOf(track);
   }
   if (names.Empty()) return std::nullopt;
   return names;
