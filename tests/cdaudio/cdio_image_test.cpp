@@ -106,6 +106,35 @@ TEST(CdioImageTest, ReadsTheDiscsTextFromTheCueSheet) {
   EXPECT_FALSE(drive->State().text);
 }
 
+// A field of the sheet's text is UTF-8 where its bytes are valid UTF-8 and Latin-1
+// where they are not, each field on its own, whatever libcdio makes of them.
+TEST(CdioImageTest, CueTextIsUtf8WhereValidAndLatin1Elsewhere) {
+  const struct {
+    const char* bytes;
+    const char* shown;
+  } fields[] = {
+      {"Caf\xc3\xa9 Noir", "Caf\u00e9 Noir"},                        // UTF-8
+      {"Z\xfcrich", "Z\u00fcrich"},                                  // Latin-1
+      {"Caf\xc3\xa9 \xe9t\xe9", "Caf\u00c3\u00a9 \u00e9t\u00e9"},  // not UTF-8 throughout
+      {"\xe6\x97\xa5\xe6\x9c\xac", "\u65e5\u672c"},                // beyond Latin-1
+      {"One\x07Two\x85Three", "One Two Three"},                     // C0 and C1 controls
+  };
+  ImageFolder folder;
+  const std::string cue = folder.Write(488, {0}, "text");
+  std::ofstream sheet(cue);
+  sheet << "FILE \"text.bin\" BINARY\n";
+  for (int n = 1; n <= 5; ++n) {
+    sheet << "  TRACK 0" << n << " AUDIO\n    TITLE \"" << fields[n - 1].bytes
+          << "\"\n    INDEX 01 00:0" << n << ":00\n";
+  }
+  sheet.close();
+  auto drive = ImageDrive::Open(cue, Watching::ByHand);
+  ASSERT_TRUE(drive->State().text);
+  for (int n = 1; n <= 5; ++n) {
+    EXPECT_EQ(drive->State().text->Track(n).title, fields[n - 1].shown) << fields[n - 1].bytes;
+  }
+}
+
 TEST(CdioImageTest, ReadsTheAudioOfTheBinFile) {
   ImageFolder folder;
   auto drive = ImageDrive::Open(folder.Write(488, {0, 150, 375}),
