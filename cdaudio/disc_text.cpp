@@ -87,6 +87,11 @@ std::string CleanField(std::string_view raw) {
     }
     clean += byte < 0x20 || byte == 0x7f ? ' ' : raw[i];
   }
+  if (clean.size() > kMostFieldBytes) {
+    std::size_t end = kMostFieldBytes;
+    while (end > 0 && (static_cast<unsigned char>(clean[end]) & 0xc0) == 0x80) --end;
+    clean.resize(end);
+  }
   const std::size_t first = clean.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   return clean.substr(first, clean.find_last_not_of(' ') - first + 1);

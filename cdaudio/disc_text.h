@@ -5,6 +5,7 @@
 // blanks; a field the disc leaves out is empty.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <optional>
@@ -34,9 +35,14 @@ struct DiscText {
   friend bool operator==(const DiscText&, const DiscText&) = default;
 };
 
+// The longest field, in bytes. No disc or service names anything at such length, and
+// laying out a megabyte of text freezes a window for seconds.
+inline constexpr std::size_t kMostFieldBytes = 1024;
+
 // `raw` (UTF-8) as a field of DiscText: control characters (a line break in a cue
 // sheet's field, a stray byte read from a disc, C1 controls from Latin-1) become
-// blanks, and blanks at either end go.
+// blanks, a longer text is cut at the last character that ends within kMostFieldBytes,
+// and blanks at either end go.
 std::string CleanField(std::string_view raw);
 
 // A field of DiscText from the bytes a disc or a cue sheet holds for it, decided field
