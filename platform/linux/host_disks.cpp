@@ -179,13 +179,14 @@ void HostDisks::ReplaceFile(std::string_view text, std::string_view content) {
   const std::filesystem::path target = mapped.hostPath;
   const std::filesystem::path folder = target.parent_path();
 
-  struct stat old {};
-  if (::stat(target.c_str(), &old) == 0 && S_ISDIR(old.st_mode)) {
+  struct stat found {};
+  if (::stat(target.c_str(), &found) == 0 && S_ISDIR(found.st_mode)) {
     Fail(ErrorNumber::PermissionDenied, text, target);
   }
   // A regular file being replaced keeps its permissions. Anything else at the name (a
   // link, say to /dev/zero, which anyone may write) is replaced by a new file, with
   // the mode of a new file whatever the link pointed to.
+  struct stat old {};
   const bool keepMode = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
 
   // Hidden, so that no file test or pattern sees a half-written file.
