@@ -46,11 +46,9 @@ class ScriptedCdDevice : public cdaudio::Device {
   std::map<std::string, Answer> answers;  // anything else: 261 and no reply
   std::vector<std::string> received;
   std::optional<cdaudio::TableOfContents> disc;
-  cdaudio::SharedDiscText text;
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
   std::optional<cdaudio::TableOfContents> Contents() override { return disc; }
-  cdaudio::SharedDiscText Text() override { return disc ? text : nullptr; }
 };
 
 }  // namespace lyrabox::host::testing
