@@ -59,7 +59,7 @@ build build/windows-i686
 # The release archive, from the 32-bit program; the installer is made with the build.
 build build/windows-i686 --target package >/dev/null
 [ "$(cmake -E tar tf build/windows-i686/lyrabox-*-windows-x86.zip | sort | tr '\n' ' ')" = \
-  "README.txt lyrabox.exe " ] || { echo "FAIL: the release archive" >&2; exit 1; }
+  "LICENSE.txt README.txt lyrabox.exe " ] || { echo "FAIL: the release archive" >&2; exit 1; }
 
 # The Wine-bound tests run (mostly waiting on Wine) while the other build compiles. The
 # two builds' tests run one after the other: tried beside each other on a loaded

@@ -1,6 +1,6 @@
 ; The Windows installer of the 32-bit program, made by makensis with the build
-; (packaging/windows/CMakeLists.txt defines PROGRAM, README, ICON, VERSION, MUTEX and
-; OUTFILE). It installs for all users into Program Files, with a Start-menu shortcut,
+; (packaging/windows/CMakeLists.txt defines PROGRAM, README, LICENSE, ICON, VERSION,
+; MUTEX and OUTFILE). It installs for all users into Program Files, with a Start-menu shortcut,
 ; an entry in "Apps and features" and the AutoPlay handler for audio CDs. Run again, it
 ; repairs or upgrades that one install, also when told another folder (the program
 ; moves there). The uninstaller removes what the installer put there and nothing else:
@@ -64,6 +64,7 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 !macro RemoveProgramFiles FOLDER
   Delete "${FOLDER}\lyrabox.exe"
   Delete "${FOLDER}\README.txt"
+  Delete "${FOLDER}\LICENSE.txt"
   Delete "${FOLDER}\uninstall.exe"
   RMDir "${FOLDER}"
 !macroend
@@ -88,6 +89,7 @@ Section "Lyrabox" main_section
   SetOutPath "$INSTDIR"
   File "/oname=lyrabox.exe" "${PROGRAM}"
   File "/oname=README.txt" "${README}"
+  File "/oname=LICENSE.txt" "${LICENSE}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortCut "${SHORTCUT}" "$INSTDIR\lyrabox.exe"
 
