@@ -9,6 +9,14 @@ scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLYRABOX_TESTS=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"
 
+# A desktop session gives every program a private runtime folder (the single-instance
+# lock lives there); a bare console or ssh may not. Then the build's own, private too.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="$PWD/build/runtime"
+  mkdir -p "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+fi
+
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/release/lyrabox "$@"
 fi

@@ -1,6 +1,6 @@
 // The environment variables the programs read, named once. Settings never travel in
-// the argument text, which the logic searches for "/Play"; the README's table says
-// what each one does.
+// the argument text, which the logic searches for "/Play"; the manual page
+// (docs/man/lyrabox.1) says what each one does.
 #pragma once
 
 #include <string_view>

@@ -11,4 +11,18 @@ inline constexpr char kDesktopId[] = "io.github.lyrabox.Lyrabox";
 // The well-known name of the player on the session bus (MPRIS 2).
 inline constexpr char kBusName[] = "org.mpris.MediaPlayer2.lyrabox";
 
+// What the "About" item of the "Options" menu shows: the version, the licence, and the
+// credit for the names of discs and tracks. Plain ASCII, for every face's boxes.
+inline constexpr char kAbout[] =
+    "Lyrabox " LYRABOX_VERSION "\n"
+    "An audio CD player that keeps a bookmark for each disc.\n"
+    "\n"
+    "Copyright 2026 The Lyrabox developers.\n"
+    "Lyrabox is free software: you may share and change it under the GNU General Public "
+    "License, version 3 or any later version (GPL-3.0-or-later). It comes with no "
+    "warranty.\n"
+    "\n"
+    "Names of discs and tracks come from MusicBrainz (https://musicbrainz.org), the open "
+    "music encyclopedia, whose data is in the public domain (CC0).";
+
 }  // namespace lyrabox::identity

@@ -40,9 +40,15 @@ class Device {
   // reading a disc it has just been given, as a system's own call for a CD's volume
   // serial number waits while the drive spins up. Contents afterwards tells the disc.
   virtual void AwaitSettled() {}
+
+  // The text of a code that Send returned (ErrorText below); for the driver's own
+  // codes it names the disc the device was made for.
+  virtual std::string ErrorText(std::uint32_t code);
 };
 
-// The English text of an MCI result code; empty for a code that has none.
-std::string ErrorText(std::uint32_t code);
+// The English text of an MCI result code; empty for a code that has none. The texts of
+// the driver's own codes (from kCustomDriverBase, result_codes.h) name `disc`, the
+// value of kDiscVariable that the device could not play.
+std::string ErrorText(std::uint32_t code, std::string_view disc = {});
 
 }  // namespace lyrabox::cdaudio

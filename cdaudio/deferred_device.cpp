@@ -20,4 +20,6 @@ SharedDiscText DeferredDevice::Text() { return Get().Text(); }
 
 void DeferredDevice::AwaitSettled() { Get().AwaitSettled(); }
 
+std::string DeferredDevice::ErrorText(std::uint32_t code) { return Get().ErrorText(code); }
+
 }  // namespace lyrabox::cdaudio

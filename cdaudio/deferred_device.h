@@ -21,6 +21,7 @@ class DeferredDevice final : public Device {
   std::optional<TableOfContents> Contents() override;
   SharedDiscText Text() override;
   void AwaitSettled() override;
+  std::string ErrorText(std::uint32_t code) override;
 
   // Whether the device has been made yet.
   bool Made() const { return device_ != nullptr; }

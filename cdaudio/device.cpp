@@ -6,8 +6,9 @@
 
 namespace lyrabox::cdaudio {
 
-CdAudioDevice::CdAudioDevice(std::shared_ptr<Drive> drive, std::unique_ptr<Transport> transport)
-    : drive_(std::move(drive)), transport_(std::move(transport)) {}
+CdAudioDevice::CdAudioDevice(std::shared_ptr<Drive> drive, std::unique_ptr<Transport> transport,
+                             OpenRefusal refusal)
+    : drive_(std::move(drive)), transport_(std::move(transport)), refusal_(std::move(refusal)) {}
 
 CdAudioDevice::~CdAudioDevice() { transport_->Halt(); }
 
@@ -58,13 +59,17 @@ void CdAudioDevice::AwaitSettled() {
   if (drive_) drive_->AwaitSettled(kSettleLimit);
 }
 
+std::string CdAudioDevice::ErrorText(std::uint32_t code) {
+  return cdaudio::ErrorText(code, refusal_.disc);
+}
+
 ResultCode CdAudioDevice::Open(const ParseResult& parsed, std::string& reply) {
   const Command& command = parsed.command;
   if (command.device != kDeviceType) return kInvalidDeviceName;
   if (parsed.error != kSuccess) return parsed.error;
   // One device, opened once: a second open is refused, under whichever name.
   if (open_) return kDuplicateAlias;
-  if (!drive_) return kCannotLoadDriver;
+  if (!drive_) return refusal_.code;
 
   if (command.wait) AwaitSettled();
   open_ = true;

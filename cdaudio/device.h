@@ -18,11 +18,13 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/clock.h"
 #include "cdaudio/command_parser.h"
 #include "cdaudio/drive.h"
+#include "cdaudio/result_codes.h"
 #include "cdaudio/transport.h"
 
 namespace lyrabox::cdaudio {
@@ -35,11 +37,19 @@ inline constexpr std::string_view kProductName = "CD-Audio";
 // The reply to a successful "open": the device id.
 inline constexpr std::string_view kDeviceId = "1";
 
+// Why "open" fails on a device without a drive: the code, and the disc that was asked
+// for, which the code's text names (ErrorText of cdaudio.h).
+struct OpenRefusal {
+  ResultCode code = kCannotLoadDriver;
+  std::string disc;
+};
+
 class CdAudioDevice final : public Device {
  public:
   // A null `drive` stands for a drive that could not be reached at all: "open" then
-  // fails with "cannot load driver".
-  CdAudioDevice(std::shared_ptr<Drive> drive, std::unique_ptr<Transport> transport);
+  // fails as `refusal` says.
+  CdAudioDevice(std::shared_ptr<Drive> drive, std::unique_ptr<Transport> transport,
+                OpenRefusal refusal = {});
   ~CdAudioDevice() override;
   CdAudioDevice(const CdAudioDevice&) = delete;
   CdAudioDevice& operator=(const CdAudioDevice&) = delete;
@@ -48,6 +58,7 @@ class CdAudioDevice final : public Device {
   std::optional<TableOfContents> Contents() override;
   SharedDiscText Text() override;
   void AwaitSettled() override;
+  std::string ErrorText(std::uint32_t code) override;
 
  private:
   enum class Mode { Stopped, Playing, Paused };
@@ -76,6 +87,7 @@ class CdAudioDevice final : public Device {
 
   std::shared_ptr<Drive> drive_;
   std::unique_ptr<Transport> transport_;
+  const OpenRefusal refusal_;
   bool open_ = false;
   std::string alias_;  // what the device answers to while open
   TimeFormat format_ = TimeFormat::Msf;

@@ -24,15 +24,16 @@ bool DemoDiscAsked() { return ascii::EqualsIgnoringCase(Variable(kDiscVariable),
 DriveChoice DemoDisc() { return {std::make_shared<DemoDrive>(), true}; }
 
 std::unique_ptr<Device> OpenDevice(const HostDrives& host, std::shared_ptr<Clock> clock) {
+  const std::string disc = Variable(kDiscVariable);
   DriveChoice choice = DemoDiscAsked() ? DemoDisc()
-                       : host.open    ? host.open(Variable(kDiscVariable), clock)
+                       : host.open    ? host.open(disc, clock)
                                       : DriveChoice{};
   std::shared_ptr<Drive> drive = std::move(choice.drive);
   if (drive && choice.comesBack) drive = std::make_shared<TrayReturn>(std::move(drive), clock);
   std::unique_ptr<Transport> transport =
       host.sound ? host.sound(drive, clock) : std::make_unique<ClockTransport>(clock);
-  std::unique_ptr<Device> device =
-      std::make_unique<CdAudioDevice>(std::move(drive), std::move(transport));
+  std::unique_ptr<Device> device = std::make_unique<CdAudioDevice>(
+      std::move(drive), std::move(transport), OpenRefusal{choice.refusal, disc});
   const std::string log = Variable(kMciLogVariable);
   if (!log.empty()) return LoggingDevice::Wrap(std::move(device), log);
   return device;

@@ -16,6 +16,7 @@
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/clock.h"
 #include "cdaudio/drive.h"
+#include "cdaudio/result_codes.h"
 #include "cdaudio/transport.h"
 
 namespace lyrabox::cdaudio {
@@ -26,6 +27,9 @@ namespace lyrabox::cdaudio {
 struct DriveChoice {
   std::shared_ptr<Drive> drive;  // null: nothing usable, the device's "open" fails
   bool comesBack = false;
+  // Without a drive, the code "open" fails with: one of the driver's own codes
+  // (result_codes.h), whose text says why the disc asked for is no drive.
+  ResultCode refusal = kCannotLoadDriver;
 };
 
 // What only the host can open. Either may be empty.

@@ -1,9 +1,13 @@
+#include "base/environment_names.h"
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/result_codes.h"
 
 namespace lyrabox::cdaudio {
 
-std::string ErrorText(std::uint32_t code) {
+std::string ErrorText(std::uint32_t code, std::string_view disc) {
+  const auto named = [disc](std::string_view why) {
+    return std::string(kDiscVariable) + " names " + std::string(disc) + ", " + std::string(why);
+  };
   switch (code) {
     case kUnrecognizedKeyword: return "The driver cannot recognize the specified command parameter.";
     case kUnrecognizedCommand: return "The driver cannot recognize the specified command.";
@@ -27,8 +31,19 @@ std::string ErrorText(std::uint32_t code) {
     case kBadTimeFormat:
       return "The specified value for the time format is invalid. Refer to the MCI "
              "documentation for valid formats.";
+    case kNoIdentity: return "No catalogue number (UPC) is known for this disc.";
+    case kDiscNotThere: return named("which is not there.");
+    case kDiscImageNotAFile: return named("which is not a file.");
+    case kDiscOfNoKind:
+      return named("which is neither a CD drive, nor a disc image that Lyrabox reads, nor \"" +
+                   std::string(kDemoDisc) + "\".");
+    case kNotACdDrive: return named("which is not a CD drive.");
+    case kCdDriveForbidden: return named("a CD drive that you have no permission to open.");
+    case kCdDriveRefused: return named("a CD drive that cannot be opened.");
   }
   return "";
 }
+
+std::string Device::ErrorText(std::uint32_t code) { return cdaudio::ErrorText(code); }
 
 }  // namespace lyrabox::cdaudio

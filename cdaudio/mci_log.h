@@ -49,6 +49,7 @@ class LoggingDevice final : public Device {
   std::optional<TableOfContents> Contents() override { return inner_->Contents(); }
   SharedDiscText Text() override { return inner_->Text(); }
   void AwaitSettled() override { inner_->AwaitSettled(); }
+  std::string ErrorText(std::uint32_t code) override { return inner_->ErrorText(code); }
 
  private:
   std::unique_ptr<Device> inner_;

@@ -16,7 +16,7 @@ int RunMciSession(std::istream& in, std::ostream& out, Device& device) {
       out << reply << '\n';
     } else {
       allSucceeded = false;
-      out << "error " << code << ": " << ErrorText(code) << '\n';
+      out << "error " << code << ": " << device.ErrorText(code) << '\n';
     }
     // Flushed per command, so that a program driving the tool through a pipe sees
     // each answer before it sends the next command.

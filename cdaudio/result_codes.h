@@ -3,6 +3,7 @@
 // (cdaudio.h) gives the English text of each.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace lyrabox::cdaudio {
@@ -24,7 +25,28 @@ inline constexpr ResultCode kFlagsNotCompatible = 284;
 inline constexpr ResultCode kDuplicateAlias = 289;
 inline constexpr ResultCode kBadConstant = 290;
 inline constexpr ResultCode kBadTimeFormat = 293;
-// No identifier of that kind on the disc ("info ... upc"); the system has no text for it.
+// No identifier of that kind on the disc ("info ... upc"); the system has no text for
+// it, ours is our own.
 inline constexpr ResultCode kNoIdentity = 350;
+
+// The driver's own codes start where the system leaves room for them
+// (MCIERR_CUSTOM_DRIVER_BASE). Like a real driver's, their texts are the driver's:
+// they say why "open" found no drive in what kDiscVariable names, and name it.
+inline constexpr ResultCode kCustomDriverBase = 512;
+inline constexpr ResultCode kDiscNotThere = kCustomDriverBase;
+inline constexpr ResultCode kDiscImageNotAFile = kCustomDriverBase + 1;  // a folder, a pipe
+inline constexpr ResultCode kDiscOfNoKind = kCustomDriverBase + 2;       // a .wav, a folder
+inline constexpr ResultCode kNotACdDrive = kCustomDriverBase + 3;        // another device node
+inline constexpr ResultCode kCdDriveForbidden = kCustomDriverBase + 4;   // no permission
+inline constexpr ResultCode kCdDriveRefused = kCustomDriverBase + 5;     // any other failure
+
+// Every code above but kSuccess: each has a text.
+inline constexpr std::array kErrorCodes{
+    kUnrecognizedKeyword, kUnrecognizedCommand, kHardware,          kInvalidDeviceName,
+    kCannotLoadDriver,    kBadInteger,          kMissingParameter,  kUnsupportedFunction,
+    kDeviceNotReady,      kOutOfRange,          kFlagsNotCompatible, kDuplicateAlias,
+    kBadConstant,         kBadTimeFormat,       kNoIdentity,        kDiscNotThere,
+    kDiscImageNotAFile,   kDiscOfNoKind,        kNotACdDrive,       kCdDriveForbidden,
+    kCdDriveRefused};
 
 }  // namespace lyrabox::cdaudio

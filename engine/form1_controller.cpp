@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "base/identity.h"
 #include "bookmarks/disc_id.h"
 
 namespace lyrabox {
@@ -97,6 +98,10 @@ void Form1Controller::Click(Control control) {
 
 void Form1Controller::ChooseFastForwardSpeed() {
   Run([this] { player_.FastForwardStep(); });
+}
+
+void Form1Controller::About() {
+  Run([this] { boxes_.Message(identity::kAbout); });
 }
 
 bool Form1Controller::CloseRequest() {

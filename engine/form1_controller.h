@@ -77,6 +77,8 @@ class Form1Controller final {
   void Click(Control control);
   // The "Fast forward speed" item of the "Options" menu.
   void ChooseFastForwardSpeed();
+  // The "About" item of the "Options" menu: identity::kAbout in a message box.
+  void About();
   // A request to close the window (its close box, its system menu, the media
   // controls' Quit). True when the window may go: the close prompt and the unload
   // sequence have run, now or before. False while another event runs (its box is

@@ -6,7 +6,7 @@
 # modules, where the player looks for them from its own folder.
 #
 # cmake -D BUILD_DIR=... -D PREFIX=... -D DATADIR=share -D BINDIR=bin -D PROGRAM=lyrabox,lyrabox-mci
-#       -D MODULES=lyrabox-sound,... -D MODULE_FOLDER=../lib/lyrabox
+#       -D MODULES=lyrabox-sound,... -D MODULE_FOLDER=../lib/x86_64-linux-gnu/lyrabox
 #       -D ICON_SIZES=32x32,128x128 -D DESKTOP_FILE_VALIDATE=... -D APPSTREAMCLI=...
 #       -P check_install.cmake
 

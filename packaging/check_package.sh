@@ -4,11 +4,13 @@
 # root as dpkg lays them out, the desktop entries valid there, the libraries the
 # binaries need among the dependencies together with desktop-file-utils (its trigger
 # refreshes the desktop's table of handlers, which is what offers the player for an
-# inserted audio CD), and no error from lintian.
+# inserted audio CD), and no error or warning from lintian, nor, among its pedantic and
+# informational notes, one that says a binary is not stripped as Debian's are, or not
+# hardened when HARDENED is 1 (the build has Debian's hardening flags).
 #
-# check_package.sh BUILD_DIR SCRATCH_DIR CPACK VERSION
+# check_package.sh BUILD_DIR SCRATCH_DIR CPACK VERSION HARDENED
 set -euo pipefail
-build=$1 scratch=$2 cpack=$3 version=$4
+build=$1 scratch=$2 cpack=$3 version=$4 hardened=$5
 
 rm -rf "$scratch"
 mkdir -p "$scratch"
@@ -25,6 +27,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
 for file in usr/bin/lyrabox usr/bin/lyrabox-mci usr/share/doc/lyrabox/copyright \
+            usr/share/man/man1/lyrabox.1.gz usr/share/man/man1/lyrabox-mci.1.gz \
             usr/share/metainfo/io.github.lyrabox.Lyrabox.metainfo.xml \
             usr/share/icons/hicolor/32x32/apps/lyrabox.png; do
   [ -e "$root/$file" ] || fail "not in the package: /$file"
@@ -42,8 +45,11 @@ for needed in desktop-file-utils libqt6widgets6 libqt6dbus6 libcdio19 libsdl2-2.
   [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "Depends lacks $needed: $depends"
 done
 
-if ! lintian --fail-on error "$deb" >"$scratch/lintian.log" 2>&1; then
-  fail "lintian reports errors:"
+unwanted='binary-has-unneeded-section'
+[ "$hardened" = 1 ] && unwanted+='|hardening-'
+if ! lintian --pedantic -I --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+   grep -qE "$unwanted" "$scratch/lintian.log"; then
+  fail "lintian:"
   cat "$scratch/lintian.log"
 fi
 

@@ -156,6 +156,9 @@ void Form1::BuildMenu() {
   ffspeed_ = options_->addAction(layout::kFfspeedItem);
   ffspeed_->setObjectName("ffspeed");
   ffspeed_->setMenuRole(QAction::NoRole);
+  about_ = options_->addAction(layout::kAboutItem);
+  about_->setObjectName("about");
+  about_->setMenuRole(QAction::NoRole);
 }
 
 void Form1::WireEvents() {
@@ -165,6 +168,7 @@ void Form1::WireEvents() {
             this, [this, which = control.control] { controller_.Click(which); });
   }
   connect(ffspeed_, &QAction::triggered, this, [this] { controller_.ChooseFastForwardSpeed(); });
+  connect(about_, &QAction::triggered, this, [this] { controller_.About(); });
   connect(Timer1_, &QTimer::timeout, this, [this] { controller_.Tick(); });
   // The end of the session: the session manager asks the player to save its work, or
   // the application quits with the window still open.

@@ -82,6 +82,7 @@ class Form1 final : public QMainWindow, public Window {
   QPushButton* Bookmark_ = nullptr;
   QMenu* options_ = nullptr;
   QAction* ffspeed_ = nullptr;
+  QAction* about_ = nullptr;
   QTimer* Timer1_ = nullptr;
 };
 

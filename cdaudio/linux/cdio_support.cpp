@@ -60,7 +60,13 @@ SharedDiscText ReadText(CdIo_t* cdio, const TableOfContents& contents) {
   if (cdtext == nullptr) return nullptr;
   auto field = [cdtext](cdtext_field_t key, int track) {
     const char* value = cdtext_get_const(cdtext, key, static_cast<track_t>(track));
-    return value != nullptr ? CleanField(value) : std::string();
+    if (value == nullptr) return std::string();
+    // libcdio reads a cue sheet's text, and CD-Text in Latin-1, as Latin-1 and hands
+    // it on in UTF-8, one character per byte read: a sheet saved as UTF-8 would show
+    // "CafÃ©" for "Café". Those bytes are the disc's own again. Text with a character
+    // above U+00FF came in another character set and is right as it is.
+    const std::optional<std::string> bytes = Latin1Of(value);
+    return FieldFromBytes(bytes ? *bytes : value);
   };
   auto entry = [&field](int track) {
     return TitleAndPerformer{field(CDTEXT_FIELD_TITLE, track),

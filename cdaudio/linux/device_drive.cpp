@@ -69,16 +69,16 @@ std::optional<std::string> FirstCdDrive() {
   return first;
 }
 
-std::string CdDriveProblem(const std::string& path) {
+ResultCode CdDriveProblem(const std::string& path) {
   struct stat info {};
   // A CD drive is a block device on Linux; opening another kind of node (a tape) may
   // do something.
-  if (::stat(path.c_str(), &info) != 0 || !S_ISBLK(info.st_mode)) return "which is not a CD drive";
+  if (::stat(path.c_str(), &info) != 0 || !S_ISBLK(info.st_mode)) return kNotACdDrive;
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::string("which cannot be opened (") + std::strerror(errno) + ")";
+  if (fd < 0) return errno == EACCES || errno == EPERM ? kCdDriveForbidden : kCdDriveRefused;
   const bool cd = ::ioctl(fd, CDROM_GET_CAPABILITY, 0) != -1;
   ::close(fd);
-  return cd ? "" : "which is not a CD drive";
+  return cd ? kSuccess : kNotACdDrive;
 }
 
 std::shared_ptr<DeviceDrive> DeviceDrive::Open(std::string path, Watching watching) {

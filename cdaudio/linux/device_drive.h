@@ -20,6 +20,7 @@
 #include <string>
 
 #include "cdaudio/drive.h"
+#include "cdaudio/result_codes.h"
 #include "cdaudio/linux/cdio_support.h"
 
 namespace lyrabox::cdaudio {
@@ -27,9 +28,9 @@ namespace lyrabox::cdaudio {
 // The device node of the system's first CD drive, or nothing when it has none.
 std::optional<std::string> FirstCdDrive();
 
-// Empty when the device node `path` is a CD drive; else what it is, for a user
-// ("which is not a CD drive").
-std::string CdDriveProblem(const std::string& path);
+// kSuccess when the device node `path` is a CD drive that can be opened; else the
+// driver's own code that says why not (kNotACdDrive ...).
+ResultCode CdDriveProblem(const std::string& path);
 
 class DeviceDrive final : public Drive {
  public:

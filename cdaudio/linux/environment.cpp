@@ -39,12 +39,16 @@ std::string Variable(const char* name) {
   return value != nullptr ? value : "";
 }
 
+DriveChoice Refused(ResultCode why) {
+  DriveChoice none;
+  none.refusal = why;
+  return none;
+}
+
 // The drive `source` (kDiscVariable's value, not the demo disc) names: unset, the
 // first CD drive, or the demo disc when there is none. A name that is nothing usable
-// gives no drive (the device's "open" then fails, as with no CD drive at all), after a
-// line on standard error.
+// gives no drive, and the code that the device's "open" then fails with says why.
 DriveChoice DriveFromEnvironment(const std::string& source, const std::shared_ptr<Clock>&) {
-  const std::string named = std::string(kDiscVariable) + " names " + source;
   if (source.empty()) {
     if (const auto drive = FirstCdDrive()) return {DeviceDrive::Open(*drive, Watching::Background)};
     TellUser(std::string("No CD drive found: playing the built-in demo disc (") + kDiscVariable +
@@ -53,25 +57,18 @@ DriveChoice DriveFromEnvironment(const std::string& source, const std::shared_pt
   }
 
   struct stat info {};
-  if (::stat(source.c_str(), &info) != 0) {
-    TellUser(named + ", which is not there.");
-    return {};
-  }
+  if (::stat(source.c_str(), &info) != 0) return Refused(kDiscNotThere);
   if (IsDiscImagePath(source)) {
     // The image library opens whatever it is given, and would wait for ever on a pipe.
     if (S_ISREG(info.st_mode)) return {ImageDrive::Open(source, Watching::Background), true};
-    TellUser(named + ", which is not a file.");
-    return {};
+    return Refused(kDiscImageNotAFile);
   }
   if (S_ISBLK(info.st_mode) || S_ISCHR(info.st_mode)) {
-    const std::string problem = CdDriveProblem(source);
-    if (problem.empty()) return {DeviceDrive::Open(source, Watching::Background)};
-    TellUser(named + ", " + problem + ".");
-    return {};
+    const ResultCode problem = CdDriveProblem(source);
+    if (problem == kSuccess) return {DeviceDrive::Open(source, Watching::Background)};
+    return Refused(problem);
   }
-  TellUser(named + ", which is neither a CD drive nor a disc image (" + ImageExtensionList() +
-           "), nor " + Quoted(kDemoDisc) + ".");
-  return {};
+  return Refused(kDiscOfNoKind);
 }
 
 }  // namespace

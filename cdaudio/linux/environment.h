@@ -39,8 +39,9 @@ std::string DescribeEnvironment();
 // The device the environment asks for (OpenDevice of device_setup.h); never null.
 // - The disc (kDiscVariable): unset, the system's first CD drive, or the demo disc with
 //   one line on standard error when there is none. A name that is not there, or is
-//   neither a CD drive nor an image file, makes a device whose "open" fails, after a
-//   line on standard error. A disc image comes back after an eject, as the demo does.
+//   neither a CD drive nor an image file, makes a device whose "open" fails with one
+//   of the driver's own codes, whose text says so (ErrorText of cdaudio.h). A disc
+//   image comes back after an eject, as the demo does.
 // - The sound: TransportFromEnvironment, with `openSound`.
 // - The log: when kMciLogVariable names a file, every command is appended to it.
 std::unique_ptr<Device> OpenFromEnvironment(SoundOpener openSound);

@@ -31,7 +31,7 @@ MciResult AudioCdChannel::SendString(std::string_view command, char* reply,
 
 bool AudioCdChannel::GetErrorString(MciResult code, char* text, std::uint32_t length) {
   if (length == 0 || text == nullptr) return false;
-  const std::string message = cdaudio::ErrorText(code);
+  const std::string message = device_.ErrorText(code);
   if (message.empty()) return false;
   CopyWithNul(message, text, length);
   return true;

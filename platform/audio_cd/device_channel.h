@@ -27,7 +27,7 @@ class AudioCdChannel final : public DeviceCommands {
   MciResult SendString(std::string_view command, char* reply, std::uint32_t replyLength,
                        WindowHandle callback) override;
 
-  // The device's text for `code` (cdaudio::ErrorText), cut to `length` - 1
+  // The device's text for `code` (Device::ErrorText), cut to `length` - 1
   // characters and a NUL. False, and nothing written, for a code without a text or
   // a `length` of 0.
   bool GetErrorString(MciResult code, char* text, std::uint32_t length) override;

@@ -1,7 +1,9 @@
 #include "platform/linux/drive_folders.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <memory>
@@ -29,7 +31,35 @@ struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
+// Makes `folder` in a folder that exists. A folder made here is synced into the one
+// that holds it, so that a power loss cannot take it away from under a file that is
+// written into it later and synced. Another process may make the same folder at the
+// same moment: that is success.
+bool MakeFolder(const std::filesystem::path& folder) {
+  if (::mkdir(folder.c_str(), 0777) == 0) {
+    SyncFolder(folder.parent_path());
+  } else if (errno != EEXIST) {
+    return false;
+  }
+  return IsFolder(folder);
+}
+
+// MakeFolder for `folder` and every folder above it that is missing.
+bool MakeFolderAndParents(const std::filesystem::path& folder) {
+  if (IsFolder(folder)) return true;
+  const std::filesystem::path parent = folder.parent_path();
+  if (!parent.empty() && parent != folder && !MakeFolderAndParents(parent)) return false;
+  return MakeFolder(folder);
+}
+
 }  // namespace
+
+void SyncFolder(const std::filesystem::path& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
 
 std::optional<WindowsPath> WindowsPath::Parse(std::string_view text) {
   if (text.size() < 2 || text[1] != ':') return std::nullopt;
@@ -104,9 +134,7 @@ DriveFolders::Mapped DriveFolders::Map(const WindowsPath& path) const {
 }
 
 std::optional<std::filesystem::path> DriveFolders::MakeFolders(const WindowsPath& path) const {
-  std::error_code ignored;
-  std::filesystem::create_directories(home_, ignored);
-  if (!IsFolder(home_)) return std::nullopt;
+  if (!MakeFolderAndParents(home_)) return std::nullopt;
 
   std::vector<std::string> names;
   names.push_back(DriveFolderName(path.drive));
@@ -116,9 +144,7 @@ std::optional<std::filesystem::path> DriveFolders::MakeFolders(const WindowsPath
   for (const std::string& name : names) {
     std::optional<std::string> onDisk = FindNameIgnoringCase(folder, name);
     folder /= onDisk ? *onDisk : name;
-    // Another process may make the same folder at the same moment: that is success.
-    if (!onDisk && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return std::nullopt;
-    if (!IsFolder(folder)) return std::nullopt;
+    if (onDisk ? !IsFolder(folder) : !MakeFolder(folder)) return std::nullopt;
   }
   return folder;
 }

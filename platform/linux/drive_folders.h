@@ -41,6 +41,11 @@ bool IsHiddenName(std::string_view name);
 std::optional<std::string> FindNameIgnoringCase(const std::filesystem::path& folder,
                                                 std::string_view name);
 
+// Makes what `folder` lists durable (fsync), as after a file was made, renamed or
+// removed in it. A folder that cannot be synced (some file systems refuse) is left as
+// it is: what was done in it is done all the same.
+void SyncFolder(const std::filesystem::path& folder);
+
 class DriveFolders {
  public:
   explicit DriveFolders(std::filesystem::path home) : home_(std::move(home)) {}
@@ -61,9 +66,9 @@ class DriveFolders {
   Mapped Map(const WindowsPath& path) const;
 
   // Makes the drive folder (and the home) and then every folder of `path` that is
-  // missing; names that exist are used in their own spelling. Returns the host path
-  // of the last folder, or nothing when a name along the way is a file or a folder
-  // cannot be made.
+  // missing; names that exist are used in their own spelling. Each folder made is
+  // synced into the folder that holds it. Returns the host path of the last folder,
+  // or nothing when a name along the way is a file or a folder cannot be made.
   std::optional<std::filesystem::path> MakeFolders(const WindowsPath& path) const;
 
  private:

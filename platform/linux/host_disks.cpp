@@ -50,6 +50,11 @@ class FileHandle {
   int fd_;
 };
 
+// A file made here may be read by anyone and written by its owner (less as the umask
+// says): the data folder's files hold nothing secret, and other programs of the user
+// (a backup, a copy to another machine) read them.
+constexpr mode_t kNewFileMode = 0644;
+
 // The run-time error for a failed step of writing a file.
 ErrorNumber WriteErrorNumber(int error) {
   switch (error) {
@@ -174,19 +179,27 @@ void HostDisks::ReplaceFile(std::string_view text, std::string_view content) {
   const std::filesystem::path target = mapped.hostPath;
   const std::filesystem::path folder = target.parent_path();
 
-  // A file being replaced keeps its permissions; a new one gets the umask's.
+  struct stat found {};
+  if (::stat(target.c_str(), &found) == 0 && S_ISDIR(found.st_mode)) {
+    Fail(ErrorNumber::PermissionDenied, text, target);
+  }
+  // A regular file being replaced keeps its permissions. Anything else at the name (a
+  // link, say to /dev/zero, which anyone may write) is replaced by a new file, with
+  // the mode of a new file whatever the link pointed to.
   struct stat old {};
-  const bool replacing = ::stat(target.c_str(), &old) == 0;
-  if (replacing && S_ISDIR(old.st_mode)) Fail(ErrorNumber::PermissionDenied, text, target);
+  const bool keepMode = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
 
   // Hidden, so that no file test or pattern sees a half-written file.
   std::string temporaryName = ".";
   temporaryName += target.filename().string() + ".lyrabox-new";
   const std::filesystem::path temporary = folder / temporaryName;
+  // One left by a write that never ended goes first, so that the file is made afresh,
+  // with the mode asked for.
+  ::unlink(temporary.c_str());
   FileHandle file(
-      ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
+      ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, kNewFileMode));
   if (file.get() < 0) Fail(WriteErrorNumber(errno), text, temporary);
-  if (replacing) ::fchmod(file.get(), old.st_mode & 07777);
+  if (keepMode) ::fchmod(file.get(), old.st_mode & 0777);
 
   int error = WriteDurably(file.get(), content);
   if (error == 0) error = file.Close();
@@ -198,8 +211,7 @@ void HostDisks::ReplaceFile(std::string_view text, std::string_view content) {
 
   // The rename is durable only once the folder is. The new content is in place by
   // now, so a folder that cannot be synced (some file systems refuse) is no error.
-  FileHandle folderHandle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folderHandle.get() >= 0) ::fsync(folderHandle.get());
+  SyncFolder(folder);
 }
 
 void HostDisks::CreateFolders(std::string_view text) {

@@ -59,7 +59,9 @@ wait "$pid" || status=$?
 pid=
 [ "$status" -eq 0 ] || fail "the player ended with status $status:
 $(cat "$work/player.out")"
+# Where the sound output runs unpaced (SDL_DISKAUDIODELAY=0, as the test command sets
+# it), the disc may be past track 1 by the time the question is answered: any track.
 bookmark=$(find "$work/home/drive_c/lyrabox" -type f)
-[ -n "$bookmark" ] && [ "$(head -c 1 "$bookmark")" = 1 ] ||
-  fail "no bookmark of track 1 was written before the player ended: $(ls "$work/home/drive_c/lyrabox")"
+[ -n "$bookmark" ] && [ "$(tr -d '\r' < "$bookmark" | grep -cxE '[0-9]+')" -eq 3 ] ||
+  fail "no bookmark was written before the player ended: $(ls "$work/home/drive_c/lyrabox")"
 echo "close end to end: passed"

@@ -106,6 +106,43 @@ TEST(CdioImageTest, ReadsTheDiscsTextFromTheCueSheet) {
   EXPECT_FALSE(drive->State().text);
 }
 
+// A field of the sheet's text is UTF-8 where its bytes are valid UTF-8 and Latin-1
+// where they are not, each field on its own, whatever libcdio makes of them; a field
+// too long to lay out is cut between characters.
+TEST(CdioImageTest, CueTextIsUtf8WhereValidAndLatin1Elsewhere) {
+  const auto repeated = [](std::string_view text, int times) {
+    std::string made;
+    while (times-- > 0) made += text;
+    return made;
+  };
+  const struct {
+    std::string bytes;
+    std::string shown;
+  } fields[] = {
+      {"Caf\xc3\xa9 Noir", "Caf\u00e9 Noir"},                        // UTF-8
+      {"Z\xfcrich", "Z\u00fcrich"},                                  // Latin-1
+      {"Caf\xc3\xa9 \xe9t\xe9", "Caf\u00c3\u00a9 \u00e9t\u00e9"},  // not UTF-8 throughout
+      {"\xe6\x97\xa5\xe6\x9c\xac", "\u65e5\u672c"},                // beyond Latin-1
+      {"One\x07Two\x85Three", "One Two Three"},                     // C0 and C1 controls
+      {"x" + repeated("\xc3\xa9", 1000), "x" + repeated("\u00e9", 511)},  // cut to 1 KB
+  };
+  ImageFolder folder;
+  const std::string cue = folder.Write(488, {0}, "text");
+  std::ofstream sheet(cue);
+  sheet << "FILE \"text.bin\" BINARY\n";
+  for (std::size_t i = 0; i < std::size(fields); ++i) {
+    sheet << "  TRACK 0" << i + 1 << " AUDIO\n    TITLE \"" << fields[i].bytes
+          << "\"\n    INDEX 01 00:0" << i << ":00\n";
+  }
+  sheet.close();
+  auto drive = ImageDrive::Open(cue, Watching::ByHand);
+  ASSERT_TRUE(drive->State().text);
+  for (std::size_t i = 0; i < std::size(fields); ++i) {
+    EXPECT_EQ(drive->State().text->Track(static_cast<int>(i) + 1).title, fields[i].shown)
+        << fields[i].bytes;
+  }
+}
+
 TEST(CdioImageTest, ReadsTheAudioOfTheBinFile) {
   ImageFolder folder;
   auto drive = ImageDrive::Open(folder.Write(488, {0, 150, 375}),

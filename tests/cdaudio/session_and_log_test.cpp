@@ -17,6 +17,7 @@
 #include "cdaudio/linux/sound_transport.h"
 #include "cdaudio/mci_log.h"
 #include "cdaudio/mci_session.h"
+#include "cdaudio/result_codes.h"
 #include "scoped_environment.h"
 
 namespace lyrabox::cdaudio {
@@ -118,26 +119,45 @@ TEST(EnvironmentTest, DemoPicksTheDemoDiscAndTheLogFollowsTheVariable) {
 }
 
 // Names that are no disc: missing, a pipe with an image's name (the image library
-// would wait on it for ever), a device node that is no CD drive. Each fails the open
-// after one line that names it.
-TEST(EnvironmentTest, ANameThatIsNoDiscFailsTheOpenAndSaysWhatItFound) {
-  const fs::path pipe = TempFile("environment-pipe.cue");
+// would wait on it for ever), a device node that is no CD drive, a sound file. The
+// open fails with the driver's own code, whose text (what the player's box and
+// lyrabox-mci show) names what was given and says why.
+TEST(EnvironmentTest, ANameThatIsNoDiscFailsTheOpenWithATextThatSaysWhy) {
+  const fs::path pipe = TempFile("environment-pipe") += ".cue";
+  const fs::path sound = TempFile("environment-sound") += ".wav";
   fs::remove(pipe);
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  for (const std::string& name : {std::string("/nonexistent-folder/album.cue"), pipe.string(),
-                                 std::string("/dev/null")}) {
+  std::ofstream(sound) << "RIFF";
+  const struct {
+    std::string name;
+    ResultCode code;
+    std::string why;
+  } cases[] = {
+      {"/nonexistent-folder/album.cue", kDiscNotThere, "which is not there."},
+      {pipe.string(), kDiscImageNotAFile, "which is not a file."},
+      {"/dev/null", kNotACdDrive, "which is not a CD drive."},
+      {sound.string(), kDiscOfNoKind,
+       "which is neither a CD drive, nor a disc image that Lyrabox reads, nor \"demo\"."},
+  };
+  for (const auto& [name, code, why] : cases) {
     ScopedEnvironment disc("LYRABOX_CD", name.c_str());
     ScopedEnvironment log("LYRABOX_MCI_LOG", nullptr);
     ::testing::internal::CaptureStderr();
     auto device = OpenFromEnvironment(&SoundTransport::Open);
-    const std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find(name), std::string::npos) << said;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    std::string reply;
-    EXPECT_EQ(device->Send("open cdaudio alias cd wait shareable", reply), 266u) << name;
+    std::istringstream in("open cdaudio alias cd wait shareable\n");
+    std::ostringstream out;
+    EXPECT_EQ(RunMciSession(in, out, *device), 1);
+    EXPECT_EQ(out.str(), "error " + std::to_string(code) + ": LYRABOX_CD names " + name + ", " +
+                             why + "\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << name;
     EXPECT_FALSE(device->Contents());
   }
   fs::remove(pipe);
+  fs::remove(sound);
+}
+
+TEST(ErrorTextTest, EveryCodeTheDeviceReturnsHasAText) {
+  for (ResultCode code : kErrorCodes) EXPECT_NE(ErrorText(code, "x"), "") << code;
 }
 
 TEST(EnvironmentTest, TheHelpDescribesEveryVariableAndImageKindWithinEightyColumns) {

@@ -1,14 +1,29 @@
 #include "platform/linux/host_disks.h"
 
+#include <dlfcn.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/runtime_error.h"
 #include "tests/cdaudio/test_discs.h"
 #include "tests/host/host_test_support.h"
+
+// Every folder this process syncs, in turn: the test binary's own fsync stands in
+// front of the C library's.
+static std::vector<std::filesystem::path> syncedFolders;
+extern "C" int fsync(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    syncedFolders.push_back(std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd)));
+  }
+  static auto* const next = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+  return next(fd);
+}
 
 namespace lyrabox::host {
 namespace {
@@ -238,6 +253,38 @@ TEST_F(HostDisksTest, ReplaceFileOnAFullDiskIsDiskFullAndKeepsTheOldFile) {
   EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(ErrorNumber::DiskFull));
   EXPECT_EQ(ReadFile(DataFolder() / "A1B2C3D"), "3\r\n12\r\n42\r\n");
   EXPECT_FALSE(std::filesystem::exists(DataFolder() / ".A1B2C3D.lyrabox-new"));
+}
+
+// What stands at a file's name and is no regular file (a link to a device that anyone
+// may write, or a half-written file left beside it) lends the new file no mode.
+TEST_F(HostDisksTest, AFileThatReplacesALinkHasTheModeOfANewFile) {
+  std::filesystem::create_directories(DataFolder());
+  std::filesystem::create_symlink("/dev/zero", DataFolder() / "A1B2C3D");
+  WriteFile(DataFolder() / ".A1B2C3E.lyrabox-new", "half", std::filesystem::perms(0666));
+  disks.ReplaceFile("c:\\lyrabox\\A1B2C3D", "3\r\n12\r\n42\r\n");
+  disks.ReplaceFile("c:\\lyrabox\\A1B2C3E", "3\r\n12\r\n42\r\n");
+  for (const char* name : {"A1B2C3D", "A1B2C3E"}) {
+    const std::filesystem::file_status made = std::filesystem::symlink_status(DataFolder() / name);
+    EXPECT_TRUE(std::filesystem::is_regular_file(made)) << name;
+    EXPECT_EQ(made.permissions() & std::filesystem::perms(0133), std::filesystem::perms::none)
+        << name;
+  }
+}
+
+// The first save makes the folders the file goes into: each is synced into the one
+// above it, as the file is into its own, so that a power loss cannot take the folders
+// and the bookmark away together.
+TEST_F(HostDisksTest, FoldersMadeForAFileAreSyncedIntoTheFolderAbove) {
+  DriveFolders deeper(home.path() / "new" / "home");
+  HostDisks fresh(deeper, 'd', cdChannel);
+  syncedFolders.clear();
+  fresh.CreateFolders("c:\\lyrabox");
+  fresh.ReplaceFile("c:\\lyrabox\\A1B2C3D", "3\r\n12\r\n42\r\n");
+  const std::filesystem::path top = std::filesystem::canonical(home.path());
+  EXPECT_THAT(syncedFolders,
+              ::testing::UnorderedElementsAre(top, top / "new", top / "new" / "home",
+                                              top / "new" / "home" / "drive_c",
+                                              top / "new" / "home" / "drive_c" / "lyrabox"));
 }
 
 TEST_F(HostDisksTest, CreateFoldersMakesTheDriveAndEveryMissingFolder) {

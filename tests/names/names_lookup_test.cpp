@@ -2,7 +2,10 @@
 // server on the loopback address that answers as each row of the table says.
 #include "ui/names/names_lookup.h"
 
+#include <QEventLoop>
+#include <QLabel>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -12,6 +15,7 @@
 #include "tests/host/host_test_support.h"
 #include "ui/names/musicbrainz.h"
 #include "ui/names/names_cache.h"
+#include "ui/names/names_on_window.h"
 
 namespace lyrabox::names {
 namespace {
@@ -71,12 +75,31 @@ DiscText FoundNames() {
   return names;
 }
 
+// Positions come from the network: only those that name a track of the disc count,
+// and none of them may overflow on the way.
+TEST(NamesFromAnswerTest, KeepsOnlyPositionsThatAreTracksOfTheDisc) {
+  QByteArray tracks;
+  for (const char* position : {"2147483647", "-2147483648", "1e300", "1.5", "\"2\"", "0", "99",
+                               "1", "98"}) {
+    tracks += QByteArray(R"({"title": "at )") + QByteArray(position).replace('"', "") +
+              R"(", "position": )" + position + "},";
+  }
+  tracks.chop(1);
+  const QByteArray answer = R"({"releases": [{"media": [{"discs": [{"id": "d"}], "tracks": [)" +
+                            tracks + "]}]}]}";
+  DiscText expected;
+  expected.tracks[2] = {"at 1", ""};
+  expected.tracks[99] = {"at 98", ""};
+  EXPECT_EQ(NamesFromAnswer(answer, "d", /*firstTrack=*/2), expected);
+}
+
 struct LookupCase {
   const char* name;
-  AnswerServer::Answer answer;
+  std::vector<AnswerServer::Answer> answers;  // in turn; "{elsewhere}" is another server
   bool enabled;
-  bool found;     // the names are FoundNames, and kept
-  int requests;   // reaching the server
+  bool found;         // the names are FoundNames, and kept
+  int requests;       // reaching the server
+  const char* said;   // on standard error, after "could not be fetched from <service>: "
 };
 
 void PrintTo(const LookupCase& row, std::ostream* out) { *out << row.name; }
@@ -87,9 +110,23 @@ class NamesLookupTest : public ::testing::TestWithParam<LookupCase> {
   FakeDisks disks;
 };
 
+// What a request may carry: nothing of the user but the program's name.
+void ExpectOnlyPlainHeaders(const QString& request) {
+  static const QStringList plain{"Host", "Connection", "Accept-Encoding", "User-Agent", "Accept"};
+  for (const QString& line : request.split("\r\n", Qt::SkipEmptyParts).mid(1)) {
+    EXPECT_TRUE(plain.contains(line.section(':', 0, 0)) || line == "Accept-Language: *")
+        << line.toStdString();
+  }
+}
+
 TEST_P(NamesLookupTest, AsksOnceInTheBackgroundAndKeepsOnlyWhatItFound) {
   const LookupCase& row = GetParam();
-  AnswerServer server(row.answer);
+  AnswerServer elsewhere({200, kFound});
+  std::vector<AnswerServer::Answer> answers = row.answers;
+  for (AnswerServer::Answer& answer : answers) {
+    answer.location.replace("{elsewhere}", elsewhere.Address().toEncoded());
+  }
+  AnswerServer server(answers);
   device.disc = KnownDisc();
   LookupSettings settings{row.enabled, server.Address(), std::chrono::milliseconds(300)};
   int clients = 0;
@@ -98,6 +135,7 @@ TEST_P(NamesLookupTest, AsksOnceInTheBackgroundAndKeepsOnlyWhatItFound) {
     return MakeQtWebClient(why);
   });
   QSignalSpy ended(&lookup, &NamesLookup::LookupEnded);
+  ::testing::internal::CaptureStderr();
 
   // The window's events go on while the service is asked: this one, queued after the
   // lookup began, runs before the lookup ends.
@@ -105,34 +143,68 @@ TEST_P(NamesLookupTest, AsksOnceInTheBackgroundAndKeepsOnlyWhatItFound) {
   bool eventRan = false;
   QTimer::singleShot(0, [&] { eventRan = true; });
   if (row.requests > 0) {
-    ASSERT_TRUE(ended.wait(10'000));
+    EXPECT_TRUE(ended.wait(10'000));
     EXPECT_TRUE(eventRan) << "the lookup held the event loop";
   } else {
     QCoreApplication::processEvents();
   }
-  lookup.Follow();  // the same disc: never asked again
+  lookup.Follow();  // the same disc: never asked again, nor said again
   QCoreApplication::processEvents();
+  const std::string said = ::testing::internal::GetCapturedStderr();
 
   // Nothing of the network is set up unless the service is asked.
   EXPECT_EQ(clients, row.requests > 0 ? 1 : 0);
   EXPECT_EQ(server.requests.size(), row.requests);
+  EXPECT_TRUE(elsewhere.requests.isEmpty());
   if (!server.requests.isEmpty()) {
     EXPECT_TRUE(server.requests[0].startsWith(QString("GET /ws/2/discid/%1?").arg(kKnownId)));
     EXPECT_TRUE(server.requests[0].contains("User-Agent: Lyrabox/")) << server.requests[0].toStdString();
   }
+  for (const QString& request : server.requests) ExpectOnlyPlainHeaders(request);
   EXPECT_EQ(lookup.Names(), row.found ? FoundNames() : DiscText{});
   EXPECT_EQ(ReadCachedNames(disks, kKnownId).has_value(), row.found);
+  QString expected = QString("lyrabox: The names of the disc %1 could not be fetched from %2: %3.\n")
+                         .arg(kKnownId, server.Address().toString(), row.said);
+  if (*row.said == '\0') expected.clear();
+  EXPECT_EQ(said, expected.replace("{elsewhere}", elsewhere.Address().toString()).toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, NamesLookupTest,
     ::testing::Values(
-        LookupCase{"found", {200, kFound}, true, true, 1},
-        LookupCase{"unknown", {404, R"({"error": "Not found"})"}, true, false, 1},
-        LookupCase{"slow", {200, kFound, /*never=*/true}, true, false, 1},
-        LookupCase{"garbage", {200, R"({"releases": [{"title": )"}, true, false, 1},
-        LookupCase{"switched_off", {200, kFound}, false, false, 0}),
+        LookupCase{"found", {{200, kFound}}, true, true, 1, ""},
+        LookupCase{"unknown", {{404, R"({"error": "Not found"})"}}, true, false, 1,
+                   "the service knows no release with this disc"},
+        LookupCase{"refused", {{503, "Busy"}}, true, false, 1, "the server answered 503 Answer"},
+        LookupCase{"silent", {{200, kFound, /*never=*/true}}, true, false, 1,
+                   "no answer within 0.3 s"},
+        // A byte every 100 ms: never silent long enough for a transfer timeout.
+        LookupCase{"dripping", {{200, kFound, false, {}, /*dripMs=*/100}}, true, false, 1,
+                   "no answer within 0.3 s"},
+        LookupCase{"garbage", {{200, R"({"releases": [{"title": )"}}, true, false, 1,
+                   "its answer names no release with this disc"},
+        LookupCase{"moved_within", {{301, {}, false, "/moved"}, {200, kFound}}, true, true, 2, ""},
+        LookupCase{"moved_elsewhere", {{302, {}, false, "{elsewhere}/moved"}}, true, false, 1,
+                   "it sent the request on to {elsewhere}/moved"},
+        LookupCase{"switched_off", {{200, kFound}}, false, false, 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A cookie that an answer sets is never sent back: nothing ties one disc's request to
+// the next.
+TEST(QtWebClientTest, SendsNoCookieBack) {
+  AnswerServer server({200, kFound});
+  QString why;
+  const std::unique_ptr<WebClient> client = MakeQtWebClient(why);
+  for (int request = 0; request < 2; ++request) {
+    QEventLoop answered;
+    client->Get({server.Address(), "Lyrabox/test", "application/json", std::chrono::seconds(10),
+                 1 << 20},
+                [&answered](const WebAnswer&) { answered.quit(); });
+    answered.exec();
+  }
+  ASSERT_EQ(server.requests.size(), 2);
+  ExpectOnlyPlainHeaders(server.requests[1]);
+}
 
 // Names found once are kept: the next run shows them without asking; a disc that goes
 // takes its names with it.
@@ -154,6 +226,40 @@ TEST(NamesLookupCacheTest, KeptNamesNeedNoRequest) {
   ASSERT_TRUE(changed.wait(10'000));
   EXPECT_EQ(lookup.Names(), DiscText{});
   EXPECT_TRUE(server.requests.isEmpty());
+}
+
+// A name is text, whatever it holds, wherever it comes from: here names kept from an
+// earlier run, replayed with the lookup off, are not laid out as markup in the time
+// display's tooltip.
+TEST(NamesOnWindowTest, MarkupInANameShowsAsText) {
+  DiscText markup;  // nested tables, as many as a field holds, and a huge picture
+  markup.tracks[2] = {cdaudio::CleanField(QString("<table><tr><td>").repeated(2000).toStdString()),
+                      "<img src=x width=30000 height=30000>"};
+  lyrabox::testing::FakeWorld world;
+  lyrabox::testing::InsertPlayingDisc(world);  // playing track 2
+  Form1Controller controller(world.platform, world.window);
+  controller.Load();
+  host::testing::ScriptedCdDevice device;
+  device.disc = KnownDisc();
+  FakeDisks disks;
+  ASSERT_TRUE(CacheNames(disks, kKnownId, markup));
+  NamesLookup lookup(device, disks, {false, QUrl(), std::chrono::milliseconds(300)},
+                     &MakeQtWebClient);
+  QLabel display;
+  FollowOnWindow(lookup, controller, display);
+  QSignalSpy changed(&lookup, &NamesLookup::NamesChanged);
+  controller.Tick();
+  ASSERT_TRUE(changed.wait(10'000));
+
+  // As a tooltip shows it: rich text when Qt takes it for markup.
+  QTextDocument shown;
+  if (Qt::mightBeRichText(display.toolTip())) {
+    shown.setHtml(display.toolTip());
+  } else {
+    shown.setPlainText(display.toolTip());
+  }
+  EXPECT_EQ(shown.toPlainText().toStdString(),
+            "Track 2: " + markup.tracks[2].title + ", " + markup.tracks[2].performer);
 }
 
 }  // namespace

@@ -216,24 +216,35 @@ TEST_F(Form1Layout, NoCaptionDefinesAnAccessKeyAndTheBookmarkCaptionDrawsOneAmpe
   }
 }
 
-TEST_F(Form1Layout, OptionsMenuHoldsOnlyFastForwardSpeed) {
+TEST_F(Form1Layout, OptionsMenuHoldsFastForwardSpeedThenAbout) {
   const QList<QAction*> titles = form.menuBar()->actions();
   ASSERT_EQ(titles.size(), 1);
   EXPECT_EQ(titles[0]->text(), "Options");
   QMenu* options = titles[0]->menu();
   ASSERT_NE(options, nullptr);
   EXPECT_EQ(options->objectName(), "options");
-  ASSERT_EQ(options->actions().size(), 1);
+  ASSERT_EQ(options->actions().size(), 2);
+  for (QAction* item : options->actions()) {
+    EXPECT_FALSE(item->isSeparator());
+    EXPECT_TRUE(item->isEnabled());
+  }
   QAction* item = options->actions()[0];
   EXPECT_EQ(item->objectName(), "ffspeed");
   EXPECT_EQ(item->text(), "Fast forward speed");
-  EXPECT_FALSE(item->isSeparator());
-  EXPECT_TRUE(item->isEnabled());
+  QAction* about = options->actions()[1];
+  EXPECT_EQ(about->text(), "About");
 
   // Choosing the title itself runs nothing.
   titles[0]->trigger();
   EXPECT_TRUE(world.device.sent.empty());
   EXPECT_TRUE(world.boxes.shown.empty());
+
+  // About tells the version, the licence and where the names come from.
+  about->trigger();
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  for (const char* part : {"Lyrabox " LYRABOX_VERSION, "GPL-3.0-or-later", "MusicBrainz"}) {
+    EXPECT_THAT(world.boxes.shown[0].text, ::testing::HasSubstr(part));
+  }
 }
 
 TEST_F(Form1Layout, ShownCentredOnTheScreen) {

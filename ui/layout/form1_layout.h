@@ -19,6 +19,8 @@ inline constexpr int kClientHeight = 1950;
 inline constexpr int kTimer1IntervalMs = 1000;
 inline constexpr char kOptionsMenu[] = "Options";
 inline constexpr char kFfspeedItem[] = "Fast forward speed";
+// Below "Fast forward speed": the version, the licence and the names' credit.
+inline constexpr char kAboutItem[] = "About";
 
 // The two faces the design names, and the window's own font for controls without one.
 enum class Face { SansSerif, Arial, WindowDefault };

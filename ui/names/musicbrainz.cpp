@@ -43,6 +43,15 @@ std::optional<QJsonObject> MediumWithDisc(const QJsonValue& release, const QStri
   return std::nullopt;
 }
 
+// The disc's track that a medium's track at `position` is, for a disc whose first
+// track is `firstTrack`; nothing for a position that names no track of a disc. The
+// number comes from the network: it is checked before any arithmetic on it.
+std::optional<int> TrackAtPosition(const QJsonValue& position, int firstTrack) {
+  const int at = position.toInt();  // 0 for what is no whole number within int's range
+  if (at < 1 || at > cdaudio::kLastTrackNumber - firstTrack + 1) return std::nullopt;
+  return firstTrack + at - 1;
+}
+
 // Whether `a` comes before `b` by the rule of NamesFromAnswer (the service's order
 // decides what this leaves equal).
 bool Preferred(const QJsonValue& a, const QJsonValue& b) {
@@ -98,6 +107,7 @@ QUrl LookupAddress(const QUrl& service, const std::string& discId) {
 
 std::optional<cdaudio::DiscText> NamesFromAnswer(const QByteArray& json, const std::string& discId,
                                                  int firstTrack) {
+  if (firstTrack < 1 || firstTrack > cdaudio::kLastTrackNumber) return std::nullopt;
   const QJsonDocument document = QJsonDocument::fromJson(json);
   if (!document.isObject()) return std::nullopt;
   const QString id = QString::fromStdString(discId);
@@ -115,11 +125,11 @@ std::optional<cdaudio::DiscText> NamesFromAnswer(const QByteArray& json, const s
   cdaudio::DiscText names;
   names.album = {Field(*chosen, "title"), Credit((*chosen)[QLatin1String("artist-credit")])};
   for (const QJsonValue& track : (*medium)[QLatin1String("tracks")].toArray()) {
-    const int position = track[QLatin1String("position")].toInt();
-    if (position < 1 || firstTrack + position - 1 > 99) continue;
+    const std::optional<int> number = TrackAtPosition(track[QLatin1String("position")], firstTrack);
+    if (!number) continue;
     cdaudio::TitleAndPerformer entry{Field(track, "title"),
                                      Credit(track[QLatin1String("artist-credit")])};
-    if (!entry.Empty()) names.tracks[firstTrack + position - 1] = std::move(entry);
+    if (!entry.Empty()) names.tracks[*number] = std::move(entry);
   }
   if (names.Empty()) return std::nullopt;
   return names;

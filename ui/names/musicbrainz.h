@@ -33,7 +33,8 @@ QUrl LookupAddress(const QUrl& service, const std::string& discId);
 // official releases before any other status, then the earliest release date (a
 // release without a date after every dated one), then the service's own order.
 // Within it, the first medium that lists the disc id gives the tracks: its track
-// positions are the disc's track numbers from `firstTrack` on.
+// positions are the disc's track numbers from `firstTrack` (1 to 99) on, and a track
+// whose position is no whole number or names no track a disc can have is left out.
 std::optional<cdaudio::DiscText> NamesFromAnswer(const QByteArray& json, const std::string& discId,
                                                  int firstTrack = 1);
 

@@ -41,17 +41,10 @@ std::string CacheFile(const std::string& discId) {
   return kCacheFolder + "\\" + discId + ".json";
 }
 
-std::optional<cdaudio::DiscText> ReadCachedNames(platform::Disks& disks,
-                                                 const std::string& discId) {
-  const std::string file = CacheFile(discId);
-  if (file.empty() || !disks.OrdinaryFileExists(file)) return std::nullopt;
-  std::string content;
-  try {
-    content = disks.ReadTextFile(file);
-  } catch (const RuntimeError&) {
-    return std::nullopt;
-  }
-  const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(content));
+std::optional<cdaudio::DiscText> NamesFromCacheFile(std::string_view content,
+                                                    const std::string& discId) {
+  const QJsonDocument document =
+      QJsonDocument::fromJson(QByteArray(content.data(), static_cast<qsizetype>(content.size())));
   if (!document.isObject() ||
       document[QLatin1String("disc")].toString() != QString::fromStdString(discId)) {
     return std::nullopt;
@@ -60,15 +53,13 @@ std::optional<cdaudio::DiscText> ReadCachedNames(platform::Disks& disks,
   names.album = EntryOf(document[QLatin1String("album")]);
   for (const QJsonValue& track : document[QLatin1String("tracks")].toArray()) {
     const int number = track[QLatin1String("number")].toInt();
-    if (number >= 1 && number <= 99) names.tracks[number] = EntryOf(track);
+    if (number >= 1 && number <= cdaudio::kLastTrackNumber) names.tracks[number] = EntryOf(track);
   }
   if (names.Empty()) return std::nullopt;
   return names;
 }
 
-bool CacheNames(platform::Disks& disks, const std::string& discId, const cdaudio::DiscText& names) {
-  const std::string file = CacheFile(discId);
-  if (file.empty()) return false;
+std::string CacheFileContent(const std::string& discId, const cdaudio::DiscText& names) {
   QJsonArray tracks;
   for (const auto& [number, entry] : names.tracks) {
     QJsonObject track = Entry(entry);
@@ -78,7 +69,24 @@ bool CacheNames(platform::Disks& disks, const std::string& discId, const cdaudio
   const QJsonObject document{{"disc", QString::fromStdString(discId)},
                              {"album", Entry(names.album)},
                              {"tracks", tracks}};
-  const std::string content = QJsonDocument(document).toJson().toStdString();
+  return QJsonDocument(document).toJson().toStdString();
+}
+
+std::optional<cdaudio::DiscText> ReadCachedNames(platform::Disks& disks,
+                                                 const std::string& discId) {
+  const std::string file = CacheFile(discId);
+  if (file.empty() || !disks.OrdinaryFileExists(file)) return std::nullopt;
+  try {
+    return NamesFromCacheFile(disks.ReadTextFile(file), discId);
+  } catch (const RuntimeError&) {
+    return std::nullopt;
+  }
+}
+
+bool CacheNames(platform::Disks& disks, const std::string& discId, const cdaudio::DiscText& names) {
+  const std::string file = CacheFile(discId);
+  if (file.empty()) return false;
+  const std::string content = CacheFileContent(discId, names);
   try {
     try {
       disks.ReplaceFile(file, content);

@@ -1,15 +1,13 @@
 #include "ui/names/names_lookup.h"
 
-#include <QLoggingCategory>
 #include <QTimer>
 #include <cstdlib>
 #include <utility>
 
 #include "base/ascii.h"
+#include "base/tell_user.h"
 #include "ui/names/musicbrainz.h"
 #include "ui/names/names_cache.h"
-
-Q_LOGGING_CATEGORY(lcNames, "lyrabox.names", QtInfoMsg)
 
 namespace lyrabox::names {
 
@@ -85,20 +83,27 @@ void NamesLookup::Ask(const std::string& discId) {
     }
   }
   web_->Get({LookupAddress(settings_.service, discId), kUserAgent, "application/json",
-             settings_.timeout, kMostAnswerBytes},
+             settings_.deadline, kMostAnswerBytes},
             [this, discId](WebAnswer answer) { Answered(answer, discId); });
 }
 
 void NamesLookup::Answered(const WebAnswer& answer, const std::string& discId) {
   std::optional<cdaudio::DiscText> found;
-  if (!answer.ok) {
-    qCDebug(lcNames) << "No names for disc" << discId.c_str() << "from"
-                     << settings_.service.toDisplayString() << ":" << answer.status
-                     << answer.error;
+  QString failure;
+  if (answer.status == 404) {
+    failure = QStringLiteral("the service knows no release with this disc");
+  } else if (!answer.ok) {
+    failure = answer.error;
   } else if (found = NamesFromAnswer(answer.body, discId); !found) {
-    qCDebug(lcNames) << "The answer about disc" << discId.c_str() << "names no release of it";
+    failure = QStringLiteral("its answer names no release with this disc");
   } else if (!CacheNames(disks_, discId, *found)) {
-    qCDebug(lcNames) << "The names of disc" << discId.c_str() << "could not be kept";
+    TellUser("The names of the disc " + discId + " could not be kept in " + CacheFile(discId) +
+             ": they last only until the player ends.");
+  }
+  if (!failure.isEmpty()) {
+    TellUser("The names of the disc " + discId + " could not be fetched from " +
+             settings_.service.toDisplayString().toStdString() + ": " + failure.toStdString() +
+             ".");
   }
   if (found && discId == discId_) Show(std::move(*found));
   emit LookupEnded();

@@ -5,9 +5,9 @@
 // The lookup keeps to good manners: at most one request per disc and run (and none for
 // a disc whose names are kept from an earlier run, see names_cache.h), made in the
 // background once the window's event that noticed the disc has ended, given up after
-// a timeout. A failure, an unknown disc or no network cost one line at debug level
-// (the logging category "lyrabox.names"; QT_LOGGING_RULES="lyrabox.names.debug=true"
-// shows it) and nothing else: the names then stay empty, as without a lookup.
+// a deadline. A failure, an unknown disc or no network cost one line on standard
+// error, once per disc, saying why, and nothing else: the names then stay empty, as
+// without a lookup.
 //
 // Thread: the user-interface thread only.
 #pragma once
@@ -36,7 +36,7 @@ inline constexpr const char* kDefaultService = "https://musicbrainz.org";
 struct LookupSettings {
   bool enabled = true;
   QUrl service{QString::fromLatin1(kDefaultService)};
-  std::chrono::milliseconds timeout{10'000};
+  std::chrono::milliseconds deadline{10'000};  // for the whole request
 
   // kLookupVariable and kServiceVariable; the defaults for what they leave unset.
   static LookupSettings FromEnvironment();

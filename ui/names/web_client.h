@@ -15,18 +15,22 @@
 
 namespace lyrabox::names {
 
+// What is sent is the address, the User-Agent and Accept headers, and what the HTTP
+// library cannot leave out (Host, Connection, Accept-Encoding, and Accept-Language
+// as "*", the same for everyone); no cookie. A redirect is followed only within the
+// address's own scheme, host and port; to anywhere else it fails the request.
 struct WebRequest {
   QUrl address;
   QByteArray userAgent;
   QByteArray accept;  // the Accept header: the kind of answer wanted
-  std::chrono::milliseconds timeout{0};  // without a byte moving, the request is given up
+  std::chrono::milliseconds deadline{0};  // the whole request is given up after this
   qint64 mostBytes = 0;  // a longer answer is given up
 };
 
 struct WebAnswer {
-  bool ok = false;  // the request went through (the status may still say no)
+  bool ok = false;  // the request went through with a status that says yes
   int status = 0;   // the HTTP status, 0 without one
-  QString error;    // what went wrong, when not ok
+  QString error;    // when not ok, what went wrong, in a few words for the user
   QByteArray body;  // when ok
 };
 

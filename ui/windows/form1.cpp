@@ -109,6 +109,7 @@ void Form1::BuildMenu() {
   HMENU bar = CreateMenu();
   HMENU options = CreatePopupMenu();
   AppendMenuA(options, MF_STRING, kFfspeedId, layout::kFfspeedItem);
+  AppendMenuA(options, MF_STRING, kAboutId, layout::kAboutItem);
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(options), layout::kOptionsMenu);
   SetMenu(window_, bar);
 }
@@ -171,6 +172,10 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void Form1::OnCommand(int id) {
   if (id == kFfspeedId) {
     controller_.ChooseFastForwardSpeed();
+    return;
+  }
+  if (id == kAboutId) {
+    controller_.About();
     return;
   }
   for (const layout::ControlLayout& control : layout::kControls) {

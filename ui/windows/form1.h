@@ -43,6 +43,7 @@ class Form1 final : public Window {
   // The command identifier of a control's click (also the control's identifier).
   static int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
   static constexpr int kFfspeedId = 200;
+  static constexpr int kAboutId = 201;
 
   // --- Window ---------------------------------------------------------------------
   void SetEnabled(Control control, bool enabled) override;
