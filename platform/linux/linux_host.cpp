@@ -34,9 +34,9 @@ LinuxHost::LinuxHost(std::vector<std::string> arguments, std::unique_ptr<cdaudio
       channel_(*device_),
       disks_(drives_, settings_.cdDrive, channel_),
       process_(std::move(arguments), drives_, settings_.cdDrive, settings_.lockFile) {
-  process_.startDesktopCdPlayer = [this] {
+  process_.startDesktopCdPlayer = [this](std::string& why) {
     const std::optional<std::string> node = cdDriveNode_ ? cdDriveNode_() : std::nullopt;
-    return host::StartDesktopCdPlayer(node ? host::CddaLocation(*node) : "").has_value();
+    return host::StartDesktopCdPlayer(node ? host::CddaLocation(*node) : "", why);
   };
 }
 
