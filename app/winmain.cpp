@@ -47,10 +47,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                                          CoreDriveLetter());
   }
   // The core device logs itself (device_setup.h); the system's is logged here.
-  const char* log = std::getenv(lyrabox::kMciLogVariable);
-  lyrabox::windows::MciDevice mci(core == nullptr && log != nullptr && *log != '\0'
-                                      ? lyrabox::cdaudio::MciLog::Open(log)
-                                      : nullptr);
+  lyrabox::windows::MciDevice mci(core == nullptr ? lyrabox::cdaudio::MciLog::FromEnvironment()
+                                                  : nullptr);
   lyrabox::platform::DeviceCommands& device =
       core != nullptr ? static_cast<lyrabox::platform::DeviceCommands&>(core->channel()) : mci;
 
