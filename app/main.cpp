@@ -17,12 +17,10 @@
 #include "cdaudio/deferred_device.h"
 #include "cdaudio/linux/environment.h"
 #include "cdaudio/linux/sound_module.h"
-#include "engine/lifecycle.h"
 #include "platform/linux/desktop_player.h"
 #include "platform/linux/drive_argument.h"
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
-#include "platform/runtime_error.h"
 #include "ui/first_shown.h"
 #include "ui/form1.h"
 #include "ui/mpris/media_controls.h"
@@ -110,12 +108,6 @@ int main(int argc, char** argv) {
   host.SetCdDriveNode(&lyrabox::cdaudio::DriveNodeFromEnvironment);
   lyrabox::QtBoxes boxes;
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};
-  // The drive the player plays is the CD drive, whatever its letter (a data folder
-  // copied from Windows). A file that cannot be read is left for the load to report.
-  try {
-    host.FollowDriveSetting(lyrabox::ReadDriveSetting(host.disks()));
-  } catch (const lyrabox::RuntimeError&) {
-  }
 
   lyrabox::Form1 form(platform);
   lyrabox::timeline::Mark("window built");

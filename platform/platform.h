@@ -82,6 +82,12 @@ class Disks {
   // Creates the folder `path` and its missing parents. Throws "Path not found" (76)
   // when it cannot.
   virtual void CreateFolders(std::string_view path) = 0;
+
+  // The load sequence has read the drive setting: `settingRoot` is the root it names
+  // ("e:\"), nothing without one. A host that keeps drive letters as folders makes the
+  // drive the player plays its CD drive from now on, whatever its letter; a system with
+  // drives of its own has nothing to do.
+  virtual void FollowDriveSetting(const std::optional<std::string>& /*settingRoot*/) {}
 };
 
 // How a started program's window is shown.

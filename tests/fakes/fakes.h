@@ -84,6 +84,8 @@ class FakeDisks : public platform::Disks {
   // the disk filled up or the machine went down before the rename) with this error.
   std::optional<int> failNextReplaceWith;
   int replaceCount = 0;
+  // Each drive setting the logic handed on, in turn.
+  std::vector<std::optional<std::string>> driveSettingsFollowed;
 
   std::optional<std::uint32_t> VolumeSerialNumber(std::string_view root) override;
   bool OrdinaryFileExists(std::string_view path) override;
@@ -91,6 +93,9 @@ class FakeDisks : public platform::Disks {
   std::string ReadTextFile(std::string_view path) override;
   void ReplaceFile(std::string_view path, std::string_view content) override;
   void CreateFolders(std::string_view path) override;
+  void FollowDriveSetting(const std::optional<std::string>& settingRoot) override {
+    driveSettingsFollowed.push_back(settingRoot);
+  }
 
  private:
   struct Entry {
