@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "base/ascii.h"
 #include "bookmarks/bookmark_file.h"
 #include "bookmarks/disc_id.h"
 #include "engine/player.h"
@@ -18,17 +17,6 @@ namespace {
 
 constexpr std::string_view kNoPositionMessage =
     "The bookmark was not saved: the CD drive did not report a position.";
-
-// Whether the reply starts with a TMSF position "tt:mm:ss"; the frames that may
-// follow are not looked at. Anything else (an empty reply, a mode word, a count of
-// milliseconds) is no position to keep.
-bool StartsWithPosition(std::string_view reply) {
-  if (reply.size() < 8) return false;
-  for (std::size_t i : {0, 1, 3, 4, 6, 7}) {
-    if (!ascii::IsDigit(reply[i])) return false;
-  }
-  return reply[2] == ':' && reply[5] == ':';
-}
 
 }  // namespace
 
@@ -68,7 +56,9 @@ bool Player::BookMarkSave() {
     platform_.boxes.Message(message);
     return false;
   }
-  if (!StartsWithPosition(BookmarkReply.Whole())) {
+  // Anything but a TMSF position "tt:mm:ss" (an empty reply, a mode word, a count of
+  // milliseconds) is no position to keep.
+  if (!StartsWithTimeFields(BookmarkReply.Whole())) {
     platform_.boxes.Message(kNoPositionMessage);
     return false;
   }

@@ -1,6 +1,5 @@
 #include "engine/form1_controller.h"
 
-#include <charconv>
 #include <string_view>
 
 #include "base/identity.h"
@@ -30,18 +29,9 @@ constexpr ClickOperation kClicks[] = {
 
 // A track length as the device gives it, "mm:ss:ff"; nothing for any other text.
 std::optional<Frames> LengthOf(std::string_view text) {
-  std::int64_t parts[3] = {};
-  const char* at = text.data();
-  const char* end = text.data() + text.size();
-  for (int i = 0; i < 3; ++i) {
-    if (i > 0 && (at == end || *at++ != ':')) return std::nullopt;
-    const auto [next, error] = std::from_chars(at, end, parts[i]);
-    // A minute count this large is no length of a CD's track.
-    if (error != std::errc() || parts[i] < 0 || parts[i] > 1'000'000) return std::nullopt;
-    at = next;
-  }
-  if (at != end) return std::nullopt;
-  return Frames((parts[0] * 60 + parts[1]) * 75 + parts[2]);
+  if (text.size() != 8 || !StartsWithTimeFields(text)) return std::nullopt;
+  const auto [minutes, seconds, frames] = SliceTimeFields(text);
+  return std::chrono::minutes(minutes) + std::chrono::seconds(seconds) + Frames(frames);
 }
 
 }  // namespace
