@@ -20,6 +20,7 @@
 #include "ui/layout/form1_layout.h"
 #include "ui/fonts.h"
 #include "ui/icon.h"
+#include "ui/system_text.h"
 
 namespace lyrabox {
 namespace {
@@ -44,10 +45,6 @@ QFont FontOf(const layout::ControlLayout& control) {
     case layout::Face::WindowDefault: break;
   }
   return WindowDefaultFont();
-}
-
-QString FromSystemText(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace
@@ -97,7 +94,8 @@ void Form1::BuildControls(QWidget* client) {
         display->setContextMenuPolicy(Qt::NoContextMenu);
         display->setAlignment(Qt::AlignCenter);
         // Black ground (the window-text colour), grey digits; in every state, since
-        // the display is disabled for the whole run and must stay readable.
+        // the display is disabled for the whole run (the layout table says so) and
+        // must stay readable.
         QPalette colours = display->palette();
         for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
           colours.setColor(group, QPalette::Base, Qt::black);
@@ -135,14 +133,13 @@ void Form1::BuildControls(QWidget* client) {
         }
         *slot = button;
         widget = button;
-        button->setEnabled(false);
         break;
       }
     }
     widget->setObjectName(ControlName(control.control));
     widget->setFont(FontOf(control));
     widget->setGeometry(PixelRect(control));
-    if (control.control == Control::timeWindow) widget->setEnabled(false);
+    widget->setEnabled(control.enabled);
     if (previous != nullptr) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }

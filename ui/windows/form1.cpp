@@ -79,9 +79,8 @@ void Form1::BuildControls(HINSTANCE instance, int dotsPerInch) {
     DWORD extended = 0;
     switch (control.kind) {
       case layout::Kind::TextBox:
-        // Never takes the focus nor typing: disabled for the whole run.
         windowClass = "EDIT";
-        style |= ES_CENTER | ES_READONLY | ES_AUTOHSCROLL | WS_DISABLED;
+        style |= ES_CENTER | ES_READONLY | ES_AUTOHSCROLL;
         extended = WS_EX_CLIENTEDGE;
         break;
       case layout::Kind::Label:
@@ -89,9 +88,10 @@ void Form1::BuildControls(HINSTANCE instance, int dotsPerInch) {
         style |= SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX;
         break;
       case layout::Kind::Button:
-        style |= BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED;
+        style |= BS_PUSHBUTTON | WS_TABSTOP;
         break;
     }
+    if (!control.enabled) style |= WS_DISABLED;
     HWND child = CreateWindowExA(
         extended, windowClass, control.caption, style, layout::PixelsAt(control.left, dotsPerInch),
         layout::PixelsAt(control.top, dotsPerInch), layout::PixelsAt(control.width, dotsPerInch),
