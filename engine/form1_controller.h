@@ -100,7 +100,6 @@ class Form1Controller final {
   void StopObserving(std::size_t key);
 
   bool Unloaded() const { return unloaded_; }
-  Player& player() { return player_; }
 
  private:
   // Between the player and the face: keeps what the controls' state is and draws it.

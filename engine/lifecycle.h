@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,11 +48,6 @@ class Lifecycle {
   // The 1-based position of "/Play" in the argument text (any letter case), 0 when
   // it is not there; set by Load.
   std::size_t AutoPlayIndicator() const { return autoPlayIndicator_; }
-
-  // Called after each busy pause with the number of steps actually counted. The
-  // pauses cannot be timed by a test; this makes their number, size and place among
-  // the program starts visible.
-  std::function<void(std::uint32_t stepsCounted)> pauseObserver;
 
  private:
   void ReadDriveSetting();

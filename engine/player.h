@@ -23,7 +23,6 @@ class Flag {
  public:
   constexpr Flag(bool value = false) : bits_(value ? -1 : 0) {}
   constexpr operator bool() const { return bits_ != 0; }
-  constexpr std::int16_t bits() const { return bits_; }
 
  private:
   std::int16_t bits_;
