@@ -49,7 +49,7 @@ class LoggingDevice final : public Device {
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
   std::optional<TableOfContents> Contents() override { return inner_->Contents(); }
-  SharedDiscText Text() override { return inner_->Text(); }
+  std::optional<ReadyDisc> Disc() override { return inner_->Disc(); }
   void AwaitSettled() override { inner_->AwaitSettled(); }
   std::string ErrorText(std::uint32_t code) override { return inner_->ErrorText(code); }
 

@@ -3,7 +3,6 @@
 #include <string_view>
 
 #include "base/identity.h"
-#include "bookmarks/disc_id.h"
 
 namespace lyrabox {
 namespace {
@@ -68,7 +67,9 @@ Form1Controller::Form1Controller(platform::Platform& platform, Window& face)
 template <typename Operation>
 void Form1Controller::Run(Operation&& operation) {
   if (unloaded_) return;
-  if (events_.Run(platform_, operation)) Publish();
+  if (!events_.Run(platform_, operation)) return;
+  FollowDisc();
+  Publish();
 }
 
 void Form1Controller::Load() {
@@ -123,11 +124,33 @@ void Form1Controller::Unload() {
 
 std::size_t Form1Controller::Observe(std::function<void(const PlayerView&)> observer) {
   observers_.emplace(nextObserver_, std::move(observer));
-  view_ = Read();
   return nextObserver_++;
 }
 
 void Form1Controller::StopObserving(std::size_t key) { observers_.erase(key); }
+
+void Form1Controller::FollowDisc() {
+  if (player_.disc == followed_) return;
+  followed_ = player_.disc;
+  ++discsFollowed_;
+  names_ = {};
+  if (!followed_ || !followed_->snapshot) return;
+  const platform::DiscSnapshot& disc = *followed_->snapshot;
+  if (!disc.text.Empty()) {
+    names_ = disc.text;
+    return;
+  }
+  if (namesSource_ == nullptr) return;
+  namesSource_->Find(disc, [self = std::weak_ptr(self_), asked = discsFollowed_](DiscText found) {
+    const std::shared_ptr<Form1Controller*> alive = self.lock();
+    if (!alive) return;
+    Form1Controller& controller = **alive;
+    // Another disc since, or the window gone: nobody is left to show these to.
+    if (asked != controller.discsFollowed_ || controller.unloaded_) return;
+    controller.names_ = std::move(found);
+    controller.Publish();
+  });
+}
 
 void Form1Controller::Publish() {
   view_ = Read();
@@ -145,17 +168,16 @@ PlayerView Form1Controller::Read() const {
   view.enabled = controls_.enabled;
   if (!state.DiscReady) return view;
 
-  // The disc id is read once for each scanned disc, and only for an observer.
-  view.discId = view_.discId;
-  if (view.discId.empty() && !observers_.empty()) {
-    view.discId = GetDiscId(platform_.disks, player_.CdDrive);
-  }
+  if (player_.disc) view.discId = player_.disc->id;
   view.track = state.CurTrack;
   if (state.CurTrack >= 1 && static_cast<std::size_t>(state.CurTrack) < state.TrackLength.size()) {
     view.trackLength = LengthOf(state.TrackLength[static_cast<std::size_t>(state.CurTrack)])
                            .value_or(Frames(0));
   }
   view.position = std::chrono::minutes(state.CurMin) + std::chrono::seconds(state.CurSec);
+  const TitleAndPerformer own = names_.Track(state.CurTrack);
+  view.names = {names_.album.title, names_.album.performer, own.title,
+                own.performer.empty() ? names_.album.performer : own.performer};
   return view;
 }
 

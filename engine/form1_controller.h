@@ -3,7 +3,8 @@
 // A face (the Qt window in ui/, the native Windows window in ui/windows/) draws the
 // controls from the layout table, forwards its events here and shows what the logic
 // writes. The desktop's media controls (ui/mpris/) observe the view published here and
-// press buttons through Click. The rules:
+// press buttons through Click. Every face reads the player's state and the disc's
+// names from that view (engine/player_view.h) alone. The rules:
 //
 // - One event at a time. A box runs a nested event loop; an event that arrives there
 //   (a tick, a click, the menu item, a close request) is dropped, so that no poll or
@@ -18,46 +19,31 @@
 //   request that cannot wait: see SessionEnd.
 // - A run-time error that an event raises is shown in a box and ends the program
 //   (engine/guard.h).
+// - The names of a disc are its own text, taken when the poll scans it; for a disc
+//   without any, what the names source finds (FindNamesWith), once it has.
 //
 // Thread: the user-interface thread only.
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <ratio>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "base/disc_text.h"
 #include "engine/guard.h"
 #include "engine/lifecycle.h"
+#include "engine/names_source.h"
 #include "engine/player.h"
+#include "engine/player_view.h"
 #include "engine/window.h"
 #include "platform/platform.h"
 
 namespace lyrabox {
-
-// Time as the device counts it: 75 frames a second.
-using Frames = std::chrono::duration<std::int64_t, std::ratio<1, 75>>;
-
-// What the desktop shows of the player, as it stood after the last event that ran.
-struct PlayerView {
-  static constexpr std::size_t kControls = static_cast<std::size_t>(Control::Bookmark) + 1;
-
-  PlayMode mode = PlayMode::Stopped;  // as the poll last read it
-  bool playing = false;               // `Playing`: what the player believes
-  std::string discId;                 // empty without a scanned disc
-  int track = 0;                      // the current track; 0 without a scanned disc
-  Frames trackLength{0};              // the current track's; 0 when not known
-  std::chrono::seconds position{0};   // within the current track
-  std::chrono::seconds fastForwardStep{0};  // what one click of ff or rew moves
-  std::array<bool, kControls> enabled{};    // by Control
-
-  bool Enabled(Control control) const { return enabled[static_cast<std::size_t>(control)]; }
-  bool operator==(const PlayerView&) const = default;
-};
 
 class Form1Controller final {
  public:
@@ -91,11 +77,15 @@ class Form1Controller final {
   // box appears (the rest of that event is answered No, Cancel and OK unseen).
   void SessionEnd(bool mayAsk);
 
-  // The view as it stood after the last event that ran.
+  // Where the names of a disc without text of its own are looked up; none until this
+  // is called. `source` must outlive this object.
+  void FindNamesWith(NamesSource& source) { namesSource_ = &source; }
+
+  // The view as it stood after the last event that ran, or the names found since.
   const PlayerView& View() const { return view_; }
-  // Calls `observer` with the view after each event that ran (not for dropped ones).
-  // The disc id is read for the view only while someone observes it. Returns the key
-  // that StopObserving takes.
+  // Calls `observer` with the view after each event that ran (not for dropped ones),
+  // and when the names of the disc have been found. Returns the key that
+  // StopObserving takes.
   std::size_t Observe(std::function<void(const PlayerView&)> observer);
   void StopObserving(std::size_t key);
 
@@ -134,6 +124,8 @@ class Form1Controller final {
   template <typename Operation>
   void Run(Operation&& operation);
   void Unload();
+  // Follows the disc the last event left scanned: its own names, or a lookup of them.
+  void FollowDisc();
   void Publish();
   PlayerView Read() const;
 
@@ -147,6 +139,13 @@ class Form1Controller final {
   PlayerView view_;
   std::map<std::size_t, std::function<void(const PlayerView&)>> observers_;
   std::size_t nextObserver_ = 0;
+
+  NamesSource* namesSource_ = nullptr;
+  std::optional<ScannedDisc> followed_;  // the disc whose names these are
+  std::uint64_t discsFollowed_ = 0;      // tells a lookup's late answer from a stale one
+  DiscText names_;
+  // What a lookup's answer holds on to: it finds nothing to answer once this is gone.
+  std::shared_ptr<Form1Controller*> self_ = std::make_shared<Form1Controller*>(this);
 };
 
 }  // namespace lyrabox

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,15 @@ struct PlayerState {
   std::int16_t BmSec = 0;
 };
 
+// The disc the scan found, as it was then: its id and one look at it through the
+// device channel.
+struct ScannedDisc {
+  std::string id;  // GetDiscId's
+  // Nothing from a device that tells no more than its command strings.
+  std::optional<platform::DiscSnapshot> snapshot;
+  bool operator==(const ScannedDisc&) const = default;
+};
+
 // The device's mode as the status poll last read it. Playing and paused are told
 // apart; every other mode (stopped, seeking, open, not ready) and no disc at all count
 // as stopped.
@@ -80,6 +90,10 @@ class Player {
 
   // The mode the poll last read, parsed where it reads it; what the desktop is shown.
   PlayMode mode = PlayMode::Stopped;
+
+  // The disc in the drive, taken once when the poll scans it; nothing while no disc
+  // is scanned (exactly while DiscReady is false).
+  std::optional<ScannedDisc> disc;
 
   // Persistent buffers; each belongs to one operation and nothing clears them.
   std::int32_t MciError = 0;           // SendMci's last result code

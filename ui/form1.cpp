@@ -15,6 +15,7 @@
 #include <QSessionManager>
 #include <QStringList>
 #include <QStyle>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "ui/layout/form1_layout.h"
@@ -31,6 +32,14 @@ constexpr int kClientHeight = TwipsToPixels(layout::kClientHeight);
 // The classic standard colour scheme's scroll-bar grey, which the time display uses for
 // its digits (Qt has no scroll-bar role to read it from).
 constexpr QRgb kScrollBarGrey = qRgb(0xC0, 0xC0, 0xC0);
+
+// Qt lays a tooltip out as rich text whenever it merely looks like markup
+// (Qt::mightBeRichText), and a title of nested tables or a huge image from a disc or
+// the service would freeze the window or fill its memory. A name is text, whatever it
+// holds: such a tooltip goes escaped, as one paragraph of plain text.
+QString AsPlainTooltip(const QString& text) {
+  return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
 
 QRect PixelRect(const layout::ControlLayout& control) {
   return QRect(TwipsToPixels(control.left), TwipsToPixels(control.top),
@@ -176,6 +185,13 @@ void Form1::WireEvents() {
     close();
   });
   connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { controller_.SessionEnd(true); });
+  controller_.Observe([this](const PlayerView& view) { ShowNames(view); });
+}
+
+void Form1::ShowNames(const PlayerView& view) {
+  // The names are UTF-8, unlike the logic's own texts.
+  const QString tooltip = AsPlainTooltip(QString::fromStdString(TrackTooltip(view)));
+  if (tooltip != timeWindow_->toolTip()) timeWindow_->setToolTip(tooltip);
 }
 
 void Form1::ShowCentred() {
@@ -185,6 +201,12 @@ void Form1::ShowCentred() {
                                     screen->availableGeometry()));
   }
   show();
+}
+
+void Form1::Raise() {
+  showNormal();
+  raise();
+  activateWindow();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -1,7 +1,8 @@
 // Form1: the player's one window, drawn with Qt. It lays out the controls from the
 // layout table, forwards its events (the load, Timer1's tick, the buttons, the menu
 // item, the close box, the end of the session) to the controller it owns, and shows
-// what the logic writes. The rules of the window live in the controller
+// what the logic writes, and on the time display's tooltip the names of the current
+// track from the controller's view. The rules of the window live in the controller
 // (engine/form1_controller.h).
 //
 // Sizes: the window's layout is given in twips; at 15 twips a pixel the client area is
@@ -46,6 +47,8 @@ class Form1 final : public QMainWindow, public Window {
   void Load() { controller_.Load(); }
   // Centres the window on its screen and shows it; called after Load has returned.
   void ShowCentred();
+  // Brings the window to the front, restored if it was minimised.
+  void Raise();
 
   Form1Controller& controller() { return controller_; }
 
@@ -65,6 +68,8 @@ class Form1 final : public QMainWindow, public Window {
   void BuildControls(QWidget* client);
   void BuildMenu();
   void WireEvents();
+  // The time display's tooltip from the view.
+  void ShowNames(const PlayerView& view);
 
   Form1Controller controller_;
 

@@ -48,11 +48,14 @@ class FakeDevice : public platform::DeviceCommands {
                                  std::uint32_t replyLength,
                                  platform::WindowHandle callback) override;
   bool GetErrorString(platform::MciResult code, char* text, std::uint32_t length) override;
+  std::optional<platform::DiscSnapshot> Disc() override { return disc; }
 
   std::vector<std::string> Commands() const;
   void ClearLog() { sent.clear(); }
 
   std::vector<SentCommand> sent;
+  // What a look at the disc gives; none by default, as from the system's own device.
+  std::optional<platform::DiscSnapshot> disc;
   std::map<platform::MciResult, std::string> errorTexts{
       {263, "The specified device is not open or is not recognized by MCI."},
       {276, "The device driver is not ready."},

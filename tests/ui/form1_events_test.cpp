@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 #include <memory>
 #include <string>
@@ -132,6 +133,32 @@ TEST(Form1Events, ATickOrAClickWhileABoxIsOpenIsDropped) {
 
   ASSERT_TRUE(sawBox);
   for (const auto& sent : world.device.sent) EXPECT_NE(sent.command, "pause cd");
+}
+
+// The time display's tooltip names the current track from the view. A name is text,
+// whatever it holds, wherever it comes from: nested tables and a huge picture are not
+// laid out as markup.
+TEST(Form1Names, TheTooltipNamesTheTrackAndShowsMarkupAsText) {
+  FakeWorld world;
+  InsertPlayingDisc(world);  // playing track 2
+  DiscText markup;  // nested tables, as many as a field holds, and a huge picture
+  markup.tracks[2] = {CleanField(QString("<table><tr><td>").repeated(2000).toStdString()),
+                      "<img src=x width=30000 height=30000>"};
+  world.device.disc = platform::DiscSnapshot{1, {{Frames(150), true}}, Frames(80000), markup};
+  Form1 form(world.platform);
+  form.Load();
+  FireTimer1(form);
+
+  // As a tooltip shows it: rich text when Qt takes it for markup.
+  const QString tooltip = form.ControlWidget(Control::timeWindow)->toolTip();
+  QTextDocument shown;
+  if (Qt::mightBeRichText(tooltip)) {
+    shown.setHtml(tooltip);
+  } else {
+    shown.setPlainText(tooltip);
+  }
+  EXPECT_EQ(shown.toPlainText().toStdString(),
+            "Track 2: " + markup.tracks[2].title + ", " + markup.tracks[2].performer);
 }
 
 // --- Closing ----------------------------------------------------------------------

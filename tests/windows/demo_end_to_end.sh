@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # lyrabox.exe end to end under Wine on the demo disc (our own device core), driven from
-# outside by lyrabox-probe.exe: the controls where designed, Play, Stop && Bookmark,
-# the close, a restart that offers the bookmark; and, without LYRABOX_CD, the system's
-# own device on a Wine without a CD drive, which refuses to open.
+# outside by lyrabox-probe.exe: the controls where designed, the disc's own names on
+# the time display's tooltip, Play, Stop && Bookmark, the close, a restart that offers
+# the bookmark; and, without LYRABOX_CD, the system's own device on a Wine without a
+# CD drive, which refuses to open.
 #
 # usage: demo_end_to_end.sh WINE LYRABOX_EXE PROBE_EXE WORK_FOLDER   (WINEPREFIX set)
 set -euo pipefail
@@ -36,6 +37,9 @@ client 339 130
 110 192 64 121 17
 111 112 96 113 25 Stop && Bookmark
 PLACES
+# The demo disc names itself, once the first poll has scanned it.
+[ "$(probe tooltip)" = "Track 1: Study in A, The Lyrabox Demo Disc" ] ||
+  fail "the time display's tooltip does not name the demo disc's first track"
 probe click 101 && until_logged $'^play cd\t0'
 # The demo disc's id, the same on Linux: its volume serial in hexadecimal.
 bookmark=$WINEPREFIX/drive_c/lyrabox/1112503

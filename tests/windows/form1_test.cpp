@@ -1,7 +1,10 @@
 // The native window as a face of its controller (run under Wine): the end of the
-// session runs the close path before the window goes. The rules themselves are tested
-// once, with the controller; the clicks end to end (scripts/windows-tests.sh).
+// session runs the close path before the window goes; the tooltip shows the view's
+// names. The rules themselves are tested once, with the controller; the clicks end to
+// end (scripts/windows-tests.sh).
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -40,6 +43,43 @@ TEST(WindowsForm1, TheEndOfTheSessionRunsTheClosePathAndTheWindowGoes) {
                                "question Bookmark & Save before Closing ? -> no",
                                "mci stop cd wait", "mci close all"}));
   EXPECT_FALSE(IsWindow(window));
+}
+
+// The time display's tooltip names the current track from the controller's view: the
+// disc's own text, where the device gives one, in the system's tooltip control.
+TEST(WindowsForm1, TheTooltipNamesTheCurrentTrack) {
+  FakeWorld world;
+  testing::InsertPlayingDisc(world);  // playing track 2
+  DiscText text;
+  text.album = {"Songs", "The Fixtures"};
+  text.tracks[2] = {"Green Bar", ""};
+  world.device.disc = platform::DiscSnapshot{1, {{Frames(150), true}}, Frames(80000), text};
+  Form1 form(world.platform, GetModuleHandleA(nullptr));
+  const auto tip = [&form] {
+    wchar_t text[256] = L"";
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    tool.hwnd = form.hwnd();
+    tool.uId = static_cast<UINT_PTR>(Form1::ControlId(Control::timeWindow));
+    tool.lpszText = text;
+    SendMessageW(form.tooltip(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return std::wstring(text);
+  };
+  form.Load();
+  EXPECT_EQ(tip(), L"");
+  SendMessageA(form.hwnd(), WM_TIMER, 1, 0);  // the poll scans the disc
+  EXPECT_EQ(tip(), L"Track 2: Green Bar, The Fixtures");
+
+  text.tracks[2].title = "Caf\xc3\xa9";  // UTF-8, shown as such
+  world.device.disc->text = text;
+  world.device.Set("status cd media present", "false");
+  SendMessageA(form.hwnd(), WM_TIMER, 1, 0);
+  EXPECT_EQ(tip(), L"");
+  world.device.Set("status cd media present", "true");
+  SendMessageA(form.hwnd(), WM_TIMER, 1, 0);
+  EXPECT_EQ(tip(), L"Track 2: Caf\u00e9, The Fixtures");
+  DestroyWindow(form.hwnd());
+  Pump();  // its end posts the quit, which no later box of this thread must see
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 //   lyrabox-probe controls          the window's client size and each control:
 //                                   "id left top width height caption", pixels
 //   lyrabox-probe text ID           the text a control shows (the time display too)
+//   lyrabox-probe tooltip           the time display's tooltip, once it has one (UTF-8)
 //   lyrabox-probe click ID          clicks the control once it is enabled
 //   lyrabox-probe answer TEXT ID    the box titled "Lyrabox" whose text holds TEXT:
 //                                   prints its texts and clicks ID (1 OK, 6 Yes, 7 No)
@@ -13,9 +14,12 @@
 // hand-over), it appends its arguments as one line to started.txt beside itself.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -36,6 +40,40 @@ std::string Text(HWND window) {
   char text[512];
   GetWindowTextA(window, text, sizeof text);
   return text;
+}
+
+// The text of the tooltip that `form` gives its time display (control 100). The
+// tooltip keeps it in the player's own memory, so it is asked there.
+std::string TooltipText(HWND form) {
+  HWND tip = nullptr;
+  for (HWND w = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); w != nullptr;
+       w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+    if (GetWindow(w, GW_OWNER) == form) tip = w;
+  }
+  DWORD player = 0;
+  GetWindowThreadProcessId(form, &player);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               player);
+  if (tip == nullptr || process == nullptr) return {};
+  constexpr std::size_t kChars = 1024;
+  wchar_t text[kChars] = L"";
+  auto* remote = static_cast<char*>(VirtualAllocEx(
+      process, nullptr, sizeof(TTTOOLINFOW) + sizeof text, MEM_COMMIT, PAGE_READWRITE));
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = form;
+  tool.uId = 100;
+  tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
+  WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+  WriteProcessMemory(process, tool.lpszText, text, sizeof text, nullptr);
+  SendMessageW(tip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(process, tool.lpszText, text, sizeof text, nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  text[kChars - 1] = L'\0';
+  char utf8[4 * kChars];
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  return utf8;
 }
 
 HWND Form() {
@@ -76,6 +114,12 @@ int main(int argc, char** argv) {
     char text[512] = "";
     if (control != nullptr) SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     std::printf("%s\n", text);
+  } else if (command == "tooltip") {
+    HWND form = Form();
+    std::printf("%s\n", WaitFor("the time display's tooltip", [form] {
+                           const std::string text = TooltipText(form);
+                           return text.empty() ? std::nullopt : std::optional(text);
+                         })->c_str());
   } else if (command == "click" && argc == 3) {
     HWND button = GetDlgItem(Form(), std::atoi(argv[2]));
     WaitFor("the control to be enabled", [&] { return button != nullptr && IsWindowEnabled(button); });
@@ -105,7 +149,8 @@ int main(int argc, char** argv) {
     }
     std::printf("%lX\n", static_cast<unsigned long>(serial));
   } else {
-    std::fprintf(stderr, "usage: lyrabox-probe controls | text ID | click ID | answer TEXT ID | close | serial ROOT\n");
+    std::fprintf(stderr, "usage: lyrabox-probe controls | text ID | tooltip | click ID | "
+                         "answer TEXT ID | close | serial ROOT\n");
     return 2;
   }
   return 0;

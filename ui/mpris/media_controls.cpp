@@ -11,7 +11,6 @@
 #include <string>
 
 #include "base/tell_user.h"
-#include "ui/names/track_names.h"
 
 namespace lyrabox {
 namespace {
@@ -58,6 +57,10 @@ MediaView FromPlayer(const PlayerView& player) {
   view.track = player.track;
   view.lengthUs = Microseconds(player.trackLength);
   view.positionUs = Microseconds(player.position);
+  view.title = QString::fromStdString(player.names.title);
+  view.album = QString::fromStdString(player.names.album);
+  view.artist = QString::fromStdString(player.names.performer);
+  view.albumArtist = QString::fromStdString(player.names.albumPerformer);
   return view;
 }
 
@@ -73,8 +76,9 @@ bool Jumped(const MediaView& before, const MediaView& now, qlonglong elapsedUs) 
 
 }  // namespace
 
-MediaControls::MediaControls(Form1Controller& controller, QWidget& window, QDBusConnection bus)
-    : controller_(controller), window_(window), bus_(std::move(bus)) {
+MediaControls::MediaControls(Form1Controller& controller, WindowRequests window,
+                             QDBusConnection bus)
+    : controller_(controller), window_(std::move(window)), bus_(std::move(bus)) {
   new MprisRootAdaptor(*this, this);
   playerAdaptor_ = new MprisPlayerAdaptor(*this, this);
   observing_ = controller_.Observe([this](const PlayerView& player) { AfterEvent(player); });
@@ -119,27 +123,18 @@ QVariantMap MediaControls::Metadata() const {
   if (view_.track <= 0) return metadata;
   metadata.insert(QStringLiteral("mpris:length"), view_.lengthUs);
   metadata.insert(QStringLiteral("xesam:trackNumber"), view_.track);
-  const names::TrackNames named =
-      names_ != nullptr ? names::NamesOfTrack(names_->Names(), view_.track) : names::TrackNames{};
-  metadata.insert(QStringLiteral("xesam:title"), named.title.isEmpty()
+  metadata.insert(QStringLiteral("xesam:title"), view_.title.isEmpty()
                                                      ? QStringLiteral("Track %1").arg(view_.track)
-                                                     : named.title);
+                                                     : view_.title);
   metadata.insert(QStringLiteral("xesam:album"),
-                  named.album.isEmpty() ? QStringLiteral("Audio CD") : named.album);
-  if (!named.performer.isEmpty()) {
-    metadata.insert(QStringLiteral("xesam:artist"), QStringList{named.performer});
+                  view_.album.isEmpty() ? QStringLiteral("Audio CD") : view_.album);
+  if (!view_.artist.isEmpty()) {
+    metadata.insert(QStringLiteral("xesam:artist"), QStringList{view_.artist});
   }
-  if (!named.albumPerformer.isEmpty()) {
-    metadata.insert(QStringLiteral("xesam:albumArtist"), QStringList{named.albumPerformer});
+  if (!view_.albumArtist.isEmpty()) {
+    metadata.insert(QStringLiteral("xesam:albumArtist"), QStringList{view_.albumArtist});
   }
   return metadata;
-}
-
-void MediaControls::ShowNames(const names::NamesLookup& names) {
-  names_ = &names;
-  connect(&names, &names::NamesLookup::NamesChanged, this, [this] {
-    if (published_) Announce({{QStringLiteral("Metadata"), Metadata()}});
-  });
 }
 
 void MediaControls::Announce(const QVariantMap& changed) {
@@ -169,7 +164,9 @@ void MediaControls::AfterEvent(const PlayerView& player) {
   note("CanSeek", view_.canSeek, before.canSeek);
   note("CanControl", view_.canControl, before.canControl);
   if (view_.track != before.track || view_.discId != before.discId ||
-      view_.lengthUs != before.lengthUs) {
+      view_.lengthUs != before.lengthUs || view_.title != before.title ||
+      view_.album != before.album || view_.artist != before.artist ||
+      view_.albumArtist != before.albumArtist) {
     changed.insert(QStringLiteral("Metadata"), Metadata());
   }
   if (!changed.isEmpty()) Announce(changed);
@@ -228,18 +225,11 @@ void MediaControls::SetPosition(const QString& trackId, qlonglong positionUs) {
 }
 
 void MediaControls::Raise() {
-  QMetaObject::invokeMethod(
-      &window_,
-      [this] {
-        window_.showNormal();
-        window_.raise();
-        window_.activateWindow();
-      },
-      Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this] { window_.raise(); }, Qt::QueuedConnection);
 }
 
 void MediaControls::Quit() {
-  QMetaObject::invokeMethod(&window_, [this] { window_.close(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this] { window_.close(); }, Qt::QueuedConnection);
 }
 
 MprisRootAdaptor::MprisRootAdaptor(MediaControls& controls, QObject* object)

@@ -8,7 +8,9 @@
 // an error while that button is disabled. The controller's rules hold for these clicks
 // as for the window's own (one event at a time, a disabled button does nothing). What
 // the properties say is the view the controller publishes after each event that ran
-// (the poll, a click), and each change is sent as a PropertiesChanged signal.
+// (the poll, a click, the disc's names found), and each change is sent as a
+// PropertiesChanged signal. Nothing else of the player is read: the names of the
+// tracks come with the view too.
 //
 // Input from the bus is anyone's: every number a call brings is checked before use.
 //
@@ -24,13 +26,13 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
-#include <QWidget>
 #include <cstddef>
+#include <functional>
 
 #include "base/identity.h"
 #include "engine/form1_controller.h"
+#include "engine/player_view.h"
 #include "engine/window.h"
-#include "ui/names/names_lookup.h"
 
 namespace lyrabox {
 
@@ -48,8 +50,16 @@ struct MediaView {
   int track = 0;           // 0 without a scanned disc
   qlonglong lengthUs = 0;  // the track's length
   qlonglong positionUs = 0;  // within the track
+  QString title, album, artist, albumArtist;  // empty while not known
   bool canPlay = false, canPause = false, canGoNext = false, canGoPrevious = false,
        canSeek = false, canControl = false;
+};
+
+// What the window does at the desktop's request: come to the front, and close as its
+// close box closes it (the close prompt and the unload follow).
+struct WindowRequests {
+  std::function<void()> raise;
+  std::function<void()> close;
 };
 
 // The object on the bus; the two interfaces below are its adaptors, and a call that
@@ -58,9 +68,9 @@ class MediaControls final : public QObject, protected QDBusContext {
   Q_OBJECT
 
  public:
-  // `controller` is the window's and `window` the window itself (raised and closed on
-  // request); both must outlive this object.
-  MediaControls(Form1Controller& controller, QWidget& window,
+  // `controller` is the window's, and must outlive this object; `window` raises and
+  // closes the window.
+  MediaControls(Form1Controller& controller, WindowRequests window,
                 QDBusConnection bus = QDBusConnection::sessionBus());
   ~MediaControls() override;
 
@@ -69,11 +79,8 @@ class MediaControls final : public QObject, protected QDBusContext {
   // runs as before, without media controls.
   bool Publish();
 
-  // Names the tracks with what `names` knows (which must outlive this object); until
-  // then, and for what it does not know, a track is "Track N" of the album "Audio CD".
-  void ShowNames(const names::NamesLookup& names);
-
   const MediaView& view() const { return view_; }
+  // A track whose names are not known is "Track N" of the album "Audio CD".
   QVariantMap Metadata() const;
 
   // The window's commands. Each queues one click (or `times` clicks) of `control` and
@@ -91,7 +98,7 @@ class MediaControls final : public QObject, protected QDBusContext {
   // not the current one, and for a position before its start or past its end.
   void SetPosition(const QString& trackId, qlonglong positionUs);
   void Raise();
-  void Quit();  // as the close box: the close prompt and the unload follow
+  void Quit();  // as the close box
   // Answers the call being handled, when it came over the bus, with the error `error`.
   void Refuse(const QString& error, const QString& text);
 
@@ -105,13 +112,12 @@ class MediaControls final : public QObject, protected QDBusContext {
   void Announce(const QVariantMap& changed);
 
   Form1Controller& controller_;
-  QWidget& window_;
+  const WindowRequests window_;
   std::size_t observing_;
   QDBusConnection bus_;
   MprisPlayerAdaptor* playerAdaptor_;
   bool published_ = false;
   MediaView view_;
-  const names::NamesLookup* names_ = nullptr;
   QElapsedTimer sinceView_;  // how long ago view_ was read, for telling a jump from play
 };
 

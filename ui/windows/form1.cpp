@@ -1,8 +1,9 @@
 #include "ui/windows/form1.h"
 
+#include <commctrl.h>
+
 #include <cmath>
 #include <string>
-
 
 namespace lyrabox::windows {
 namespace {
@@ -21,6 +22,16 @@ HFONT MakeFont(const layout::ControlLayout& control, int dotsPerInch) {
   return CreateFontA(height, 0, 0, 0, control.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                      ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_SWISS, FaceName(control.face));
+}
+
+// The names are UTF-8; the window is otherwise in the system's ANSI character set.
+std::wstring FromUtf8(const std::string& text) {
+  if (text.empty()) return {};
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
 }
 
 int ScreenDotsPerInch() {
@@ -64,6 +75,8 @@ Form1::Form1(platform::Platform& platform, HINSTANCE instance)
                outer.bottom - outer.top + wantHeight - client.bottom,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   BuildControls(instance, dotsPerInch);
+  BuildTooltip(instance);
+  controller_.Observe([this](const PlayerView& view) { ShowNames(view); });
 }
 
 Form1::~Form1() {
@@ -103,6 +116,42 @@ void Form1::BuildControls(HINSTANCE instance, int dotsPerInch) {
     SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     controls_[static_cast<std::size_t>(control.control)] = child;
   }
+}
+
+void Form1::BuildTooltip(HINSTANCE instance) {
+  const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&classes);
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
+  // The display is disabled, and a disabled window gets no mouse messages: the tool is
+  // its rectangle on this window, which gets them instead.
+  HWND display = ControlWindow(Control::timeWindow);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.uFlags = TTF_SUBCLASS;
+  tool.hwnd = window_;
+  tool.uId = static_cast<UINT_PTR>(ControlId(Control::timeWindow));
+  GetWindowRect(display, &tool.rect);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tool.rect), 2);
+  tool.lpszText = const_cast<wchar_t*>(L"");
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  // A long name wraps at the width of the window rather than running off the screen.
+  RECT client{};
+  GetClientRect(window_, &client);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, client.right);
+}
+
+void Form1::ShowNames(const PlayerView& view) {
+  std::wstring text = FromUtf8(TrackTooltip(view));
+  if (text == tooltipText_) return;
+  tooltipText_ = std::move(text);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = window_;
+  tool.uId = static_cast<UINT_PTR>(ControlId(Control::timeWindow));
+  tool.lpszText = tooltipText_.data();
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void Form1::BuildMenu() {

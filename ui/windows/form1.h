@@ -1,7 +1,8 @@
 // Form1 as a native Windows window: the same controls, captions, fonts, tab order,
-// menu and timer as the Qt window, from the one layout table (ui/layout/), and the
-// same controller behind its events (engine/form1_controller.h), which keeps the rules
-// of the window.
+// menu and timer as the Qt window, from the one layout table (ui/layout/), the same
+// controller behind its events (engine/form1_controller.h), which keeps the rules of
+// the window, and the same tooltip on the time display naming the current track, from
+// the controller's view (the system's tooltip control).
 //
 // Sizes: twips become pixels at the screen's dots per inch (15 twips a pixel at 96).
 //
@@ -11,6 +12,7 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "engine/form1_controller.h"
@@ -40,6 +42,9 @@ class Form1 final : public Window {
   HWND hwnd() const { return window_; }
   Form1Controller& controller() { return controller_; }
   HWND ControlWindow(Control control) const;
+  // The tooltip control; its one tool is the time display, by the display's id on
+  // this window.
+  HWND tooltip() const { return tooltip_; }
   // The command identifier of a control's click (also the control's identifier).
   static int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
   static constexpr int kFfspeedId = 200;
@@ -59,11 +64,16 @@ class Form1 final : public Window {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void BuildControls(HINSTANCE instance, int dotsPerInch);
   void BuildMenu();
+  void BuildTooltip(HINSTANCE instance);
   void OnCommand(int id);
+  // The time display's tooltip from the view.
+  void ShowNames(const PlayerView& view);
 
   Form1Controller controller_;
   HWND window_ = nullptr;
   std::array<HWND, layout::kControls.size()> controls_{};
+  HWND tooltip_ = nullptr;
+  std::wstring tooltipText_;  // what it shows now
   std::vector<HFONT> fonts_;
   bool timerOn_ = false;
 };
