@@ -104,12 +104,12 @@ bool Form1Controller::CloseRequest() {
   return true;
 }
 
-void Form1Controller::SessionEnd(bool mayAsk) {
+void Form1Controller::SessionQuery() {
+  Run([this] { player_.ClosePrompt(); });
+}
+
+void Form1Controller::SessionEnd() {
   if (unloaded_) return;
-  if (mayAsk && !events_.Running()) {
-    CloseRequest();
-    return;
-  }
   boxes_.unseen = true;
   // Not through the gate, which holds the event whose box is open.
   RunGuarded(platform_, [this] { lifecycle_.Unload(); });

@@ -15,8 +15,9 @@
 //   poll disabled it).
 // - A close request runs the close prompt, then the unload sequence, and then nothing
 //   more: later ticks, clicks and close requests run nothing.
-// - The end of the session (log-off, shutdown, the application's quit) is a close
-//   request that cannot wait: see SessionEnd.
+// - The end of the session (log-off, shutdown) comes in two steps: the query, which may
+//   ask the close question but ends nothing, since the end may yet be cancelled, and
+//   the end, which unloads at once (SessionQuery, SessionEnd).
 // - A run-time error that an event raises is shown in a box and ends the program
 //   (engine/guard.h).
 // - The names of a disc are its own text, taken when the poll scans it; for a disc
@@ -70,12 +71,17 @@ class Form1Controller final {
   // sequence have run, now or before. False while another event runs (its box is
   // open): the window stays, and that event finishes first.
   bool CloseRequest();
-  // The end of the session: the close path, which cannot wait. With `mayAsk` and no
-  // other event running it is a close request. Otherwise the close prompt cannot be
-  // asked: the unload sequence runs at once, even in the middle of the event whose box
-  // is open, so that the disc never plays on after the session, and from then on no
-  // box appears (the rest of that event is answered No, Cancel and OK unseen).
-  void SessionEnd(bool mayAsk);
+  // The session asks whether it may end (Qt's commitDataRequest, Windows'
+  // WM_QUERYENDSESSION): the close prompt, as a close request asks it (Yes saves the
+  // bookmark), unless another event runs (its box is open). Nothing stops and nothing
+  // is unloaded: another program may still cancel the end, and the disc plays on.
+  void SessionQuery();
+  // The session ends (Qt's aboutToQuit, Windows' WM_ENDSESSION with wParam TRUE): the
+  // unload sequence, without a question, at once, even in the middle of the event
+  // whose box is open, so that the disc never plays on after the session; from then on
+  // no box appears (the rest of that event is answered No, Cancel and OK unseen) and
+  // nothing more runs. The face then goes. Nothing once the window has been unloaded.
+  void SessionEnd();
 
   // Where the names of a disc without text of its own are looked up; none until this
   // is called. `source` must outlive this object.

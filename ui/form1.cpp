@@ -176,15 +176,15 @@ void Form1::WireEvents() {
   connect(ffspeed_, &QAction::triggered, this, [this] { controller_.ChooseFastForwardSpeed(); });
   connect(about_, &QAction::triggered, this, [this] { controller_.About(); });
   connect(Timer1_, &QTimer::timeout, this, [this] { controller_.Tick(); });
-  // The end of the session: the session manager asks the player to save its work, or
-  // the application quits with the window still open.
+  // The end of the session: the session manager asks the player to save its work (it
+  // may yet be a checkpoint, or a log-off that another program cancels, so the window
+  // stays), then the application quits with the window still open.
   connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
-    const bool mayAsk = manager.allowsInteraction();
-    controller_.SessionEnd(mayAsk);
-    if (mayAsk) manager.release();
-    close();
+    if (!manager.allowsInteraction()) return;
+    controller_.SessionQuery();
+    manager.release();
   });
-  connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { controller_.SessionEnd(true); });
+  connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { controller_.SessionEnd(); });
   controller_.Observe([this](const PlayerView& view) { ShowNames(view); });
 }
 

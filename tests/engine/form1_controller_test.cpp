@@ -104,9 +104,9 @@ TEST(Form1ControllerClicks, EachButtonAndTheMenuItemRunItsOwnOperation) {
   }
 }
 
-// A close request, or the end of a session that may ask: the close prompt while
-// playing (Yes saves the bookmark, a save that fails says so and the close goes on),
-// then the unload, then nothing more.
+// A close request, or the end of a session with its query first: the close prompt
+// while playing (Yes saves the bookmark, a save that fails says so and the close goes
+// on), then the unload, then nothing more. The end without a query asks nothing.
 TEST(Form1ControllerClose, PromptThenUnloadThenNothingMore) {
   struct Case {
     const char* what;
@@ -130,10 +130,13 @@ TEST(Form1ControllerClose, PromptThenUnloadThenNothingMore) {
         "The device driver is not ready."},
        "", true},
       {"close while stopped", [](Form1Controller& c) { c.CloseRequest(); }, "stopped", {}, {}, ""},
-      {"session end that may ask", [](Form1Controller& c) { c.SessionEnd(true); }, "playing",
-       {false}, {asked + "no"}, ""},
-      {"session end that may not ask", [](Form1Controller& c) { c.SessionEnd(false); },
-       "playing", {true}, {}, ""},
+      {"session query, Yes, then its end",
+       [](Form1Controller& c) {
+         c.SessionQuery();
+         c.SessionEnd();
+       },
+       "playing", {true}, {asked + "yes", "mci status cd position"}, "2\r\n3\r\n27\r\n"},
+      {"session end", [](Form1Controller& c) { c.SessionEnd(); }, "playing", {true}, {}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -154,16 +157,37 @@ TEST(Form1ControllerClose, PromptThenUnloadThenNothingMore) {
     controller.Tick();
     controller.Click(Control::play);
     EXPECT_TRUE(controller.CloseRequest());
-    controller.SessionEnd(true);
+    controller.SessionQuery();
+    controller.SessionEnd();
     EXPECT_THAT(world.journal, IsEmpty());
   }
 }
 
-// The session ends while a box of an event is open: the prompt cannot be asked, the
-// disc is stopped and the device closed at once, and no box appears after.
+// The session's query asks the close question (Yes saves) and stops nothing: when the
+// end is cancelled, the disc plays on and the window with it. While a box of an event
+// is open, the query asks nothing.
+TEST_F(Form1ControllerTest, TheSessionsQueryAsksButEndsNothing) {
+  world.boxes.answers = {true};
+  controller.SessionQuery();
+  EXPECT_EQ(world.journal, (std::vector<std::string>{
+                               std::string("question ") + kClosePrompt + " -> yes",
+                               "mci status cd position"}));
+  EXPECT_EQ(world.disks.Content("c:\\lyrabox\\A1B2C3D"), "2\r\n3\r\n27\r\n");
+  EXPECT_FALSE(controller.Unloaded());
+
+  world.boxes.whileOpen = [this] { controller.SessionQuery(); };
+  controller.Click(Control::stopbtn);  // "Bookmark this spot now ?"
+  EXPECT_THAT(world.boxes.Questions(), ElementsAre(kClosePrompt, "Bookmark this spot now ?"));
+  world.journal.clear();
+  controller.Tick();
+  EXPECT_THAT(world.journal, ::testing::Contains("mci status cd mode"));
+}
+
+// The session ends while a box of an event is open: the disc is stopped and the device
+// closed at once, and no box appears after.
 TEST_F(Form1ControllerTest, ASessionEndInsideABoxUnloadsAtOnceAndShowsNoMoreBoxes) {
   world.device.Fail("stop cd wait", 276);
-  world.boxes.whileOpen = [this] { controller.SessionEnd(true); };
+  world.boxes.whileOpen = [this] { controller.SessionEnd(); };
 
   controller.Click(Control::stopbtn);  // "Bookmark this spot now ?" No: stop, seek, poll
 

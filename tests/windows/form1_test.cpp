@@ -1,7 +1,6 @@
 // The native window as a face of its controller (run under Wine): the end of the
-// session runs the close path before the window goes; the tooltip shows the view's
-// names. The rules themselves are tested once, with the controller; the clicks end to
-// end (scripts/windows-tests.sh).
+// session in its two steps; the tooltip shows the view's names. The rules themselves
+// are tested once, with the controller; the clicks end to end (windows-tests.sh).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -25,24 +24,50 @@ void Pump() {
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
-TEST(WindowsForm1, TheEndOfTheSessionRunsTheClosePathAndTheWindowGoes) {
-  FakeWorld world;
-  testing::InsertPlayingDisc(world);
-  Form1 form(world.platform, GetModuleHandleA(nullptr));
-  HWND window = form.hwnd();
-  form.Load();
-  SendMessageA(window, WM_TIMER, 1, 0);  // Timer1's tick: the poll scans the disc
-  ASSERT_TRUE(form.controller().View().playing);
+// The end of the session in its two steps: WM_QUERYENDSESSION asks the close question
+// and answers TRUE, stopping nothing; WM_ENDSESSION with TRUE unloads, and the window
+// goes; with FALSE (another program cancelled the shutdown) the disc plays on.
+TEST(WindowsForm1, TheSessionsQueryAsksAndItsEndUnloadsUnlessCancelled) {
+  const std::string asked = "question Bookmark & Save before Closing ? -> no";
+  const struct {
+    const char* what;
+    bool query;
+    WPARAM end;
+    std::vector<std::string> journal;
+  } cases[] = {
+      {"query, then the end", true, TRUE, {asked, "mci stop cd wait", "mci close all"}},
+      {"query, then the end cancelled", true, FALSE, {asked}},
+      {"the end alone", false, TRUE, {"mci stop cd wait", "mci close all"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeWorld world;
+    testing::InsertPlayingDisc(world);
+    Form1 form(world.platform, GetModuleHandleA(nullptr));
+    HWND window = form.hwnd();
+    form.Load();
+    SendMessageA(window, WM_TIMER, 1, 0);  // Timer1's tick: the poll scans the disc
+    ASSERT_TRUE(form.controller().View().playing);
 
-  world.journal.clear();
-  EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-  SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-  Pump();
+    world.journal.clear();
+    if (c.query) {
+      EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+      Pump();
+      EXPECT_EQ(world.journal, std::vector<std::string>{asked});  // nothing stopped yet
+      ASSERT_TRUE(IsWindow(window));
+    }
+    SendMessageA(window, WM_ENDSESSION, c.end, ENDSESSION_LOGOFF);
+    Pump();
 
-  EXPECT_EQ(world.journal, (std::vector<std::string>{
-                               "question Bookmark & Save before Closing ? -> no",
-                               "mci stop cd wait", "mci close all"}));
-  EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(world.journal, c.journal);
+    EXPECT_EQ(IsWindow(window) != FALSE, c.end == FALSE);
+    if (IsWindow(window)) {
+      SendMessageA(window, WM_TIMER, 1, 0);  // plays on: the poll runs
+      EXPECT_EQ(world.journal.back(), "mci status cd mode");
+      DestroyWindow(window);
+      Pump();
+    }
+  }
 }
 
 // The time display's tooltip names the current track from the controller's view: the

@@ -8,6 +8,10 @@
 //   lyrabox-probe answer TEXT ID    the box titled "Lyrabox" whose text holds TEXT:
 //                                   prints its texts and clicks ID (1 OK, 6 Yes, 7 No)
 //   lyrabox-probe close             asks the window to close, as its close box does
+//   lyrabox-probe query             asks whether the session may end, as a log-off
+//                                   does (WM_QUERYENDSESSION), and prints the answer
+//   lyrabox-probe end 1|0           tells the window that the session ends (1) or that
+//                                   its end was cancelled (0), as WM_ENDSESSION does
 //   lyrabox-probe serial ROOT       the volume serial the system reports for ROOT
 //                                   ("d:\\"), in upper-case hexadecimal
 // Copied in as the other CD player and started with "/play DRIVE" (the AutoPlay
@@ -141,6 +145,17 @@ int main(int argc, char** argv) {
     PostMessageA(box, WM_COMMAND, std::atoi(argv[3]), 0);
   } else if (command == "close") {
     PostMessageA(Form(), WM_CLOSE, 0, 0);
+  } else if (command == "query") {
+    // Answered once the close question (if any) is: a minute at most.
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(Form(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000,
+                             &answer)) {
+      std::fprintf(stderr, "no answer to the query\n");
+      return 1;
+    }
+    std::printf("%lu\n", static_cast<unsigned long>(answer));
+  } else if (command == "end" && argc == 3) {
+    SendMessageA(Form(), WM_ENDSESSION, std::atoi(argv[2]), ENDSESSION_LOGOFF);
   } else if (command == "serial" && argc == 3) {
     DWORD serial = 0;
     if (!GetVolumeInformationA(argv[2], nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
@@ -150,7 +165,7 @@ int main(int argc, char** argv) {
     std::printf("%lX\n", static_cast<unsigned long>(serial));
   } else {
     std::fprintf(stderr, "usage: lyrabox-probe controls | text ID | tooltip | click ID | "
-                         "answer TEXT ID | close | serial ROOT\n");
+                         "answer TEXT ID | close | query | end 1|0 | serial ROOT\n");
     return 2;
   }
   return 0;

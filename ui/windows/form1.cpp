@@ -198,14 +198,18 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (controller_.CloseRequest()) DestroyWindow(window_);
       return 0;
     case WM_QUERYENDSESSION:
-      // Log-off or shutdown: the close path now, while a box may still be shown, so
-      // that a disc playing through the drive's own output stops with the session.
-      controller_.SessionEnd(true);
-      PostMessageA(window_, WM_CLOSE, 0, 0);
+      // Log-off or shutdown asks first: the close question now, while a box may still
+      // be shown. Nothing stops yet: another program may still cancel the end.
+      controller_.SessionQuery();
       return TRUE;
     case WM_ENDSESSION:
-      // The session ends after all; it has not waited for a box of ours.
-      if (wParam) controller_.SessionEnd(false);
+      // The end after all, which does not wait for a box of ours: the unload, so that a
+      // disc playing through the drive's own output stops with the session, then the
+      // window goes. Cancelled (FALSE), the disc plays on.
+      if (wParam) {
+        controller_.SessionEnd();
+        DestroyWindow(window_);
+      }
       return 0;
     case WM_DESTROY:
       KillTimer(window_, kTimer1);
