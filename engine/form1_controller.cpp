@@ -80,11 +80,29 @@ void Form1Controller::Tick() {
   Run([this] { player_.TimerTick(); });
 }
 
-void Form1Controller::Click(Control control) {
-  if (!controls_.enabled[static_cast<std::size_t>(control)]) return;
+Refusal Form1Controller::Refuses(Control control) const {
+  if (unloaded_) return Refusal::Unloaded;
+  if (events_.Running()) return Refusal::AnotherEvent;
+  if (!controls_.enabled[static_cast<std::size_t>(control)]) return Refusal::Disabled;
+  return Refusal::None;
+}
+
+bool Form1Controller::Click(Control control) {
+  if (Refuses(control) != Refusal::None) return false;
   for (const ClickOperation& click : kClicks) {
-    if (click.control == control) Run([this, &click] { (player_.*click.operation)(); });
+    if (click.control != control) continue;
+    Run([this, &click] { (player_.*click.operation)(); });
+    return true;
   }
+  return false;
+}
+
+bool Form1Controller::Seek(std::chrono::seconds offset) {
+  if (Refuses(offset < std::chrono::seconds(0) ? Control::rew : Control::ff) != Refusal::None) {
+    return false;
+  }
+  Run([this, offset] { player_.MoveBy(offset); });
+  return true;
 }
 
 void Form1Controller::ChooseFastForwardSpeed() {

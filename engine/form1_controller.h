@@ -11,8 +11,8 @@
 //   command ever starts in the middle of another. Boxes open only inside events, so
 //   the poll never runs while a box is open.
 // - A control ignores its click while it is disabled, whoever delivers the click (a
-//   message posted to a disabled button, a click the media controls queued before the
-//   poll disabled it).
+//   message posted to a disabled button, the media controls); the media controls are
+//   told that the click was refused, and why (Refuses).
 // - A close request runs the close prompt, then the unload sequence, and then nothing
 //   more: later ticks, clicks and close requests run nothing.
 // - The end of the session (log-off, shutdown) comes in two steps: the query, which may
@@ -27,6 +27,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -46,6 +47,14 @@
 
 namespace lyrabox {
 
+// Why the controller does not run a click now.
+enum class Refusal {
+  None,          // it runs it
+  AnotherEvent,  // another event runs (its box is open)
+  Disabled,      // the control is disabled, or is no button
+  Unloaded,      // the window has closed
+};
+
 class Form1Controller final {
  public:
   // `face` draws what the logic writes and gives the window's native handle;
@@ -59,9 +68,15 @@ class Form1Controller final {
   void Load();
   // A tick of Timer1: the status poll.
   void Tick();
-  // A click of `control`: the operation of that button. Nothing for a control that is
-  // disabled or is no button.
-  void Click(Control control);
+  // Whether a click of `control` would run now, and why not.
+  Refusal Refuses(Control control) const;
+  // A click of `control`: the operation of that button, unless the controller refuses
+  // it (Refuses). True when it ran.
+  bool Click(Control control);
+  // A move of the play position by `offset`, back when negative: the move of fast
+  // forward and rewind (Player::MoveBy) by the amount asked instead of their step,
+  // refused as a click of ff (forward) or rew (back) is. True when it ran.
+  bool Seek(std::chrono::seconds offset);
   // The "Fast forward speed" item of the "Options" menu.
   void ChooseFastForwardSpeed();
   // The "About" item of the "Options" menu: identity::kAbout in a message box.

@@ -7,6 +7,7 @@
 // event guard (guard.h).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -128,8 +129,13 @@ class Player {
   void Eject();
 
   // --- Seek and skip ----------------------------------------------------------------
-  void FastForward();
-  void Rewind();
+  void FastForward();  // MoveBy the step FFSpeed
+  void Rewind();       // MoveBy the step FFSpeed back
+  // Moves the play position by `offset`, back when negative: while playing it plays
+  // from the new place, otherwise it only seeks there. A place before the start or past
+  // the end of the disc is refused by the device, silently: nothing moves. The display
+  // is brought up to date (RefreshStatus).
+  void MoveBy(std::chrono::seconds offset);
   void NextTrack();
   void PreviousTrack();
   void FastForwardStep();  // the "Fast forward speed" menu item
@@ -173,7 +179,6 @@ class Player {
   bool ScanDisc();
   // Reads the position and mode of a scanned disc and redraws the time displays.
   void ShowPosition();
-  void MoveBy(std::int64_t direction);  // fast forward (+1) and rewind (-1)
   // Plays from the bookmark in BmTrack, BmMin, BmSec by a direct send, and believes
   // the disc is playing.
   void PlayFromBookmark();

@@ -185,20 +185,61 @@ TEST_F(MediaControlsOnABus, NumbersFromTheBusAreSafeAtTheirExtremes) {
               QDBusMessage::ReplyMessage);
     EXPECT_EQ(PolledPosition(), 0) << path.path().toStdString() << " " << position;
   }
-  Call("SetPosition", {QVariant::fromValue(track), 10'000'000LL});  // two steps of 5 s
+  Call("SetPosition", {QVariant::fromValue(track), 10'000'000LL});
   EXPECT_EQ(PolledPosition(), 10'000'000);
   Call("SetPosition", {QVariant::fromValue(track), 0LL});
   EXPECT_EQ(PolledPosition(), 0);
 
-  for (qlonglong offset : {0LL, 1LL, -1LL, kLowest}) {
+  // Beyond either end of the disc a seek moves nothing.
+  for (qlonglong offset : {0LL, 1LL, -1LL, kLowest, kHighest}) {
     EXPECT_EQ(Call("Seek", {offset}).type(), QDBusMessage::ReplyMessage) << offset;
+    EXPECT_EQ(PolledPosition(), 0) << offset;
   }
-  EXPECT_EQ(PolledPosition(), 0);
-  // The most steps one call moves, a hundred of 5 s: 500 s from the start of the demo
-  // disc is 20 s into its track 3.
-  EXPECT_EQ(Call("Seek", {kHighest}).type(), QDBusMessage::ReplyMessage);
-  EXPECT_EQ(PolledPosition(), 20'000'000);
-  EXPECT_EQ(Metadata().value("xesam:trackNumber").toInt(), 3);
+}
+
+// A seek is one move, the way its sign says and by the amount asked, rounded to whole
+// seconds, whatever the fast-forward step is.
+TEST_F(MediaControlsOnABus, ASeekMovesByTheAmountAskedWhateverTheStep) {
+  ASSERT_TRUE(Publish());
+  form.controller().Tick();
+  int events = 0;
+  form.controller().Observe([&events](const PlayerView&) { ++events; });
+  const struct {
+    const char* step;  // the fast-forward step, as typed into its box
+    qlonglong offsetUs;
+    qlonglong positionUs;  // afterwards
+  } moves[] = {{"7", 10'000'000, 10'000'000},  {"0", 10'400'000, 20'000'000},
+               {"-5", 2'500'000, 23'000'000},  {"-5", -3'499'999, 20'000'000},
+               {"5", -20'000'000, 0}};
+  for (const auto& move : moves) {
+    SCOPED_TRACE(move.offsetUs);
+    world.boxes.inputs = {move.step};
+    form.controller().ChooseFastForwardSpeed();
+    events = 0;
+    EXPECT_EQ(Call("Seek", {move.offsetUs}).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(events, 1) << "one move";
+    EXPECT_EQ(PolledPosition(), move.positionUs);
+  }
+}
+
+// A command the controller refuses is answered with an error that says why: while a
+// box of the window is open, while the button is disabled, once the window has closed.
+TEST_F(MediaControlsOnABus, ACommandTheControllerRefusesIsAnsweredWithAnError) {
+  ASSERT_TRUE(Publish());
+  EXPECT_EQ(Call("Play").errorName(), "io.github.lyrabox.Lyrabox.Error.ButtonDisabled");
+  form.controller().Tick();
+
+  QDBusMessage inBox;
+  world.boxes.whileOpen = [&] { inBox = Call("Play"); };
+  const QDBusMessage stopped = Call("Stop");  // "Bookmark this spot now ?"
+  EXPECT_EQ(stopped.type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(inBox.errorName(), "io.github.lyrabox.Lyrabox.Error.Busy");
+  EXPECT_EQ(inBox.errorMessage(), "The player's window is waiting for an answer.");
+  EXPECT_EQ(Call("Seek", {-5'000'000LL}).type(), QDBusMessage::ReplyMessage);
+
+  ASSERT_TRUE(form.controller().CloseRequest());
+  EXPECT_EQ(Call("Play").errorName(), "io.github.lyrabox.Lyrabox.Error.Closed");
+  EXPECT_EQ(Call("Seek", {5'000'000LL}).errorName(), "io.github.lyrabox.Lyrabox.Error.Closed");
 }
 
 // A media key pressed twice: each PlayPause is decided when its click runs, so the

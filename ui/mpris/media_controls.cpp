@@ -4,11 +4,11 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QMetaObject>
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "base/tell_user.h"
 
@@ -19,12 +19,25 @@ constexpr qlonglong kMicrosecondsPerSecond = 1'000'000;
 // How far the position may stray from where plain playing would have taken it before
 // it counts as a jump: the poll shows whole seconds and runs about once a second.
 constexpr qlonglong kJumpSlackUs = 2 * kMicrosecondsPerSecond;
-// The most fast-forward or rewind steps that one Seek call queues.
-constexpr std::uint64_t kMostSeekSteps = 100;
 
-const QString kButtonDisabledError =
-    QString::fromLatin1(identity::kDesktopId) + QStringLiteral(".Error.ButtonDisabled");
 constexpr char kNoTrack[] = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
+
+// The error a refused command is answered with: its name and its text.
+std::pair<QString, QString> RefusalError(Refusal refusal, Control control) {
+  const QString prefix = QString::fromLatin1(identity::kDesktopId) + QStringLiteral(".Error.");
+  switch (refusal) {
+    case Refusal::AnotherEvent:
+      return {prefix + QStringLiteral("Busy"),
+              QStringLiteral("The player's window is waiting for an answer.")};
+    case Refusal::Unloaded:
+      return {prefix + QStringLiteral("Closed"), QStringLiteral("The player's window has closed.")};
+    case Refusal::Disabled:
+    case Refusal::None:
+      break;
+  }
+  return {prefix + QStringLiteral("ButtonDisabled"),
+          QStringLiteral("The %1 button is disabled now.").arg(QString::fromLatin1(ControlName(control)))};
+}
 
 qlonglong Microseconds(auto duration) {
   return std::chrono::duration_cast<std::chrono::microseconds>(duration).count();
@@ -173,21 +186,22 @@ void MediaControls::AfterEvent(const PlayerView& player) {
   if (Jumped(before, view_, elapsedUs)) emit playerAdaptor_->Seeked(view_.positionUs);
 }
 
-bool MediaControls::Refused(Control control) {
-  if (controller_.View().Enabled(control)) return false;
-  Refuse(kButtonDisabledError, QStringLiteral("The %1 button is disabled now.")
-                                   .arg(QString::fromLatin1(ControlName(control))));
+bool MediaControls::Press(Control control, const std::function<void()>& operation) {
+  if (const Refusal refusal = controller_.Refuses(control); refusal != Refusal::None) {
+    const auto [error, text] = RefusalError(refusal, control);
+    Refuse(error, text);
+    return false;
+  }
+  if (calledFromDBus()) {
+    setDelayedReply(true);
+    connection().send(message().createReply());
+  }
+  operation();
   return true;
 }
 
-bool MediaControls::Click(Control control, int times) {
-  if (Refused(control)) return false;
-  // Each click runs as an event of the window, through its controller.
-  for (int i = 0; i < times; ++i) {
-    QMetaObject::invokeMethod(
-        this, [this, control] { controller_.Click(control); }, Qt::QueuedConnection);
-  }
-  return true;
+bool MediaControls::Click(Control control) {
+  return Press(control, [this, control] { controller_.Click(control); });
 }
 
 void MediaControls::Refuse(const QString& error, const QString& text) {
@@ -195,25 +209,19 @@ void MediaControls::Refuse(const QString& error, const QString& text) {
 }
 
 bool MediaControls::PlayPause() {
-  const auto named = [this] { return controller_.View().playing ? Control::pause : Control::play; };
-  if (Refused(named())) return false;
-  // Decided when the click runs: a play queued just before has been believed by then.
-  QMetaObject::invokeMethod(
-      this, [this, named] { controller_.Click(named()); }, Qt::QueuedConnection);
-  return true;
+  return Click(controller_.View().playing ? Control::pause : Control::play);
 }
 
 bool MediaControls::Seek(qlonglong offsetUs) {
-  if (offsetUs == 0) return true;
   // The distance as an unsigned number: the most negative offset has no positive twin.
   const std::uint64_t distance = offsetUs < 0 ? 0 - static_cast<std::uint64_t>(offsetUs)
                                               : static_cast<std::uint64_t>(offsetUs);
-  const std::uint64_t stepUs =
-      static_cast<std::uint64_t>(std::max<std::int64_t>(controller_.View().fastForwardStep.count(), 1)) *
-      kMicrosecondsPerSecond;
-  const std::uint64_t nearest = distance / stepUs + (distance % stepUs * 2 >= stepUs ? 1 : 0);
-  const std::uint64_t steps = std::clamp<std::uint64_t>(nearest, 1, kMostSeekSteps);
-  return Click(offsetUs > 0 ? Control::ff : Control::rew, static_cast<int>(steps));
+  const auto seconds = static_cast<std::int64_t>(
+      (distance + kMicrosecondsPerSecond / 2) / static_cast<std::uint64_t>(kMicrosecondsPerSecond));
+  if (seconds == 0) return true;
+  const std::chrono::seconds offset(offsetUs < 0 ? -seconds : seconds);
+  return Press(offsetUs < 0 ? Control::rew : Control::ff,
+               [this, offset] { controller_.Seek(offset); });
 }
 
 void MediaControls::SetPosition(const QString& trackId, qlonglong positionUs) {
