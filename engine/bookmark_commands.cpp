@@ -68,14 +68,8 @@ bool Player::BookMarkSave() {
   std::string content = FormatBookmark(bookmark);
 
   try {
-    try {
-      platform_.disks.ReplaceFile(path, content);
-    } catch (const RuntimeError& error) {
-      if (error.number() != ErrorNumber::PathNotFound) throw;
-      // A fresh installation has no data directory yet; its first bookmark makes it.
-      platform_.disks.CreateFolders(DataDirectoryFolder());
-      platform_.disks.ReplaceFile(path, content);
-    }
+    // A fresh installation has no data directory yet; its first bookmark makes it.
+    SaveDataFile(platform_.disks, path, content);
   } catch (const RuntimeError& error) {
     platform_.boxes.Message("The bookmark was not saved: " + path + " could not be written (" +
                             error.message() + ").");

@@ -86,15 +86,8 @@ std::optional<DiscText> ReadCachedNames(platform::Disks& disks,
 bool CacheNames(platform::Disks& disks, const std::string& discId, const DiscText& names) {
   const std::string file = CacheFile(discId);
   if (file.empty()) return false;
-  const std::string content = CacheFileContent(discId, names);
   try {
-    try {
-      disks.ReplaceFile(file, content);
-    } catch (const RuntimeError& error) {
-      if (error.number() != ErrorNumber::PathNotFound) throw;
-      disks.CreateFolders(kCacheFolder);
-      disks.ReplaceFile(file, content);
-    }
+    SaveDataFile(disks, file, CacheFileContent(discId, names));
   } catch (const RuntimeError&) {
     return false;
   }
