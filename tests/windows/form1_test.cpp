@@ -80,14 +80,20 @@ TEST(WindowsForm1, TheTooltipNamesTheCurrentTrack) {
   text.tracks[2] = {"Green Bar", ""};
   world.device.disc = platform::DiscSnapshot{1, {{Frames(150), true}}, Frames(80000), text};
   Form1 form(world.platform, GetModuleHandleA(nullptr));
-  const auto tip = [&form] {
+  HWND tooltip = nullptr;  // the window's own
+  for (HWND w = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); w != nullptr;
+       w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+    if (GetWindow(w, GW_OWNER) == form.hwnd()) tooltip = w;
+  }
+  ASSERT_NE(tooltip, nullptr);
+  const auto tip = [&form, tooltip] {
     wchar_t text[256] = L"";
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V1_SIZE;
     tool.hwnd = form.hwnd();
     tool.uId = static_cast<UINT_PTR>(Form1::ControlId(Control::timeWindow));
     tool.lpszText = text;
-    SendMessageW(form.tooltip(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
     return std::wstring(text);
   };
   form.Load();

@@ -42,9 +42,6 @@ class Form1 final : public Window {
   HWND hwnd() const { return window_; }
   Form1Controller& controller() { return controller_; }
   HWND ControlWindow(Control control) const;
-  // The tooltip control; its one tool is the time display, by the display's id on
-  // this window.
-  HWND tooltip() const { return tooltip_; }
   // The command identifier of a control's click (also the control's identifier).
   static int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
   static constexpr int kFfspeedId = 200;
@@ -72,6 +69,8 @@ class Form1 final : public Window {
   Form1Controller controller_;
   HWND window_ = nullptr;
   std::array<HWND, layout::kControls.size()> controls_{};
+  // The tooltip control, owned by the window; its one tool is the time display, by the
+  // display's id on this window.
   HWND tooltip_ = nullptr;
   std::wstring tooltipText_;  // what it shows now
   std::vector<HFONT> fonts_;
