@@ -4,9 +4,9 @@
 # UndefinedBehaviorSanitizer. Then fuzzes the six readers of outside input (command
 # strings, bookmark files, the drive setting, the names service's answer, the names
 # cache, a cue sheet's text) for a fixed time each with clang's libFuzzer, and builds
-# the Windows program and tests it under Wine (on Wine's own MCI too, over the normal
-# build's emulated CD drive). Ends with one summary line naming every part that ran;
-# the exit status is 0 only when all passed.
+# the Windows program and its installer and tests them under Wine (on Wine's own MCI
+# too, over the normal build's emulated CD drive). Ends with one summary line naming
+# every part that ran; the exit status is 0 only when all passed.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr char kInstanceMutex[] = "Lyrabox.SingleInstance";
+constexpr char kInstanceMutex[] = LYRABOX_INSTANCE_MUTEX;  // cmake/windows.cmake
 
 // The letter of the drive the demo disc is seen in.
 char CoreDriveLetter() {

@@ -27,22 +27,27 @@ add_subdirectory(cdaudio)
 add_subdirectory(ui/windows)
 
 # The program file's icon: the 32 x 32 picture in 16 colours, made from the one source.
-set(icon ${CMAKE_BINARY_DIR}/lyrabox.ico)
+# The installer shows it too.
+set(LYRABOX_ICON ${CMAKE_BINARY_DIR}/lyrabox.ico)
 find_program(LYRABOX_CONVERT convert REQUIRED)
-add_custom_command(OUTPUT ${icon}
+add_custom_command(OUTPUT ${LYRABOX_ICON}
   COMMAND ${LYRABOX_CONVERT} ${PROJECT_SOURCE_DIR}/ui/lyrabox_icon.xpm -type Palette
-          -colors 16 ico:${icon}
+          -colors 16 ico:${LYRABOX_ICON}
   DEPENDS ${PROJECT_SOURCE_DIR}/ui/lyrabox_icon.xpm VERBATIM)
 configure_file(${PROJECT_SOURCE_DIR}/ui/windows/lyrabox.rc.in ${CMAKE_BINARY_DIR}/lyrabox.rc)
-set_source_files_properties(${CMAKE_BINARY_DIR}/lyrabox.rc PROPERTIES OBJECT_DEPENDS ${icon})
+set_source_files_properties(${CMAKE_BINARY_DIR}/lyrabox.rc PROPERTIES OBJECT_DEPENDS ${LYRABOX_ICON})
 
 add_executable(lyrabox WIN32 app/winmain.cpp ${CMAKE_BINARY_DIR}/lyrabox.rc)
 target_link_libraries(lyrabox PRIVATE lyrabox_ui_windows lyrabox_platform_windows
                       lyrabox_cdaudio_core)
+# The player holds this mutex while it runs: its second start ends at once, and the
+# installer and the uninstaller wait for it to close.
+set(LYRABOX_INSTANCE_MUTEX Lyrabox.SingleInstance)
+target_compile_definitions(lyrabox PRIVATE LYRABOX_INSTANCE_MUTEX="${LYRABOX_INSTANCE_MUTEX}")
 install(TARGETS lyrabox RUNTIME DESTINATION .)
 
+add_subdirectory(packaging/windows)
 if(LYRABOX_TESTS)
   enable_testing()
   add_subdirectory(tests)
 endif()
-add_subdirectory(packaging/windows)

@@ -13,6 +13,8 @@ packages=(
   dbus-daemon dbus-session-bus-common playerctl xdotool
   dpkg-dev lintian file
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine wine32:i386 wine64
+  nsis          # the Windows installer
+  gcc-multilib  # the emulated CD drive for 32-bit Wine
 )
 
 missing=()

@@ -8,10 +8,12 @@
 # PREFIX/drive.txt; add lines to it for the tray and the rest (emulated_drive.c).
 #
 # Run a Windows program on it with the drive preloaded into Wine, which must start
-# afresh for that (its server and its mount manager read the disc):
+# afresh for that (its server and its mount manager read the disc). Wine's 32-bit and
+# 64-bit processes each need the drive of their own kind, which the dynamic loader
+# picks by $PLATFORM (the Linux build's tests/emulated_drive/ holds both):
 #   WINEPREFIX=PREFIX LYRABOX_EMULATED_DRIVE=PREFIX/drive.txt \
-#     LD_PRELOAD=.../liblyrabox_emulated_drive.so wine64 PROGRAM.exe
-# Only 64-bit programs see the drive: the library is a 64-bit one.
+#     LD_PRELOAD='.../tests/emulated_drive/$PLATFORM/liblyrabox_emulated_drive.so' \
+#     wine PROGRAM.exe
 #
 # usage: scripts/wine-cd-drive.sh PREFIX [DISC.cue]
 set -euo pipefail
@@ -20,7 +22,8 @@ mkdir -p "$1"
 prefix=$(cd "$1" && pwd)
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine=/usr/lib/wine/wine64
-server=/usr/lib/wine/wineserver64
+[ -x "$wine" ] || wine=/usr/lib/wine/wine  # a Wine for 32-bit programs only
+server=/usr/lib/wine/wineserver
 
 if [ $# -eq 2 ]; then
   disc=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")

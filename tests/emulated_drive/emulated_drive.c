@@ -6,7 +6,8 @@
  * It answers, for that path (itself, through symbolic links, or relative to a
  * directory descriptor; everything else goes to the C library):
  *   open/open64/openat/close, stat/lstat/fstat/fstatat and their 64-bit and __xstat
- *   forms, statx, access, realpath: a block device (major 11, like /dev/sr0).
+ *   forms (in a 32-bit build also their 64-bit-time forms, and ioctl's), statx, access,
+ *   realpath: a block device (major 11, like /dev/sr0).
  * An open descriptor of the drive is an in-memory file named for the node, and any
  * process with the drive preloaded knows it by that name, whoever opened it: Wine's
  * server opens the node and hands its programs copies under other numbers. Each
@@ -159,13 +160,27 @@ static void sleep_ms(long ms) {
   nanosleep(&t, NULL);
 }
 
-static bool exists(const char* path) {
-  struct stat info;
-  return syscall(SYS_newfstatat, AT_FDCWD, path, &info, 0) == 0;
+/* The size of what path names, -1 when nothing; the system's own answer, past this
+   library's stat (statx has one layout for 32-bit and 64-bit processes). */
+static long long file_size(const char* path) {
+  struct statx info;
+  if (syscall(SYS_statx, AT_FDCWD, path, 0, STATX_SIZE, &info) != 0) return -1;
+  return (long long)info.stx_size;
 }
+
+static bool exists(const char* path) { return file_size(path) >= 0; }
 
 static int raw_open(const char* path, int flags) {
   return (int)syscall(SYS_openat, AT_FDCWD, path, flags | O_CLOEXEC, 0644);
+}
+
+static long raw_pread(int fd, void* out, size_t size, long long offset) {
+#ifdef __i386__
+  /* A 32-bit process passes the 64-bit offset as two halves, the low one first. */
+  return syscall(SYS_pread64, fd, out, size, (unsigned long)offset, (unsigned long)(offset >> 32));
+#else
+  return syscall(SYS_pread64, fd, out, size, (long)offset);
+#endif
 }
 
 static void note(const char* format, ...) {
@@ -269,12 +284,6 @@ static bool path_beside(char* out, const char* base, const char* name) {
   const char* slash = strrchr(base, '/');
   int folder = name[0] == '/' || !slash ? 0 : (int)(slash - base + 1);
   return snprintf(out, PATH_MAX, "%.*s%s", folder, base, name) < PATH_MAX;
-}
-
-static long long file_size(const char* path) {
-  struct stat info;
-  if (syscall(SYS_newfstatat, AT_FDCWD, path, &info, 0) != 0) return -1;
-  return info.st_size;
 }
 
 static bool read_cue(const char* cue, Image* image) {
@@ -581,7 +590,7 @@ static Sense read_sectors(int lba, int n, unsigned char* out, bool audioOnly) {
   if (out) {
     int fd = raw_open(drive.image.bin, O_RDONLY);
     long want = (long)n * SECTOR;
-    long got = fd < 0 ? -1 : syscall(SYS_pread64, fd, out, (size_t)want, (long)lba * SECTOR);
+    long got = fd < 0 ? -1 : raw_pread(fd, out, (size_t)want, (long long)lba * SECTOR);
     if (fd >= 0) syscall(SYS_close, fd);
     if (got != want) return sense(3, 0x11, 0x00);
   }
@@ -1157,15 +1166,18 @@ static int cd_ioctl(unsigned long request, void* arg) {
 
 /* ---- the intercepted calls ---- */
 
-static void fake_stat(struct stat* info) {
-  memset(info, 0, sizeof *info);
-  info->st_mode = S_IFBLK | 0660;
-  info->st_rdev = makedev(11, 0);
-  info->st_dev = makedev(0, 5);
-  info->st_ino = 0x1ab0c0de;
-  info->st_nlink = 1;
-  info->st_blksize = 2048;
-}
+/* The node's status, into a struct stat or a struct stat64 (two layouts in a 32-bit
+   process). */
+#define FAKE_STAT(info)                                                     \
+  do {                                                                      \
+    memset(info, 0, sizeof *(info));                                        \
+    (info)->st_mode = S_IFBLK | 0660;                                       \
+    (info)->st_rdev = makedev(11, 0);                                       \
+    (info)->st_dev = makedev(0, 5);                                         \
+    (info)->st_ino = 0x1ab0c0de;                                            \
+    (info)->st_nlink = 1;                                                   \
+    (info)->st_blksize = 2048;                                              \
+  } while (0)
 
 /* A process's first use of the drive starts its spin-up, whether it opened the node
    itself or was handed a descriptor. */
@@ -1245,33 +1257,38 @@ int close(int fd) {
   return real(fd);
 }
 
-int ioctl(int fd, unsigned long request, ...) {
-  va_list args;
-  va_start(args, request);
-  void* arg = va_arg(args, void*);
-  va_end(args);
-  if (is_our_fd(fd)) {
-    pthread_mutex_lock(&lock);
-    first_use();
-    int result = cd_ioctl(request, arg);
-    int error = errno;
-    if (request != CDROM_SEND_PACKET && request != SG_IO)
-      note("ioctl 0x%lx -> %d%s%s", request, result, result < 0 ? " " : "",
-           result < 0 ? strerror(error) : "");
-    pthread_mutex_unlock(&lock);
-    errno = error;
-    return result;
-  }
-  static int (*real)(int, unsigned long, ...);
-  if (!real) real = next("ioctl");
-  return real(fd, request, arg);
+static int drive_ioctl(unsigned long request, void* arg) {
+  pthread_mutex_lock(&lock);
+  first_use();
+  int result = cd_ioctl(request, arg);
+  int error = errno;
+  if (request != CDROM_SEND_PACKET && request != SG_IO)
+    note("ioctl 0x%lx -> %d%s%s", request, result, result < 0 ? " " : "",
+         result < 0 ? strerror(error) : "");
+  pthread_mutex_unlock(&lock);
+  errno = error;
+  return result;
 }
+
+#define IOCTL_LIKE(name)                                                    \
+  int name(int fd, unsigned long request, ...) {                            \
+    va_list args;                                                           \
+    va_start(args, request);                                                \
+    void* arg = va_arg(args, void*);                                        \
+    va_end(args);                                                           \
+    if (is_our_fd(fd)) return drive_ioctl(request, arg);                    \
+    static int (*real)(int, unsigned long, ...);                            \
+    if (!real) real = next(#name);                                          \
+    return real(fd, request, arg);                                          \
+  }
+
+IOCTL_LIKE(ioctl)
 
 /* The path forms: stat follows links, lstat does not. */
 #define STAT_LIKE(name, type, follow)                                       \
   int name(const char* path, type* info) {                                  \
     if (names_node(AT_FDCWD, path, follow)) {                               \
-      fake_stat((struct stat*)info);                                        \
+      FAKE_STAT(info);                                                      \
       return 0;                                                             \
     }                                                                       \
     static int (*real)(const char*, type*);                                 \
@@ -1293,20 +1310,20 @@ STAT_LIKE(lstat64, struct stat64, false)
     int result = real(fd, info);                                            \
     if (result == 0 && S_ISREG(info->st_mode) && info->st_nlink == 0 &&     \
         is_our_fd(fd))                                                      \
-      fake_stat((struct stat*)info);                                        \
+      FAKE_STAT(info);                                                      \
     return result;                                                          \
   }
 
 FSTAT_LIKE(fstat, struct stat)
 FSTAT_LIKE(fstat64, struct stat64)
 
-#define FSTATAT_LIKE(name, type)                                            \
+#define FSTATAT_LIKE(name, type, fstat_name)                                \
   int name(int dir, const char* path, type* info, int flags) {              \
     if ((flags & AT_EMPTY_PATH) && !*path) {                              \
-      return fstat64(dir, (struct stat64*)info);                            \
+      return fstat_name(dir, info);                                         \
     }                                                                       \
     if (names_node(dir, path, !(flags & AT_SYMLINK_NOFOLLOW))) {            \
-      fake_stat((struct stat*)info);                                        \
+      FAKE_STAT(info);                                                      \
       return 0;                                                             \
     }                                                                       \
     static int (*real)(int, const char*, type*, int);                       \
@@ -1314,8 +1331,27 @@ FSTAT_LIKE(fstat64, struct stat64)
     return real(dir, path, info, flags);                                    \
   }
 
-FSTATAT_LIKE(fstatat, struct stat)
-FSTATAT_LIKE(fstatat64, struct stat64)
+FSTATAT_LIKE(fstatat, struct stat, fstat)
+FSTATAT_LIKE(fstatat64, struct stat64, fstat64)
+
+#ifdef __i386__
+/* 32-bit programs built with 64-bit time (Debian's 32-bit Wine among them) call these
+   forms, with the status in glibc's layout for them (its struct __stat64_t64). */
+struct stat_time64 {
+  uint64_t st_dev, st_ino;
+  uint32_t st_mode, st_nlink, st_uid, st_gid;
+  uint64_t st_rdev;
+  int64_t st_size;
+  int32_t st_blksize;
+  int64_t st_blocks;
+  struct { int64_t tv_sec; int32_t tv_nsec, padding; } st_atim, st_mtim, st_ctim;
+};
+IOCTL_LIKE(__ioctl_time64)
+STAT_LIKE(__stat64_time64, struct stat_time64, true)
+STAT_LIKE(__lstat64_time64, struct stat_time64, false)
+FSTAT_LIKE(__fstat64_time64, struct stat_time64)
+FSTATAT_LIKE(__fstatat64_time64, struct stat_time64, __fstat64_time64)
+#endif
 
 /* The forms programs built against glibc before 2.33 call (x86-64 has one layout). */
 int __xstat(int version, const char* path, struct stat* info) { (void)version; return stat(path, info); }

@@ -14,6 +14,9 @@
 //                                   its end was cancelled (0), as WM_ENDSESSION does
 //   lyrabox-probe serial ROOT       the volume serial the system reports for ROOT
 //                                   ("d:\\"), in upper-case hexadecimal
+//   lyrabox-probe autoplay PROGID VERB ROOT   starts an AutoPlay handler as the shell
+//                                   does: VERB of PROGID on the drive's ROOT; ends with
+//                                   the started program's status
 // Copied in as the other CD player and started with "/play DRIVE" (the AutoPlay
 // hand-over), it appends its arguments as one line to started.txt beside itself.
 #include <windows.h>
@@ -163,9 +166,28 @@ int main(int argc, char** argv) {
       return 1;
     }
     std::printf("%lX\n", static_cast<unsigned long>(serial));
+  } else if (command == "autoplay" && argc == 5) {
+    SHELLEXECUTEINFOA run{};
+    run.cbSize = sizeof run;
+    run.fMask = SEE_MASK_CLASSNAME | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    run.lpClass = argv[2];
+    run.lpVerb = argv[3];
+    run.lpFile = argv[4];
+    run.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&run) || run.hProcess == nullptr) {
+      std::fprintf(stderr, "the shell started no program for %s %s (error %lu)\n", argv[2],
+                   argv[3], GetLastError());
+      return 1;
+    }
+    WaitForSingleObject(run.hProcess, INFINITE);
+    DWORD status = 1;
+    GetExitCodeProcess(run.hProcess, &status);
+    CloseHandle(run.hProcess);
+    return static_cast<int>(status);
   } else {
     std::fprintf(stderr, "usage: lyrabox-probe controls | text ID | tooltip | click ID | "
-                         "answer TEXT ID | close | query | end 1|0 | serial ROOT\n");
+                         "answer TEXT ID | close | query | end 1|0 | serial ROOT | "
+                         "autoplay PROGID VERB ROOT\n");
     return 2;
   }
   return 0;
