@@ -8,7 +8,9 @@
 #include "cdaudio/tray_return.h"
 
 namespace lyrabox::cdaudio {
-bool DemoDiscAsked() { return ascii::EqualsIgnoringCase(EnvironmentValue(kDiscVariable), kDemoDisc); }
+bool DemoDiscAsked() {
+  return ascii::EqualsIgnoringCase(EnvironmentValue(kDiscVariable), kDemoDisc);
+}
 
 DriveChoice DemoDisc() { return {std::make_shared<DemoDrive>(), true}; }
 

@@ -78,7 +78,8 @@ std::string MusicBrainzDiscId(const platform::DiscSnapshot& disc) {
   std::array<int, 100> offsets{};
   offsets[0] = static_cast<int>(leadOut.count());
   for (std::size_t i = 0; i < audio; ++i) {
-    offsets[static_cast<std::size_t>(disc.firstTrack) + i] = static_cast<int>(tracks[i].start.count());
+    const std::size_t number = static_cast<std::size_t>(disc.firstTrack) + i;
+    offsets[number] = static_cast<int>(tracks[i].start.count());
   }
   const std::unique_ptr<DiscId, DiscIdDeleter> id(discid_new());
   if (!id || !discid_put(id.get(), disc.firstTrack, last, offsets.data())) return {};
@@ -100,7 +101,7 @@ QUrl LookupAddress(const QUrl& service, const std::string& discId) {
 }
 
 std::optional<DiscText> NamesFromAnswer(const QByteArray& json, const std::string& discId,
-                                                 int firstTrack) {
+                                        int firstTrack) {
   if (firstTrack < 1 || firstTrack > kLastTrackNumber) return std::nullopt;
   const QJsonDocument document = QJsonDocument::fromJson(json);
   if (!document.isObject()) return std::nullopt;
@@ -121,8 +122,7 @@ std::optional<DiscText> NamesFromAnswer(const QByteArray& json, const std::strin
   for (const QJsonValue& track : (*medium)[QLatin1String("tracks")].toArray()) {
     const std::optional<int> number = TrackAtPosition(track[QLatin1String("position")], firstTrack);
     if (!number) continue;
-    TitleAndPerformer entry{Field(track, "title"),
-                                     Credit(track[QLatin1String("artist-credit")])};
+    TitleAndPerformer entry{Field(track, "title"), Credit(track[QLatin1String("artist-credit")])};
     if (!entry.Empty()) names.tracks[*number] = std::move(entry);
   }
   if (names.Empty()) return std::nullopt;

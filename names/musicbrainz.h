@@ -36,6 +36,6 @@ QUrl LookupAddress(const QUrl& service, const std::string& discId);
 // positions are the disc's track numbers from `firstTrack` (1 to 99) on, and a track
 // whose position is no whole number or names no track a disc can have is left out.
 std::optional<DiscText> NamesFromAnswer(const QByteArray& json, const std::string& discId,
-                                                 int firstTrack);
+                                        int firstTrack);
 
 }  // namespace lyrabox::names

@@ -41,8 +41,7 @@ std::string CacheFile(const std::string& discId) {
   return kCacheFolder + "\\" + discId + ".json";
 }
 
-std::optional<DiscText> NamesFromCacheFile(std::string_view content,
-                                                    const std::string& discId) {
+std::optional<DiscText> NamesFromCacheFile(std::string_view content, const std::string& discId) {
   const QJsonDocument document =
       QJsonDocument::fromJson(QByteArray(content.data(), static_cast<qsizetype>(content.size())));
   if (!document.isObject() ||
@@ -72,8 +71,7 @@ std::string CacheFileContent(const std::string& discId, const DiscText& names) {
   return QJsonDocument(document).toJson().toStdString();
 }
 
-std::optional<DiscText> ReadCachedNames(platform::Disks& disks,
-                                                 const std::string& discId) {
+std::optional<DiscText> ReadCachedNames(platform::Disks& disks, const std::string& discId) {
   const std::string file = CacheFile(discId);
   if (file.empty() || !disks.OrdinaryFileExists(file)) return std::nullopt;
   try {

@@ -29,8 +29,7 @@ std::optional<DiscText> ReadCachedNames(platform::Disks& disks, const std::strin
 
 // The names that a cache file's `content` keeps for `discId`; nothing when it keeps
 // none for it (another disc's file, or no JSON of the shape above).
-std::optional<DiscText> NamesFromCacheFile(std::string_view content,
-                                                    const std::string& discId);
+std::optional<DiscText> NamesFromCacheFile(std::string_view content, const std::string& discId);
 // The content of the cache file that keeps `names` for `discId`.
 std::string CacheFileContent(const std::string& discId, const DiscText& names);
 

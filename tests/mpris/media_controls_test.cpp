@@ -68,9 +68,8 @@ class MediaControlsOnABus : public ::testing::Test, protected testing::DemoDiscH
   bool Publish(Form1* window = nullptr) {
     Form1& shown = window != nullptr ? *window : form;
     controls.reset();
-    controls = std::make_unique<MediaControls>(
-        shown.controller(), WindowRequests{[&shown] { shown.Raise(); }, [&shown] { shown.close(); }},
-        *playerBus);
+    const WindowRequests requests{[&shown] { shown.Raise(); }, [&shown] { shown.close(); }};
+    controls = std::make_unique<MediaControls>(shown.controller(), requests, *playerBus);
     return controls->Publish();
   }
   static QDBusMessage Method(const char* method, const QVariantList& arguments = {}) {

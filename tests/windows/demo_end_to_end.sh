@@ -69,7 +69,8 @@ ended_with 0
 query_answered() {  # query_answered YES_OR_NO: the query, its question answered so
   probe query > query.txt & query=$!
   probe answer "Bookmark & Save before Closing ?" "$1" >/dev/null
-  wait "$query" && [ "$(cat query.txt)" = 1 ] || fail "the query did not answer that the session may end"
+  wait "$query" && [ "$(cat query.txt)" = 1 ] ||
+    fail "the query did not answer that the session may end"
 }
 played_on_after() { tail -n "+$(($1 + 1))" mci.log | grep -q $'^status cd mode\t0\tplaying'; }
 rm -f "$bookmark"

@@ -35,8 +35,9 @@ std::pair<QString, QString> RefusalError(Refusal refusal, Control control) {
     case Refusal::None:
       break;
   }
+  const QString button = QString::fromLatin1(ControlName(control));
   return {prefix + QStringLiteral("ButtonDisabled"),
-          QStringLiteral("The %1 button is disabled now.").arg(QString::fromLatin1(ControlName(control)))};
+          QStringLiteral("The %1 button is disabled now.").arg(button)};
 }
 
 qlonglong Microseconds(auto duration) {
