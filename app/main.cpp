@@ -23,7 +23,7 @@
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
 #include "ui/first_shown.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/mpris/media_controls.h"
 #include "ui/mpris/session_bus.h"
 #include "ui/qt_boxes.h"
@@ -38,7 +38,7 @@ namespace {
 // the first poll) is pictured instead of the window and dismissed the way a user
 // closing it would, and so is every box after it, until the window has closed.
 // Armed before the load event, so that a box of start-up cannot hold the run forever.
-void ArrangeScreenshot(lyrabox::Form1& form) {
+void ArrangeScreenshot(lyrabox::MainWindow& form) {
   const char* file = std::getenv(lyrabox::kScreenshotVariable);
   if (file == nullptr || *file == '\0') return;
   int delaySeconds = 3;
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
   // nothing of the lookup runs before the window is shown.
   const std::unique_ptr<lyrabox::NamesSource> names =
       lyrabox::names::NamesFromEnvironment(host.disks());
-  lyrabox::Form1 form(platform);
+  lyrabox::MainWindow form(platform);
   form.controller().FindNamesWith(*names);
   lyrabox::timeline::Mark("window built");
   ArrangeScreenshot(form);

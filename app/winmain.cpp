@@ -17,7 +17,7 @@
 #include "cdaudio/device_setup.h"
 #include "platform/platform.h"
 #include "platform/windows/windows_host.h"
-#include "ui/windows/form1.h"
+#include "ui/windows/main_window.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   lyrabox::windows::WindowsProcess process(kInstanceMutex);
   lyrabox::platform::Platform platform{device, disks, process, boxes};
 
-  lyrabox::windows::Form1 form(platform, instance);
+  lyrabox::windows::MainWindow form(platform, instance);
   boxes.SetOwner(form.hwnd());
   form.Load();
   form.ShowCentred();

@@ -23,7 +23,7 @@
 #include "names/names_lookup.h"
 #include "tests/support/answer_server.h"
 #include "tests/support/demo_disc_host.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/mpris/media_controls.h"
 
 namespace lyrabox {
@@ -65,8 +65,8 @@ class MediaControlsOnABus : public ::testing::Test, protected testing::DemoDiscH
   }
 
   // The media controls of `window` (the fixture's by default) on the bus.
-  bool Publish(Form1* window = nullptr) {
-    Form1& shown = window != nullptr ? *window : form;
+  bool Publish(MainWindow* window = nullptr) {
+    MainWindow& shown = window != nullptr ? *window : form;
     controls.reset();
     const WindowRequests requests{[&shown] { shown.Raise(); }, [&shown] { shown.close(); }};
     controls = std::make_unique<MediaControls>(shown.controller(), requests, *playerBus);
@@ -105,7 +105,7 @@ class MediaControlsOnABus : public ::testing::Test, protected testing::DemoDiscH
   std::unique_ptr<QDBusConnection> playerBus, clientBus;
   ChangeRecorder recorder;
 
-  Form1 form{platform};
+  MainWindow form{platform};
   std::unique_ptr<MediaControls> controls;
 };
 
@@ -303,7 +303,7 @@ TEST_F(MediaControlsOnABus, TheDiscsNamesAreOnTheMediaControlsAndInTheTooltip) {
   names::NamesLookup lookup(disks, {true, service.Address(), std::chrono::seconds(10)},
                             &names::MakeQtWebClient);
   QSignalSpy ended(&lookup, &names::NamesLookup::LookupEnded);
-  Form1 plainForm(plainPlatform);
+  MainWindow plainForm(plainPlatform);
   plainForm.controller().FindNamesWith(lookup);
   plainForm.Load();
   ASSERT_TRUE(Publish(&plainForm));

@@ -4,7 +4,7 @@
 //
 // It adds nothing to the player: every command is a click of one of the window's
 // buttons (or, for a seek, the move of fast forward or rewind by the amount asked)
-// through the controller of Form1, run as an event of the window. The controller's
+// through the controller of the window, run as an event of the window. The controller's
 // rules hold for these clicks as for the window's own (one event at a time, a disabled
 // button does nothing). A call the controller refuses (a box is open, the button is
 // disabled, the window has closed) is answered with an error; one it takes is answered

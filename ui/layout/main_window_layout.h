@@ -1,6 +1,7 @@
-// How Form1 looks: its title, client size, timer, menu and every control's place,
-// caption, font and state at start, in tab order. One table that both windows build from (the Qt
-// window in ui/, the native Windows window in ui/windows/), so they cannot drift.
+// How the main window (Form1) looks: its title, client size, timer, menu and every
+// control's place, caption, font and state at start, in tab order. One table that both
+// windows build from (the Qt window in ui/, the native Windows window in ui/windows/),
+// so they cannot drift.
 //
 // Positions and sizes are in twips (1/1440 inch) from the top left corner of the
 // client area; PixelsAt turns them into pixels for a screen's dots per inch.

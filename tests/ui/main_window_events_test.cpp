@@ -1,7 +1,7 @@
-// Form1 drawn with Qt as a face of its controller: its load, its timer, its buttons,
-// its menu item, its close box and the end of the session reach the controller, and
-// what the logic writes reaches its widgets. The rules themselves are the controller's
-// (tests/engine/form1_controller_test.cpp).
+// The main window drawn with Qt as a face of its controller: its load, its timer, its
+// buttons, its menu item, its close box and the end of the session reach the
+// controller, and what the logic writes reaches its widgets. The rules themselves are
+// the controller's (tests/engine/form1_controller_test.cpp).
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fakes.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/qt_boxes.h"
 
 namespace lyrabox::testing {
@@ -31,16 +31,16 @@ using ::testing::IsEmpty;
 
 constexpr char kClosePrompt[] = "Bookmark & Save before Closing ?";
 
-QTimer* Timer1(Form1& form) { return form.findChild<QTimer*>("Timer1"); }
+QTimer* Timer1(MainWindow& form) { return form.findChild<QTimer*>("Timer1"); }
 
 // One tick of Timer1 the way the event loop delivers it: through its timeout signal.
-void FireTimer1(Form1& form) {
+void FireTimer1(MainWindow& form) {
   ASSERT_TRUE(QMetaObject::invokeMethod(Timer1(form), "timeout", Qt::DirectConnection));
 }
 
-TEST(Form1Load, RunsTheLoadSequenceAndStartsTimer1WithoutShowingTheWindow) {
+TEST(MainWindowLoad, RunsTheLoadSequenceAndStartsTimer1WithoutShowingTheWindow) {
   FakeWorld world;
-  Form1 form(world.platform);
+  MainWindow form(world.platform);
 
   form.Load();
 
@@ -52,24 +52,24 @@ TEST(Form1Load, RunsTheLoadSequenceAndStartsTimer1WithoutShowingTheWindow) {
 }
 
 // A second instance, and a device that cannot be opened.
-TEST(Form1Load, AStartThatEndsTheProgramNeverShowsTheWindow) {
+TEST(MainWindowLoad, AStartThatEndsTheProgramNeverShowsTheWindow) {
   for (bool secondInstance : {true, false}) {
     FakeWorld world;
     world.process.otherInstance = secondInstance;
     world.device.Fail("open cdaudio alias cd wait shareable", 263);
-    Form1 form(world.platform);
+    MainWindow form(world.platform);
     EXPECT_THROW(form.Load(), ProgramEnded);
     EXPECT_FALSE(Timer1(form)->isActive());
     EXPECT_FALSE(form.isVisible());
   }
 }
 
-// Form1 is the logic's window: whatever the poll writes must reach the very widgets,
-// exactly as a recorder of the same poll sees it.
-TEST(Form1Poll, ATickShowsWhatThePollWritesOnTheControls) {
+// The main window is the logic's window: whatever the poll writes must reach the very
+// widgets, exactly as a recorder of the same poll sees it.
+TEST(MainWindowPoll, ATickShowsWhatThePollWritesOnTheControls) {
   FakeWorld world;
   InsertPlayingDisc(world);
-  Form1 form(world.platform);
+  MainWindow form(world.platform);
   form.Load();
 
   FakeWorld twin;
@@ -110,12 +110,12 @@ TEST(Form1Poll, ATickShowsWhatThePollWritesOnTheControls) {
 
 // A box of Qt runs a nested event loop: the timer's tick and a button pressed while it
 // is open reach the controller there, which drops them.
-TEST(Form1Events, ATickOrAClickWhileABoxIsOpenIsDropped) {
+TEST(MainWindowEvents, ATickOrAClickWhileABoxIsOpenIsDropped) {
   FakeWorld world;
   InsertPlayingDisc(world);
   QtBoxes boxes;
   platform::Platform platform{world.device, world.disks, world.process, boxes};
-  Form1 form(platform);
+  MainWindow form(platform);
   form.Load();
   FireTimer1(form);
 
@@ -139,14 +139,14 @@ TEST(Form1Events, ATickOrAClickWhileABoxIsOpenIsDropped) {
 // The time display's tooltip names the current track from the view. A name is text,
 // whatever it holds, wherever it comes from: nested tables and a huge picture are not
 // laid out as markup.
-TEST(Form1Names, TheTooltipNamesTheTrackAndShowsMarkupAsText) {
+TEST(MainWindowNames, TheTooltipNamesTheTrackAndShowsMarkupAsText) {
   FakeWorld world;
   InsertPlayingDisc(world);  // playing track 2
   DiscText markup;  // nested tables, as many as a field holds, and a huge picture
   markup.tracks[2] = {CleanField(QString("<table><tr><td>").repeated(2000).toStdString()),
                       "<img src=x width=30000 height=30000>"};
   world.device.disc = platform::DiscSnapshot{1, {{Frames(150), true}}, Frames(80000), markup};
-  Form1 form(world.platform);
+  MainWindow form(world.platform);
   form.Load();
   FireTimer1(form);
 
@@ -169,7 +169,7 @@ TEST(Form1Names, TheTooltipNamesTheTrackAndShowsMarkupAsText) {
 // save (the query) leaves the window and the disc as they are (the session manager
 // here allows no question, so none is asked); the application's quit with the window
 // still open (the end) unloads without a question.
-TEST(Form1Close, TheCloseBoxAndTheSessionsTwoStepsReachTheController) {
+TEST(MainWindowClose, TheCloseBoxAndTheSessionsTwoStepsReachTheController) {
   const std::string asked = std::string("question ") + kClosePrompt + " -> no";
   const struct {
     const char* what;
@@ -184,7 +184,7 @@ TEST(Form1Close, TheCloseBoxAndTheSessionsTwoStepsReachTheController) {
     SCOPED_TRACE(c.what);
     FakeWorld world;
     InsertPlayingDisc(world);
-    Form1 form(world.platform);
+    MainWindow form(world.platform);
     form.Load();
     FireTimer1(form);
     form.show();

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fakes.h"
-#include "ui/windows/form1.h"
+#include "ui/windows/main_window.h"
 
 namespace lyrabox::windows {
 namespace {
@@ -23,10 +23,10 @@ void Pump() {
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
-TEST(WindowsForm1, TheEndOfTheSessionRunsTheClosePathAndTheWindowGoes) {
+TEST(WindowsMainWindow, TheEndOfTheSessionRunsTheClosePathAndTheWindowGoes) {
   FakeWorld world;
   testing::InsertPlayingDisc(world);
-  Form1 form(world.platform, GetModuleHandleA(nullptr));
+  MainWindow form(world.platform, GetModuleHandleA(nullptr));
   HWND window = form.hwnd();
   form.Load();
   SendMessageA(window, WM_TIMER, 1, 0);  // Timer1's tick: the poll scans the disc

@@ -1,4 +1,4 @@
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +18,7 @@
 #include <QTextDocument>
 #include <QTimer>
 
-#include "ui/layout/form1_layout.h"
+#include "ui/layout/main_window_layout.h"
 #include "ui/fonts.h"
 #include "ui/icon.h"
 #include "ui/system_text.h"
@@ -58,7 +58,7 @@ QFont FontOf(const layout::ControlLayout& control) {
 
 }  // namespace
 
-Form1::Form1(platform::Platform& platform, QWidget* parent)
+MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     : QMainWindow(parent), controller_(platform, *this) {
   setObjectName("Form1");
   setWindowTitle(layout::kTitle);
@@ -89,9 +89,9 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
   layout()->activate();
 }
 
-Form1::~Form1() = default;
+MainWindow::~MainWindow() = default;
 
-void Form1::BuildControls(QWidget* client) {
+void MainWindow::BuildControls(QWidget* client) {
   QWidget* previous = nullptr;
   for (const layout::ControlLayout& control : layout::kControls) {
     QWidget* widget = nullptr;
@@ -154,7 +154,7 @@ void Form1::BuildControls(QWidget* client) {
   }
 }
 
-void Form1::BuildMenu() {
+void MainWindow::BuildMenu() {
   // Inside the window on every desktop: the client area sits below it.
   menuBar()->setNativeMenuBar(false);
   options_ = menuBar()->addMenu(layout::kOptionsMenu);
@@ -167,7 +167,7 @@ void Form1::BuildMenu() {
   about_->setMenuRole(QAction::NoRole);
 }
 
-void Form1::WireEvents() {
+void MainWindow::WireEvents() {
   for (const layout::ControlLayout& control : layout::kControls) {
     if (control.kind != layout::Kind::Button) continue;
     connect(static_cast<QPushButton*>(ControlWidget(control.control)), &QPushButton::clicked,
@@ -188,13 +188,13 @@ void Form1::WireEvents() {
   controller_.Observe([this](const PlayerView& view) { ShowNames(view); });
 }
 
-void Form1::ShowNames(const PlayerView& view) {
+void MainWindow::ShowNames(const PlayerView& view) {
   // The names are UTF-8, unlike the logic's own texts.
   const QString tooltip = AsPlainTooltip(QString::fromStdString(TrackTooltip(view)));
   if (tooltip != timeWindow_->toolTip()) timeWindow_->setToolTip(tooltip);
 }
 
-void Form1::ShowCentred() {
+void MainWindow::ShowCentred() {
   QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
   if (screen != nullptr) {
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
@@ -203,13 +203,13 @@ void Form1::ShowCentred() {
   show();
 }
 
-void Form1::Raise() {
+void MainWindow::Raise() {
   showNormal();
   raise();
   activateWindow();
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (controller_.CloseRequest()) {
     event->accept();
   } else {
@@ -217,7 +217,7 @@ void Form1::closeEvent(QCloseEvent* event) {
   }
 }
 
-QWidget* Form1::ControlWidget(Control control) const {
+QWidget* MainWindow::ControlWidget(Control control) const {
   switch (control) {
     case Control::timeWindow: return timeWindow_;
     case Control::play: return play_;
@@ -235,11 +235,11 @@ QWidget* Form1::ControlWidget(Control control) const {
   return nullptr;
 }
 
-void Form1::SetEnabled(Control control, bool enabled) {
+void MainWindow::SetEnabled(Control control, bool enabled) {
   ControlWidget(control)->setEnabled(enabled);
 }
 
-void Form1::SetText(Control control, std::string_view text) {
+void MainWindow::SetText(Control control, std::string_view text) {
   const QString value = FromSystemText(text);
   switch (control) {
     case Control::timeWindow: timeWindow_->setText(value); break;
@@ -249,7 +249,7 @@ void Form1::SetText(Control control, std::string_view text) {
   }
 }
 
-void Form1::SetTimerEnabled(bool enabled) {
+void MainWindow::SetTimerEnabled(bool enabled) {
   if (!enabled) {
     Timer1_->stop();
   } else if (!Timer1_->isActive()) {
@@ -257,7 +257,7 @@ void Form1::SetTimerEnabled(bool enabled) {
   }
 }
 
-platform::WindowHandle Form1::NativeHandle() {
+platform::WindowHandle MainWindow::NativeHandle() {
   return static_cast<platform::WindowHandle>(winId());
 }
 

@@ -1,4 +1,4 @@
-#include "ui/windows/form1.h"
+#include "ui/windows/main_window.h"
 
 #include <commctrl.h>
 
@@ -8,7 +8,7 @@
 namespace lyrabox::windows {
 namespace {
 
-constexpr char kClassName[] = "LyraboxForm1";
+constexpr char kClassName[] = "LyraboxMainWindow";
 // A fixed single border, a system menu with the close box, and minimise (of the two,
 // minimise is the one offered).
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -43,11 +43,11 @@ int ScreenDotsPerInch() {
 
 }  // namespace
 
-Form1::Form1(platform::Platform& platform, HINSTANCE instance)
+MainWindow::MainWindow(platform::Platform& platform, HINSTANCE instance)
     : controller_(platform, *this) {
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &Form1::Procedure;
+  windowClass.lpfnWndProc = &MainWindow::Procedure;
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
   windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
@@ -79,12 +79,12 @@ Form1::Form1(platform::Platform& platform, HINSTANCE instance)
   controller_.Observe([this](const PlayerView& view) { ShowNames(view); });
 }
 
-Form1::~Form1() {
+MainWindow::~MainWindow() {
   if (window_ != nullptr) DestroyWindow(window_);
   for (HFONT font : fonts_) DeleteObject(font);
 }
 
-void Form1::BuildControls(HINSTANCE instance, int dotsPerInch) {
+void MainWindow::BuildControls(HINSTANCE instance, int dotsPerInch) {
   // Made in tab order: the dialog keys move through the controls in the order made.
   for (const layout::ControlLayout& control : layout::kControls) {
     const char* windowClass = "BUTTON";
@@ -118,7 +118,7 @@ void Form1::BuildControls(HINSTANCE instance, int dotsPerInch) {
   }
 }
 
-void Form1::BuildTooltip(HINSTANCE instance) {
+void MainWindow::BuildTooltip(HINSTANCE instance) {
   const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&classes);
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -142,7 +142,7 @@ void Form1::BuildTooltip(HINSTANCE instance) {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, client.right);
 }
 
-void Form1::ShowNames(const PlayerView& view) {
+void MainWindow::ShowNames(const PlayerView& view) {
   std::wstring text = FromUtf8(TrackTooltip(view));
   if (text == tooltipText_) return;
   tooltipText_ = std::move(text);
@@ -154,7 +154,7 @@ void Form1::ShowNames(const PlayerView& view) {
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void Form1::BuildMenu() {
+void MainWindow::BuildMenu() {
   HMENU bar = CreateMenu();
   HMENU options = CreatePopupMenu();
   AppendMenuA(options, MF_STRING, kFfspeedId, layout::kFfspeedItem);
@@ -163,19 +163,19 @@ void Form1::BuildMenu() {
   SetMenu(window_, bar);
 }
 
-LRESULT CALLBACK Form1::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* form = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (form == nullptr || form->window_ != window) {
     return DefWindowProcA(window, message, wParam, lParam);
   }
   return form->Handle(message, wParam, lParam);
 }
 
-LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = window_;
   switch (message) {
     case WM_COMMAND:
@@ -222,7 +222,7 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-void Form1::OnCommand(int id) {
+void MainWindow::OnCommand(int id) {
   if (id == kFfspeedId) {
     controller_.ChooseFastForwardSpeed();
     return;
@@ -236,7 +236,7 @@ void Form1::OnCommand(int id) {
   }
 }
 
-void Form1::ShowCentred() {
+void MainWindow::ShowCentred() {
   RECT area{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
   RECT outer{};
@@ -250,7 +250,7 @@ void Form1::ShowCentred() {
   UpdateWindow(window_);
 }
 
-int Form1::Run() {
+int MainWindow::Run() {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     // The dialog keys: Tab and Shift+Tab move through the controls in tab order.
@@ -261,19 +261,19 @@ int Form1::Run() {
   return static_cast<int>(message.wParam);
 }
 
-HWND Form1::ControlWindow(Control control) const {
+HWND MainWindow::ControlWindow(Control control) const {
   return controls_[static_cast<std::size_t>(control)];
 }
 
-void Form1::SetEnabled(Control control, bool enabled) {
+void MainWindow::SetEnabled(Control control, bool enabled) {
   EnableWindow(ControlWindow(control), enabled ? TRUE : FALSE);
 }
 
-void Form1::SetText(Control control, std::string_view text) {
+void MainWindow::SetText(Control control, std::string_view text) {
   SetWindowTextA(ControlWindow(control), std::string(text).c_str());
 }
 
-void Form1::SetTimerEnabled(bool enabled) {
+void MainWindow::SetTimerEnabled(bool enabled) {
   // Switching on a running timer leaves its next tick where it was.
   if (enabled && !timerOn_) {
     SetTimer(window_, kTimer1, layout::kTimer1IntervalMs, nullptr);
@@ -283,7 +283,7 @@ void Form1::SetTimerEnabled(bool enabled) {
   timerOn_ = enabled;
 }
 
-platform::WindowHandle Form1::NativeHandle() {
+platform::WindowHandle MainWindow::NativeHandle() {
   return reinterpret_cast<platform::WindowHandle>(window_);
 }
 

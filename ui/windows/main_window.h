@@ -1,8 +1,8 @@
-// Form1 as a native Windows window: the same controls, captions, fonts, tab order,
-// menu and timer as the Qt window, from the one layout table (ui/layout/), the same
-// controller behind its events (engine/form1_controller.h), which keeps the rules of
-// the window, and the same tooltip on the time display naming the current track, from
-// the controller's view (the system's tooltip control).
+// The main window (Form1) as a native Windows window: the same controls, captions,
+// fonts, tab order, menu and timer as the Qt window, from the one layout table
+// (ui/layout/), the same controller behind its events (engine/form1_controller.h),
+// which keeps the rules of the window, and the same tooltip on the time display naming
+// the current track, from the controller's view (the system's tooltip control).
 //
 // Sizes: twips become pixels at the screen's dots per inch (15 twips a pixel at 96).
 //
@@ -18,18 +18,18 @@
 #include "engine/form1_controller.h"
 #include "engine/window.h"
 #include "platform/platform.h"
-#include "ui/layout/form1_layout.h"
+#include "ui/layout/main_window_layout.h"
 
 namespace lyrabox::windows {
 
-class Form1 final : public Window {
+class MainWindow final : public Window {
  public:
   // Creates the window, hidden, with every control in its starting state. The program
   // file's icon (resource 1) is the window's icon.
-  Form1(platform::Platform& platform, HINSTANCE instance);
-  ~Form1() override;
-  Form1(const Form1&) = delete;
-  Form1& operator=(const Form1&) = delete;
+  MainWindow(platform::Platform& platform, HINSTANCE instance);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   // The load event. Returns when the window is to be shown; a load sequence that ends
   // the program never returns.
