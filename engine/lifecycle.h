@@ -1,9 +1,9 @@
 // Start-up and shutdown of the player, and the start by AutoPlay.
 //
-// Form1 owns one Lifecycle next to its Player and runs Load from its load event and
-// Unload from its unload event, both on the user-interface thread and both through
-// the event guard (engine/guard.h). A run-time error that Load lets out (a drive
-// setting or bookmark file that cannot be read, the other player that cannot be
+// The player's controller owns one Lifecycle next to its Player and runs Load from its
+// load event and Unload from its unload event, both on the user-interface thread and
+// both through the event guard (engine/guard.h). A run-time error that Load lets out (a
+// drive setting or bookmark file that cannot be read, the other player that cannot be
 // started on the hand-over path) is for the guard: it shows the box and ends the
 // program, so the window is never shown.
 #pragma once

@@ -1,7 +1,7 @@
-// Where the names of a disc without text of its own come from: a lookup that works
-// them out from the disc's table of contents (names/ on Linux: a cache of earlier
-// answers and the MusicBrainz web service). The program's main hands one to the
-// controller of Form1; the Windows program has none and shows a disc's own text only.
+// Where the names of a disc without text of its own come from: a lookup that works them
+// out from the disc's table of contents (names/ on Linux: a cache of earlier answers
+// and the MusicBrainz web service). The program's main hands one to the player's
+// controller; the Windows program has none and shows a disc's own text only.
 //
 // Thread: the user-interface thread only.
 #pragma once

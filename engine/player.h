@@ -1,6 +1,7 @@
-// The player: its state, its reply buffers, the device channel and every operation
-// that a window event runs. Form1 owns one Player for its whole life; the logic here
-// touches the world only through platform::Platform and the Window interface.
+// The player: its state, its reply buffers, the device channel and every operation that
+// a window event runs. The player's controller owns one Player for the window's whole
+// life; the logic here touches the world only through platform::Platform and the Window
+// interface.
 //
 // Every operation runs on the user-interface thread and blocks until the device has
 // answered. Failures that end the program are thrown as RuntimeError and reach the

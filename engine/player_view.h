@@ -1,5 +1,5 @@
-// What every face of the player shows of it: the view that the controller of Form1
-// publishes after each event that ran (engine/form1_controller.h). The faces (the Qt
+// What every face of the player shows of it: the view that the player's controller
+// publishes after each event that ran (engine/player_controller.h). The faces (the Qt
 // window, the native Windows window, the desktop's media controls) read the player's
 // state and the disc's names from here alone.
 #pragma once

@@ -1,5 +1,5 @@
 // The names lookup as the player makes it (names_lookup.h), for main to hand to the
-// controller of Form1: its settings from the environment (LYRABOX_LOOKUP,
+// player's controller: its settings from the environment (LYRABOX_LOOKUP,
 // LYRABOX_LOOKUP_SERVICE), the client of the service from the module lyrabox-names.so,
 // loaded with the first request.
 #pragma once

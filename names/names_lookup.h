@@ -1,5 +1,5 @@
-// The names of a disc without text of its own, as the controller of Form1 asks for
-// them (engine/names_source.h): what MusicBrainz knows of its table of contents.
+// The names of a disc without text of its own, as the player's controller asks for them
+// (engine/names_source.h): what MusicBrainz knows of its table of contents.
 //
 // The lookup keeps to good manners: at most one request per disc and run (and none for
 // a disc whose names are kept from an earlier run, see names_cache.h), made in the

@@ -3,7 +3,7 @@
 // buttons, the menu item, the close box, the end of the session) to the controller it
 // owns, and shows what the logic writes, and on the time display's tooltip the names of
 // the current track from the controller's view. The rules of the window live in the
-// controller (engine/form1_controller.h).
+// controller (engine/player_controller.h).
 //
 // Sizes: the window's layout is given in twips; at 15 twips a pixel the client area is
 // 339 x 130 pixels below the menu bar. Qt scales logical pixels on dense screens, so the
@@ -16,7 +16,7 @@
 #include <array>
 #include <cstddef>
 
-#include "engine/form1_controller.h"
+#include "engine/player_controller.h"
 #include "engine/window.h"
 #include "platform/platform.h"
 #include "ui/layout/main_window_layout.h"
@@ -50,7 +50,7 @@ class MainWindow final : public QMainWindow, public Window {
   // Brings the window to the front, restored if it was minimised.
   void Raise();
 
-  Form1Controller& controller() { return controller_; }
+  PlayerController& controller() { return controller_; }
 
   // The given name's control ("stopbtn") as its widget.
   QWidget* ControlWidget(Control control) const;
@@ -71,7 +71,7 @@ class MainWindow final : public QMainWindow, public Window {
   // The time display's tooltip from the view.
   void ShowNames(const PlayerView& view);
 
-  Form1Controller controller_;
+  PlayerController controller_;
 
   QLineEdit* timeWindow_ = nullptr;
   QPushButton* play_ = nullptr;

@@ -1,7 +1,7 @@
 // The main window drawn with Qt as a face of its controller: its load, its timer, its
 // buttons, its menu item, its close box and the end of the session reach the
 // controller, and what the logic writes reaches its widgets. The rules themselves are
-// the controller's (tests/engine/form1_controller_test.cpp).
+// the controller's (tests/engine/player_controller_test.cpp).
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>

@@ -90,7 +90,7 @@ bool Jumped(const MediaView& before, const MediaView& now, qlonglong elapsedUs) 
 
 }  // namespace
 
-MediaControls::MediaControls(Form1Controller& controller, WindowRequests window,
+MediaControls::MediaControls(PlayerController& controller, WindowRequests window,
                              QDBusConnection bus)
     : controller_(controller), window_(std::move(window)), bus_(std::move(bus)) {
   new MprisRootAdaptor(*this, this);

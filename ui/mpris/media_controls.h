@@ -33,7 +33,7 @@
 #include <functional>
 
 #include "base/identity.h"
-#include "engine/form1_controller.h"
+#include "engine/player_controller.h"
 #include "engine/player_view.h"
 #include "engine/window.h"
 
@@ -73,7 +73,7 @@ class MediaControls final : public QObject, protected QDBusContext {
  public:
   // `controller` is the window's, and must outlive this object; `window` raises and
   // closes the window.
-  MediaControls(Form1Controller& controller, WindowRequests window,
+  MediaControls(PlayerController& controller, WindowRequests window,
                 QDBusConnection bus = QDBusConnection::sessionBus());
   ~MediaControls() override;
 
@@ -116,7 +116,7 @@ class MediaControls final : public QObject, protected QDBusContext {
   // Sends the PropertiesChanged signal of the player's interface for `changed`.
   void Announce(const QVariantMap& changed);
 
-  Form1Controller& controller_;
+  PlayerController& controller_;
   const WindowRequests window_;
   std::size_t observing_;
   QDBusConnection bus_;

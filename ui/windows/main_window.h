@@ -1,6 +1,6 @@
 // The main window (Form1) as a native Windows window: the same controls, captions,
 // fonts, tab order, menu and timer as the Qt window, from the one layout table
-// (ui/layout/), the same controller behind its events (engine/form1_controller.h),
+// (ui/layout/), the same controller behind its events (engine/player_controller.h),
 // which keeps the rules of the window, and the same tooltip on the time display naming
 // the current track, from the controller's view (the system's tooltip control).
 //
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/form1_controller.h"
+#include "engine/player_controller.h"
 #include "engine/window.h"
 #include "platform/platform.h"
 #include "ui/layout/main_window_layout.h"
@@ -40,7 +40,7 @@ class MainWindow final : public Window {
   int Run();
 
   HWND hwnd() const { return window_; }
-  Form1Controller& controller() { return controller_; }
+  PlayerController& controller() { return controller_; }
   HWND ControlWindow(Control control) const;
   // The command identifier of a control's click (also the control's identifier).
   static int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
@@ -66,7 +66,7 @@ class MainWindow final : public Window {
   // The time display's tooltip from the view.
   void ShowNames(const PlayerView& view);
 
-  Form1Controller controller_;
+  PlayerController controller_;
   HWND window_ = nullptr;
   std::array<HWND, layout::kControls.size()> controls_{};
   // The tooltip control, owned by the window; its one tool is the time display, by the

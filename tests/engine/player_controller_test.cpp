@@ -2,7 +2,7 @@
 // events to: one event at a time, a disabled control ignores its click, the close
 // prompt then the unload then nothing more, the end of the session, and the view the
 // media controls are shown.
-#include "engine/form1_controller.h"
+#include "engine/player_controller.h"
 
 #include <deque>
 #include <functional>
@@ -34,11 +34,11 @@ struct PolledWindow {
     world.device.ClearLog();
   }
   FakeWorld world;
-  Form1Controller controller{world.platform, world.window};
+  PlayerController controller{world.platform, world.window};
 };
-class Form1ControllerTest : public ::testing::Test, protected PolledWindow {};
+class PlayerControllerTest : public ::testing::Test, protected PolledWindow {};
 
-TEST_F(Form1ControllerTest, EveryEventWhileABoxIsOpenIsDropped) {
+TEST_F(PlayerControllerTest, EveryEventWhileABoxIsOpenIsDropped) {
   bool mayClose = true;
   world.boxes.whileOpen = [&] {
     const std::size_t sent = world.device.sent.size();
@@ -58,7 +58,7 @@ TEST_F(Form1ControllerTest, EveryEventWhileABoxIsOpenIsDropped) {
   EXPECT_GT(world.device.sent.size(), before);
 }
 
-TEST_F(Form1ControllerTest, ADisabledControlOrOneThatIsNoButtonRunsNothing) {
+TEST_F(PlayerControllerTest, ADisabledControlOrOneThatIsNoButtonRunsNothing) {
   world.device.Set("status cd media present", "false");  // the disc is gone: all disabled
   controller.Tick();
   world.device.ClearLog();
@@ -71,7 +71,7 @@ TEST_F(Form1ControllerTest, ADisabledControlOrOneThatIsNoButtonRunsNothing) {
 
 // Each click and the menu item run their own operation: what each one does first
 // tells them apart.
-TEST(Form1ControllerClicks, EachButtonAndTheMenuItemRunItsOwnOperation) {
+TEST(PlayerControllerClicks, EachButtonAndTheMenuItemRunItsOwnOperation) {
   const std::pair<int, std::vector<std::string>> wirings[] = {  // -1: the menu item
       {-1, {"input Enter the new speed in seconds -> 12"}},
       {static_cast<int>(Control::play), {"mci play cd"}},
@@ -107,10 +107,10 @@ TEST(Form1ControllerClicks, EachButtonAndTheMenuItemRunItsOwnOperation) {
 // A close request, or the end of a session with its query first: the close prompt
 // while playing (Yes saves the bookmark, a save that fails says so and the close goes
 // on), then the unload, then nothing more. The end without a query asks nothing.
-TEST(Form1ControllerClose, PromptThenUnloadThenNothingMore) {
+TEST(PlayerControllerClose, PromptThenUnloadThenNothingMore) {
   struct Case {
     const char* what;
-    std::function<void(Form1Controller&)> close;
+    std::function<void(PlayerController&)> close;
     std::string mode;
     std::deque<bool> answers;
     std::vector<std::string> journal;  // the unload's two commands follow
@@ -119,30 +119,30 @@ TEST(Form1ControllerClose, PromptThenUnloadThenNothingMore) {
   };
   const std::string asked = std::string("question ") + kClosePrompt + " -> ";
   const Case cases[] = {
-      {"close, No", [](Form1Controller& c) { EXPECT_TRUE(c.CloseRequest()); }, "playing",
+      {"close, No", [](PlayerController& c) { EXPECT_TRUE(c.CloseRequest()); }, "playing",
        {false}, {asked + "no"}, ""},
-      {"close, Yes", [](Form1Controller& c) { c.CloseRequest(); }, "playing", {true},
+      {"close, Yes", [](PlayerController& c) { c.CloseRequest(); }, "playing", {true},
        {asked + "yes", "mci status cd position"}, "2\r\n3\r\n27\r\n"},
-      {"close, Yes, the save fails", [](Form1Controller& c) { c.CloseRequest(); }, "playing",
+      {"close, Yes, the save fails", [](PlayerController& c) { c.CloseRequest(); }, "playing",
        {true},
        {asked + "yes", "mci status cd position",
         "message The bookmark was not saved: the CD drive did not report a position.\n\n"
         "The device driver is not ready."},
        "", true},
-      {"close while stopped", [](Form1Controller& c) { c.CloseRequest(); }, "stopped", {}, {}, ""},
+      {"close while stopped", [](PlayerController& c) { c.CloseRequest(); }, "stopped", {}, {}, ""},
       {"session query, Yes, then its end",
-       [](Form1Controller& c) {
+       [](PlayerController& c) {
          c.SessionQuery();
          c.SessionEnd();
        },
        "playing", {true}, {asked + "yes", "mci status cd position"}, "2\r\n3\r\n27\r\n"},
-      {"session end", [](Form1Controller& c) { c.SessionEnd(); }, "playing", {true}, {}, ""},
+      {"session end", [](PlayerController& c) { c.SessionEnd(); }, "playing", {true}, {}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     PolledWindow window(c.mode);
     FakeWorld& world = window.world;
-    Form1Controller& controller = window.controller;
+    PlayerController& controller = window.controller;
     world.boxes.answers = c.answers;
     if (c.saveFails) world.device.Set("status cd position", "", 276);
 
@@ -166,7 +166,7 @@ TEST(Form1ControllerClose, PromptThenUnloadThenNothingMore) {
 // The session's query asks the close question (Yes saves) and stops nothing: when the
 // end is cancelled, the disc plays on and the window with it. While a box of an event
 // is open, the query asks nothing.
-TEST_F(Form1ControllerTest, TheSessionsQueryAsksButEndsNothing) {
+TEST_F(PlayerControllerTest, TheSessionsQueryAsksButEndsNothing) {
   world.boxes.answers = {true};
   controller.SessionQuery();
   EXPECT_EQ(world.journal, (std::vector<std::string>{
@@ -185,7 +185,7 @@ TEST_F(Form1ControllerTest, TheSessionsQueryAsksButEndsNothing) {
 
 // The session ends while a box of an event is open: the disc is stopped and the device
 // closed at once, and no box appears after.
-TEST_F(Form1ControllerTest, ASessionEndInsideABoxUnloadsAtOnceAndShowsNoMoreBoxes) {
+TEST_F(PlayerControllerTest, ASessionEndInsideABoxUnloadsAtOnceAndShowsNoMoreBoxes) {
   world.device.Fail("stop cd wait", 276);
   world.boxes.whileOpen = [this] { controller.SessionEnd(); };
 
@@ -201,7 +201,7 @@ TEST_F(Form1ControllerTest, ASessionEndInsideABoxUnloadsAtOnceAndShowsNoMoreBoxe
   EXPECT_TRUE(controller.CloseRequest());
 }
 
-TEST_F(Form1ControllerTest, ARunTimeErrorInAnEventIsShownAndEndsTheProgram) {
+TEST_F(PlayerControllerTest, ARunTimeErrorInAnEventIsShownAndEndsTheProgram) {
   world.device.Set("status cd position", "xx:yy:zz:00");  // not a number: type mismatch
 
   EXPECT_THROW(controller.Tick(), ProgramEnded);
@@ -213,7 +213,7 @@ TEST_F(Form1ControllerTest, ARunTimeErrorInAnEventIsShownAndEndsTheProgram) {
 
 // --- The view the media controls are shown ------------------------------------------
 
-TEST_F(Form1ControllerTest, TheViewTellsWhatThePollRead) {
+TEST_F(PlayerControllerTest, TheViewTellsWhatThePollRead) {
   std::vector<PlayerView> published;
   controller.Observe([&published](const PlayerView& view) { published.push_back(view); });
   controller.Tick();
@@ -268,7 +268,7 @@ struct HeldNames : NamesSource {
 // The names of the current track: the disc's own text, taken when the poll scans it;
 // for a disc without any, what the names source finds, once it has. An answer for a
 // disc that has gone since, or for a controller that has gone, is dropped.
-TEST(Form1ControllerNames, TheViewNamesTheCurrentTrackFromTheDiscOrTheSource) {
+TEST(PlayerControllerNames, TheViewNamesTheCurrentTrackFromTheDiscOrTheSource) {
   DiscText own;
   own.album = {"Songs for Testing", "The Fixtures"};
   own.tracks[2] = {"Green Bar", ""};
@@ -276,7 +276,7 @@ TEST(Form1ControllerNames, TheViewNamesTheCurrentTrackFromTheDiscOrTheSource) {
   PolledWindow window;  // its first poll had no look at the disc: no names
   window.controller.FindNamesWith(source);
   FakeWorld& world = window.world;
-  Form1Controller& controller = window.controller;
+  PlayerController& controller = window.controller;
   auto insert = [&](DiscText text) {
     world.device.Set("status cd media present", "false");
     controller.Tick();
@@ -300,7 +300,7 @@ TEST(Form1ControllerNames, TheViewNamesTheCurrentTrackFromTheDiscOrTheSource) {
   EXPECT_EQ(controller.View().names, TrackNames{});
 
   source.answers.clear();
-  auto gone = std::make_unique<Form1Controller>(world.platform, world.window);
+  auto gone = std::make_unique<PlayerController>(world.platform, world.window);
   gone->FindNamesWith(source);
   gone->Load();
   gone->Tick();

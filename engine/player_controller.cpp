@@ -1,4 +1,4 @@
-#include "engine/form1_controller.h"
+#include "engine/player_controller.h"
 
 #include <string_view>
 
@@ -35,29 +35,29 @@ std::optional<Frames> LengthOf(std::string_view text) {
 
 }  // namespace
 
-void Form1Controller::Controls::SetEnabled(Control control, bool on) {
+void PlayerController::Controls::SetEnabled(Control control, bool on) {
   enabled[static_cast<std::size_t>(control)] = on;
   face_.SetEnabled(control, on);
 }
 
-void Form1Controller::Controls::SetText(Control control, std::string_view text) {
+void PlayerController::Controls::SetText(Control control, std::string_view text) {
   face_.SetText(control, text);
 }
 
-void Form1Controller::Boxes::Message(std::string_view text) {
+void PlayerController::Boxes::Message(std::string_view text) {
   if (!unseen) face_.Message(text);
 }
 
-bool Form1Controller::Boxes::Question(std::string_view text) {
+bool PlayerController::Boxes::Question(std::string_view text) {
   return !unseen && face_.Question(text);
 }
 
-std::string Form1Controller::Boxes::Input(std::string_view prompt, std::string_view title,
+std::string PlayerController::Boxes::Input(std::string_view prompt, std::string_view title,
                                           std::string_view defaultText) {
   return unseen ? std::string() : face_.Input(prompt, title, defaultText);
 }
 
-Form1Controller::Form1Controller(platform::Platform& platform, Window& face)
+PlayerController::PlayerController(platform::Platform& platform, Window& face)
     : controls_(face),
       boxes_(platform.boxes),
       platform_{platform.device, platform.disks, platform.process, boxes_},
@@ -65,29 +65,29 @@ Form1Controller::Form1Controller(platform::Platform& platform, Window& face)
       lifecycle_(player_) {}
 
 template <typename Operation>
-void Form1Controller::Run(Operation&& operation) {
+void PlayerController::Run(Operation&& operation) {
   if (unloaded_) return;
   if (!events_.Run(platform_, operation)) return;
   FollowDisc();
   Publish();
 }
 
-void Form1Controller::Load() {
+void PlayerController::Load() {
   Run([this] { lifecycle_.Load(); });
 }
 
-void Form1Controller::Tick() {
+void PlayerController::Tick() {
   Run([this] { player_.TimerTick(); });
 }
 
-Refusal Form1Controller::Refuses(Control control) const {
+Refusal PlayerController::Refuses(Control control) const {
   if (unloaded_) return Refusal::Unloaded;
   if (events_.Running()) return Refusal::AnotherEvent;
   if (!controls_.enabled[static_cast<std::size_t>(control)]) return Refusal::Disabled;
   return Refusal::None;
 }
 
-bool Form1Controller::Click(Control control) {
+bool PlayerController::Click(Control control) {
   if (Refuses(control) != Refusal::None) return false;
   for (const ClickOperation& click : kClicks) {
     if (click.control != control) continue;
@@ -97,7 +97,7 @@ bool Form1Controller::Click(Control control) {
   return false;
 }
 
-bool Form1Controller::Seek(std::chrono::seconds offset) {
+bool PlayerController::Seek(std::chrono::seconds offset) {
   if (Refuses(offset < std::chrono::seconds(0) ? Control::rew : Control::ff) != Refusal::None) {
     return false;
   }
@@ -105,15 +105,15 @@ bool Form1Controller::Seek(std::chrono::seconds offset) {
   return true;
 }
 
-void Form1Controller::ChooseFastForwardSpeed() {
+void PlayerController::ChooseFastForwardSpeed() {
   Run([this] { player_.FastForwardStep(); });
 }
 
-void Form1Controller::About() {
+void PlayerController::About() {
   Run([this] { boxes_.Message(identity::kAbout); });
 }
 
-bool Form1Controller::CloseRequest() {
+bool PlayerController::CloseRequest() {
   if (unloaded_) return true;
   if (events_.Running()) return false;
   Run([this] { player_.ClosePrompt(); });
@@ -122,11 +122,11 @@ bool Form1Controller::CloseRequest() {
   return true;
 }
 
-void Form1Controller::SessionQuery() {
+void PlayerController::SessionQuery() {
   Run([this] { player_.ClosePrompt(); });
 }
 
-void Form1Controller::SessionEnd() {
+void PlayerController::SessionEnd() {
   if (unloaded_) return;
   boxes_.unseen = true;
   // Not through the gate, which holds the event whose box is open.
@@ -134,20 +134,20 @@ void Form1Controller::SessionEnd() {
   Unload();
 }
 
-void Form1Controller::Unload() {
+void PlayerController::Unload() {
   unloaded_ = true;
   controls_.SetTimerEnabled(false);
   Publish();
 }
 
-std::size_t Form1Controller::Observe(std::function<void(const PlayerView&)> observer) {
+std::size_t PlayerController::Observe(std::function<void(const PlayerView&)> observer) {
   observers_.emplace(nextObserver_, std::move(observer));
   return nextObserver_++;
 }
 
-void Form1Controller::StopObserving(std::size_t key) { observers_.erase(key); }
+void PlayerController::StopObserving(std::size_t key) { observers_.erase(key); }
 
-void Form1Controller::FollowDisc() {
+void PlayerController::FollowDisc() {
   if (player_.disc == followed_) return;
   followed_ = player_.disc;
   ++discsFollowed_;
@@ -160,9 +160,9 @@ void Form1Controller::FollowDisc() {
   }
   if (namesSource_ == nullptr) return;
   namesSource_->Find(disc, [self = std::weak_ptr(self_), asked = discsFollowed_](DiscText found) {
-    const std::shared_ptr<Form1Controller*> alive = self.lock();
+    const std::shared_ptr<PlayerController*> alive = self.lock();
     if (!alive) return;
-    Form1Controller& controller = **alive;
+    PlayerController& controller = **alive;
     // Another disc since, or the window gone: nobody is left to show these to.
     if (asked != controller.discsFollowed_ || controller.unloaded_) return;
     controller.names_ = std::move(found);
@@ -170,14 +170,14 @@ void Form1Controller::FollowDisc() {
   });
 }
 
-void Form1Controller::Publish() {
+void PlayerController::Publish() {
   view_ = Read();
   // An observer may stop observing from its call.
   const auto observers = observers_;
   for (const auto& [key, observer] : observers) observer(view_);
 }
 
-PlayerView Form1Controller::Read() const {
+PlayerView PlayerController::Read() const {
   const PlayerState& state = player_.state;
   PlayerView view;
   view.mode = player_.mode;

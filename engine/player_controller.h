@@ -1,4 +1,5 @@
-// The controller of Form1: the window's rules, kept once for every face of the player.
+// The player's controller: the rules of its window (Form1), kept once for every face of
+// the player.
 //
 // A face (the Qt window in ui/, the native Windows window in ui/windows/) draws the
 // controls from the layout table, forwards its events here and shows what the logic
@@ -55,13 +56,13 @@ enum class Refusal {
   Unloaded,      // the window has closed
 };
 
-class Form1Controller final {
+class PlayerController final {
  public:
   // `face` draws what the logic writes and gives the window's native handle;
   // `platform` is the world, its boxes the face's own. Both must outlive this object.
-  Form1Controller(platform::Platform& platform, Window& face);
-  Form1Controller(const Form1Controller&) = delete;
-  Form1Controller& operator=(const Form1Controller&) = delete;
+  PlayerController(platform::Platform& platform, Window& face);
+  PlayerController(const PlayerController&) = delete;
+  PlayerController& operator=(const PlayerController&) = delete;
 
   // The load event, before the window is first shown. Returns when the window is to
   // be shown; a load sequence that ends the program never returns.
@@ -166,7 +167,7 @@ class Form1Controller final {
   std::uint64_t discsFollowed_ = 0;      // tells a lookup's late answer from a stale one
   DiscText names_;
   // What a lookup's answer holds on to: it finds nothing to answer once this is gone.
-  std::shared_ptr<Form1Controller*> self_ = std::make_shared<Form1Controller*>(this);
+  std::shared_ptr<PlayerController*> self_ = std::make_shared<PlayerController*>(this);
 };
 
 }  // namespace lyrabox
