@@ -123,7 +123,7 @@ class Player {
   void RefreshStatus();
   void TimerTick();  // the tick of Timer1: the poll and nothing else
 
-  // --- Transport --------------------------------------------------------------------
+  // --- Transport commands -----------------------------------------------------------
   void Play();
   void Stop();
   void Pause();
