@@ -78,9 +78,9 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
   BuildControls(client);
   BuildMenu();
 
-  Timer1_ = new QTimer(this);
-  Timer1_->setObjectName("Timer1");
-  Timer1_->setInterval(layout::kTimer1IntervalMs);
+  pollTimer_ = new QTimer(this);
+  pollTimer_->setObjectName("Timer1");
+  pollTimer_->setInterval(layout::kPollIntervalMs);
 
   WireEvents();
 
@@ -175,7 +175,7 @@ void MainWindow::WireEvents() {
   }
   connect(ffspeed_, &QAction::triggered, this, [this] { controller_.ChooseFastForwardSpeed(); });
   connect(about_, &QAction::triggered, this, [this] { controller_.About(); });
-  connect(Timer1_, &QTimer::timeout, this, [this] { controller_.Tick(); });
+  connect(pollTimer_, &QTimer::timeout, this, [this] { controller_.Tick(); });
   // The end of the session: the session manager asks the player to save its work (it
   // may yet be a checkpoint, or a log-off that another program cancels, so the window
   // stays), then the application quits with the window still open.
@@ -251,9 +251,9 @@ void MainWindow::SetText(Control control, std::string_view text) {
 
 void MainWindow::SetTimerEnabled(bool enabled) {
   if (!enabled) {
-    Timer1_->stop();
-  } else if (!Timer1_->isActive()) {
-    Timer1_->start();
+    pollTimer_->stop();
+  } else if (!pollTimer_->isActive()) {
+    pollTimer_->start();
   }
 }
 

@@ -1,8 +1,8 @@
 // The main window (Form1): the player's one window, drawn with Qt. It lays out the
-// controls from the layout table, forwards its events (the load, Timer1's tick, the
-// buttons, the menu item, the close box, the end of the session) to the controller it
-// owns, and shows what the logic writes, and on the time display's tooltip the names of
-// the current track from the controller's view. The rules of the window live in the
+// controls from the layout table, forwards its events (the load, the poll timer's tick,
+// the buttons, the menu item, the close box, the end of the session) to the controller
+// it owns, and shows what the logic writes, and on the time display's tooltip the names
+// of the current track from the controller's view. The rules of the window live in the
 // controller (engine/player_controller.h).
 //
 // Sizes: the window's layout is given in twips; at 15 twips a pixel the client area is
@@ -88,7 +88,7 @@ class MainWindow final : public QMainWindow, public Window {
   QMenu* options_ = nullptr;
   QAction* ffspeed_ = nullptr;
   QAction* about_ = nullptr;
-  QTimer* Timer1_ = nullptr;
+  QTimer* pollTimer_ = nullptr;
 };
 
 }  // namespace lyrabox

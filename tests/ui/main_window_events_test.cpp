@@ -31,14 +31,15 @@ using ::testing::IsEmpty;
 
 constexpr char kClosePrompt[] = "Bookmark & Save before Closing ?";
 
-QTimer* Timer1(MainWindow& form) { return form.findChild<QTimer*>("Timer1"); }
+QTimer* PollTimer(MainWindow& form) { return form.findChild<QTimer*>("Timer1"); }
 
-// One tick of Timer1 the way the event loop delivers it: through its timeout signal.
-void FireTimer1(MainWindow& form) {
-  ASSERT_TRUE(QMetaObject::invokeMethod(Timer1(form), "timeout", Qt::DirectConnection));
+// One tick of the poll timer (Timer1) the way the event loop delivers it: through its
+// timeout signal.
+void FirePollTimer(MainWindow& form) {
+  ASSERT_TRUE(QMetaObject::invokeMethod(PollTimer(form), "timeout", Qt::DirectConnection));
 }
 
-TEST(MainWindowLoad, RunsTheLoadSequenceAndStartsTimer1WithoutShowingTheWindow) {
+TEST(MainWindowLoad, RunsTheLoadSequenceAndStartsThePollTimerWithoutShowingTheWindow) {
   FakeWorld world;
   MainWindow form(world.platform);
 
@@ -46,8 +47,8 @@ TEST(MainWindowLoad, RunsTheLoadSequenceAndStartsTimer1WithoutShowingTheWindow) 
 
   // The checked sends carry the window's own handle as their callback window.
   EXPECT_EQ(world.device.sent[0].callback, static_cast<platform::WindowHandle>(form.winId()));
-  EXPECT_TRUE(Timer1(form)->isActive());
-  EXPECT_EQ(Timer1(form)->interval(), 1000);
+  EXPECT_TRUE(PollTimer(form)->isActive());
+  EXPECT_EQ(PollTimer(form)->interval(), 1000);
   EXPECT_FALSE(form.isVisible());  // showing is the caller's next step
 }
 
@@ -59,7 +60,7 @@ TEST(MainWindowLoad, AStartThatEndsTheProgramNeverShowsTheWindow) {
     world.device.Fail("open cdaudio alias cd wait shareable", 263);
     MainWindow form(world.platform);
     EXPECT_THROW(form.Load(), ProgramEnded);
-    EXPECT_FALSE(Timer1(form)->isActive());
+    EXPECT_FALSE(PollTimer(form)->isActive());
     EXPECT_FALSE(form.isVisible());
   }
 }
@@ -77,7 +78,7 @@ TEST(MainWindowPoll, ATickShowsWhatThePollWritesOnTheControls) {
   Player reference(twin.platform, twin.window);
   reference.TimerTick();
 
-  FireTimer1(form);
+  FirePollTimer(form);
 
   ASSERT_GT(world.device.sent.size(), 2u);
   const std::vector<std::string> sent = world.device.Commands();
@@ -117,7 +118,7 @@ TEST(MainWindowEvents, ATickOrAClickWhileABoxIsOpenIsDropped) {
   platform::Platform platform{world.device, world.disks, world.process, boxes};
   MainWindow form(platform);
   form.Load();
-  FireTimer1(form);
+  FirePollTimer(form);
 
   std::size_t sentWhileOpen = 0;
   bool sawBox = false;
@@ -125,7 +126,7 @@ TEST(MainWindowEvents, ATickOrAClickWhileABoxIsOpenIsDropped) {
     QWidget* box = QApplication::activeModalWidget();
     sawBox = box != nullptr;
     sentWhileOpen = world.device.sent.size();
-    FireTimer1(form);
+    FirePollTimer(form);
     form.findChild<QPushButton*>("pause")->click();
     EXPECT_EQ(world.device.sent.size(), sentWhileOpen) << "an event ran inside the box";
     if (box != nullptr) box->close();  // "Bookmark this spot now ?" answered No
@@ -148,7 +149,7 @@ TEST(MainWindowNames, TheTooltipNamesTheTrackAndShowsMarkupAsText) {
   world.device.disc = platform::DiscSnapshot{1, {{Frames(150), true}}, Frames(80000), markup};
   MainWindow form(world.platform);
   form.Load();
-  FireTimer1(form);
+  FirePollTimer(form);
 
   // As a tooltip shows it: rich text when Qt takes it for markup.
   const QString tooltip = form.ControlWidget(Control::timeWindow)->toolTip();
@@ -186,7 +187,7 @@ TEST(MainWindowClose, TheCloseBoxAndTheSessionsTwoStepsReachTheController) {
     InsertPlayingDisc(world);
     MainWindow form(world.platform);
     form.Load();
-    FireTimer1(form);
+    FirePollTimer(form);
     form.show();
     world.journal.clear();
     if (c.query) {
@@ -199,7 +200,7 @@ TEST(MainWindowClose, TheCloseBoxAndTheSessionsTwoStepsReachTheController) {
       EXPECT_TRUE(form.close());
     }
     EXPECT_EQ(world.journal, c.journal);
-    EXPECT_EQ(Timer1(form)->isActive(), c.query);
+    EXPECT_EQ(PollTimer(form)->isActive(), c.query);
     if (!c.quit) {  // a quit ends the program anyway
       EXPECT_EQ(form.isVisible(), c.query);
     }

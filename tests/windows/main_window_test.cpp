@@ -29,7 +29,7 @@ TEST(WindowsMainWindow, TheEndOfTheSessionRunsTheClosePathAndTheWindowGoes) {
   MainWindow form(world.platform, GetModuleHandleA(nullptr));
   HWND window = form.hwnd();
   form.Load();
-  SendMessageA(window, WM_TIMER, 1, 0);  // Timer1's tick: the poll scans the disc
+  SendMessageA(window, WM_TIMER, 1, 0);  // the poll timer's tick: the poll scans the disc
   ASSERT_TRUE(form.controller().View().playing);
 
   world.journal.clear();

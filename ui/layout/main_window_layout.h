@@ -17,7 +17,7 @@ namespace lyrabox::layout {
 inline constexpr char kTitle[] = "Lyrabox  Version 1.00";
 inline constexpr int kClientWidth = 5085;
 inline constexpr int kClientHeight = 1950;
-inline constexpr int kTimer1IntervalMs = 1000;
+inline constexpr int kPollIntervalMs = 1000;
 inline constexpr char kOptionsMenu[] = "Options";
 inline constexpr char kFfspeedItem[] = "Fast forward speed";
 // Below "Fast forward speed": the version, the licence and the names' credit.

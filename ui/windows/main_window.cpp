@@ -182,7 +182,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 0) OnCommand(LOWORD(wParam));
       return 0;
     case WM_TIMER:
-      if (wParam == kTimer1) controller_.Tick();
+      if (wParam == kPollTimer) controller_.Tick();
       return 0;
     case WM_CTLCOLORSTATIC:
       // The time display: the system's window-text colour as its ground, its
@@ -212,7 +212,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_DESTROY:
-      KillTimer(window_, kTimer1);
+      KillTimer(window_, kPollTimer);
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
@@ -276,9 +276,9 @@ void MainWindow::SetText(Control control, std::string_view text) {
 void MainWindow::SetTimerEnabled(bool enabled) {
   // Switching on a running timer leaves its next tick where it was.
   if (enabled && !timerOn_) {
-    SetTimer(window_, kTimer1, layout::kTimer1IntervalMs, nullptr);
+    SetTimer(window_, kPollTimer, layout::kPollIntervalMs, nullptr);
   } else if (!enabled) {
-    KillTimer(window_, kTimer1);
+    KillTimer(window_, kPollTimer);
   }
   timerOn_ = enabled;
 }

@@ -55,7 +55,7 @@ class MainWindow final : public Window {
 
  private:
   static constexpr int kFirstControlId = 100;
-  static constexpr UINT_PTR kTimer1 = 1;
+  static constexpr UINT_PTR kPollTimer = 1;
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
