@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "base/ascii.h"
 #include "base/module.h"
@@ -34,11 +33,6 @@ std::string Quoted(std::string_view word) {
   quoted += word;
   quoted += '"';
   return quoted;
-}
-
-std::string Variable(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
 }
 
 DriveChoice Refused(ResultCode why) {
@@ -120,7 +114,7 @@ std::string DescribeEnvironment() {
 }
 
 std::optional<std::string> DriveNodeFromEnvironment() {
-  const std::string source = Variable(kDiscVariable);
+  const std::string source = EnvironmentValue(kDiscVariable);
   if (source.empty()) return FirstCdDrive();
   if (ascii::EqualsIgnoringCase(source, kDemoDisc) || IsDiscImagePath(source)) return std::nullopt;
   return source;
@@ -129,7 +123,7 @@ std::optional<std::string> DriveNodeFromEnvironment() {
 std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
                                                     std::shared_ptr<Clock> clock,
                                                     SoundOpener openSound) {
-  if (ascii::EqualsIgnoringCase(Variable(kAudioVariable), kSilentOutput) || !drive) {
+  if (ascii::EqualsIgnoringCase(EnvironmentValue(kAudioVariable), kSilentOutput) || !drive) {
     return std::make_unique<ClockTransport>(std::move(clock));
   }
   return std::make_unique<FirstPlayTransport>(
