@@ -17,18 +17,15 @@
 #include "cdaudio/deferred_device.h"
 #include "cdaudio/linux/environment.h"
 #include "cdaudio/linux/sound_module.h"
-#include "engine/lifecycle.h"
 #include "platform/linux/desktop_player.h"
 #include "platform/linux/drive_argument.h"
+#include "names/environment.h"
 #include "platform/linux/linux_host.h"
 #include "platform/platform.h"
-#include "platform/runtime_error.h"
 #include "ui/first_shown.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/mpris/media_controls.h"
 #include "ui/mpris/session_bus.h"
-#include "ui/names/names_lookup.h"
-#include "ui/names/names_on_window.h"
 #include "ui/qt_boxes.h"
 #include "ui/window_style.h"
 
@@ -41,7 +38,7 @@ namespace {
 // the first poll) is pictured instead of the window and dismissed the way a user
 // closing it would, and so is every box after it, until the window has closed.
 // Armed before the load event, so that a box of start-up cannot hold the run forever.
-void ArrangeScreenshot(lyrabox::Form1& form) {
+void ArrangeScreenshot(lyrabox::MainWindow& form) {
   const char* file = std::getenv(lyrabox::kScreenshotVariable);
   if (file == nullptr || *file == '\0') return;
   int delaySeconds = 3;
@@ -107,40 +104,32 @@ int main(int argc, char** argv) {
   lyrabox::cdaudio::SoundModule sound;
   auto device = std::make_unique<lyrabox::cdaudio::DeferredDevice>(
       [&sound] { return lyrabox::cdaudio::OpenFromEnvironment(sound.Opener()); });
-  lyrabox::cdaudio::Device& disc = *device;
   lyrabox::LinuxHost host(std::move(arguments.logic), std::move(device));
   host.SetCdDriveNode(&lyrabox::cdaudio::DriveNodeFromEnvironment);
   lyrabox::QtBoxes boxes;
   lyrabox::platform::Platform platform{host.device(), host.disks(), host.process(), boxes};
-  // The drive the player plays is the CD drive, whatever its letter (a data folder
-  // copied from Windows). A file that cannot be read is left for the load to report.
-  try {
-    host.FollowDriveSetting(lyrabox::ReadDriveSetting(host.disks()));
-  } catch (const lyrabox::RuntimeError&) {
-  }
 
-  lyrabox::Form1 form(platform);
+  // The names of a disc without text of its own are looked up from the event loop, so
+  // nothing of the lookup runs before the window is shown.
+  const std::unique_ptr<lyrabox::NamesSource> names =
+      lyrabox::names::NamesFromEnvironment(host.disks());
+  lyrabox::MainWindow form(platform);
+  form.controller().FindNamesWith(*names);
   lyrabox::timeline::Mark("window built");
   ArrangeScreenshot(form);
   lyrabox::timeline::Mark("load sequence begun");
   form.Load();
   lyrabox::timeline::Mark("load sequence ended");
-  // The names of the disc follow the window's events, so nothing of them runs before
-  // the window is shown.
-  lyrabox::names::NamesLookup names(disc, host.disks(),
-                                    lyrabox::names::LookupSettings::FromEnvironment(),
-                                    &lyrabox::names::WebClientFromModule);
-  lyrabox::names::FollowOnWindow(names, form.controller(),
-                                 *form.ControlWidget(lyrabox::Control::timeWindow));
   form.ShowCentred();
   // On the bus once the window is on the screen: nobody need wait for the name before
   // seeing the window. Without a bus the player runs on.
   std::unique_ptr<lyrabox::MediaControls> mediaControls;
   lyrabox::AfterFirstShown(form, [&] {
     sound.WarmInBackground();
-    mediaControls = std::make_unique<lyrabox::MediaControls>(form.controller(), form);
+    mediaControls = std::make_unique<lyrabox::MediaControls>(
+        form.controller(),
+        lyrabox::WindowRequests{[&form] { form.Raise(); }, [&form] { form.close(); }});
     mediaControls->Publish();
-    mediaControls->ShowNames(names);
     lyrabox::timeline::Mark("bus name taken");
   });
   const int status = QApplication::exec();

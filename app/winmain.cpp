@@ -17,7 +17,7 @@
 #include "cdaudio/device_setup.h"
 #include "platform/platform.h"
 #include "platform/windows/windows_host.h"
-#include "ui/windows/form1.h"
+#include "ui/windows/main_window.h"
 
 namespace {
 
@@ -47,10 +47,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                                          CoreDriveLetter());
   }
   // The core device logs itself (device_setup.h); the system's is logged here.
-  const char* log = std::getenv(lyrabox::kMciLogVariable);
-  lyrabox::windows::MciDevice mci(core == nullptr && log != nullptr && *log != '\0'
-                                      ? lyrabox::cdaudio::MciLog::Open(log)
-                                      : nullptr);
+  lyrabox::windows::MciDevice mci(core == nullptr ? lyrabox::cdaudio::MciLog::FromEnvironment()
+                                                  : nullptr);
   lyrabox::platform::DeviceCommands& device =
       core != nullptr ? static_cast<lyrabox::platform::DeviceCommands&>(core->channel()) : mci;
 
@@ -59,7 +57,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   lyrabox::windows::WindowsProcess process(kInstanceMutex);
   lyrabox::platform::Platform platform{device, disks, process, boxes};
 
-  lyrabox::windows::Form1 form(platform, instance);
+  lyrabox::windows::MainWindow form(platform, instance);
   boxes.SetOwner(form.hwnd());
   form.Load();
   form.ShowCentred();

@@ -3,6 +3,8 @@
 // (docs/man/lyrabox.1) says what each one does.
 #pragma once
 
+#include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace lyrabox {
@@ -27,5 +29,11 @@ inline constexpr char kScreenshotDelayVariable[] = "LYRABOX_SCREENSHOT_DELAY";
 // Set (to anything but empty), the steps of the start are written to standard error
 // with their times (base/start_timeline.h).
 inline constexpr char kTimelineVariable[] = "LYRABOX_TIMELINE";
+
+// The value of the environment variable `name`; empty when it is not set.
+inline std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
 
 }  // namespace lyrabox

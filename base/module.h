@@ -2,14 +2,20 @@
 // output needs SDL and the sound server's libraries, the desktop's CD player GIO, the
 // names lookup Qt Network) are shared objects of ours, loaded the first time they are
 // needed, so that a start that does not need them does not load those libraries
-// either. Each module has one entry point, a function with C linkage.
+// either. Each module has one entry point.
 //
 // A module is looked for where the installation puts it, relative to the program's own
 // folder (kModuleFolder, set by the build), then beside the program (a build that has
 // not been installed). Once loaded it stays loaded for the rest of the run.
 //
 // The entry point is declared with LYRABOX_MODULE_ENTRY, which exports it: a module
-// is built with everything else hidden.
+// is built with everything else hidden. It has C linkage for its name alone, which
+// dlsym finds as it is written; its parameters are C++ types (a std::string, a
+// shared_ptr, a class of ours). That is sound because a module is loaded only by the
+// program built with it, in the same build, with the same compiler and standard
+// library, and installed with it in the program's own folder; the static_assert beside
+// each entry ties its definition to the type the program calls it through. Nothing
+// written in C ever calls one.
 //
 // Linux only. Thread: any.
 #pragma once
@@ -55,6 +61,8 @@ inline void* Symbol(const std::string& name, const char* symbol, std::string& wh
       return nullptr;
     }
     if (void* entry = ::dlsym(module, symbol)) return entry;
+    // Of no use without its entry: given back, so that a wrong module costs nothing.
+    ::dlclose(module);
     why = path.string() + " has no " + symbol;
     return nullptr;
   }

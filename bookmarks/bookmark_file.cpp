@@ -11,10 +11,14 @@ std::string BookmarkPath(std::string_view discId) {
   return std::string(kDataDirectory) + std::string(discId);
 }
 
-std::string DataDirectoryFolder() {
-  std::string_view folder = kDataDirectory;
-  folder.remove_suffix(1);
-  return std::string(folder);
+void SaveDataFile(platform::Disks& disks, std::string_view path, std::string_view content) {
+  try {
+    disks.ReplaceFile(path, content);
+  } catch (const RuntimeError& error) {
+    if (error.number() != ErrorNumber::PathNotFound) throw;
+    disks.CreateFolders(path.substr(0, path.rfind('\\')));
+    disks.ReplaceFile(path, content);
+  }
 }
 
 std::string FormatBookmark(const Bookmark& bookmark) {

@@ -2,13 +2,16 @@
 //
 // One file per disc, named after the disc id, in the data directory: three records,
 // track, minute and second, each a plain decimal number ended by CR LF. Pure text
-// work; reading and writing the file is the caller's (through platform::Disks).
+// work; reading and writing the file is the caller's (through platform::Disks), with
+// the one way of saving that every file of the data directory shares (SaveDataFile).
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/platform.h"
 
 namespace lyrabox {
 
@@ -30,8 +33,10 @@ struct Bookmark {
 // extension ("c:\lyrabox\A1B2C3D").
 std::string BookmarkPath(std::string_view discId);
 
-// The data directory as a folder path, without the trailing backslash, for creating it.
-std::string DataDirectoryFolder();
+// Replaces the file `path` of the data directory (or of a folder in it) with `content`,
+// atomically (Disks::ReplaceFile); when its folder is missing, as on a fresh
+// installation, makes it and the folders above it first. Throws what those throw.
+void SaveDataFile(platform::Disks& disks, std::string_view path, std::string_view content);
 
 // The file's content: "3\r\n12\r\n42\r\n" for track 3, minute 12, second 42.
 std::string FormatBookmark(const Bookmark& bookmark);

@@ -19,6 +19,12 @@
 
 namespace lyrabox::cdaudio {
 
+// A disc ready in the drive, as one look at the drive sees it.
+struct ReadyDisc {
+  TableOfContents contents;
+  SharedDiscText text;  // null when the disc carries none
+};
+
 class Device {
  public:
   virtual ~Device() = default;
@@ -32,9 +38,14 @@ class Device {
   // being read. A host maps the disc onto its own file system from this.
   virtual std::optional<TableOfContents> Contents() = 0;
 
-  // The text of that disc (CD-Text, or the demo disc's own), beside its contents:
-  // nothing when Contents is nothing or the disc carries no text.
-  virtual SharedDiscText Text() { return nullptr; }
+  // The same disc with its own text (CD-Text, or the demo disc's), both from one look
+  // at the drive, so that the text is never another disc's: nothing when Contents is
+  // nothing. A device that reads no text gives none.
+  virtual std::optional<ReadyDisc> Disc() {
+    std::optional<TableOfContents> contents = Contents();
+    if (!contents) return std::nullopt;
+    return ReadyDisc{std::move(*contents), nullptr};
+  }
 
   // Waits, for a bounded time (kSettleLimit of drive.h), while the drive is still
   // reading a disc it has just been given, as a system's own call for a CD's volume

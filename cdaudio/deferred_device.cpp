@@ -16,7 +16,7 @@ std::uint32_t DeferredDevice::Send(std::string_view command, std::string& reply)
 
 std::optional<TableOfContents> DeferredDevice::Contents() { return Get().Contents(); }
 
-SharedDiscText DeferredDevice::Text() { return Get().Text(); }
+std::optional<ReadyDisc> DeferredDevice::Disc() { return Get().Disc(); }
 
 void DeferredDevice::AwaitSettled() { Get().AwaitSettled(); }
 

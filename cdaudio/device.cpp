@@ -50,9 +50,11 @@ std::optional<TableOfContents> CdAudioDevice::Contents() {
   return drive_->State().contents;
 }
 
-SharedDiscText CdAudioDevice::Text() {
-  if (!drive_) return nullptr;
-  return drive_->State().text;
+std::optional<ReadyDisc> CdAudioDevice::Disc() {
+  if (!drive_) return std::nullopt;
+  DriveState state = drive_->State();
+  if (!state.contents) return std::nullopt;
+  return ReadyDisc{std::move(*state.contents), std::move(state.text)};
 }
 
 void CdAudioDevice::AwaitSettled() {

@@ -56,7 +56,7 @@ class CdAudioDevice final : public Device {
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
   std::optional<TableOfContents> Contents() override;
-  SharedDiscText Text() override;
+  std::optional<ReadyDisc> Disc() override;
   void AwaitSettled() override;
   std::string ErrorText(std::uint32_t code) override;
 

@@ -1,7 +1,5 @@
 #include "cdaudio/device_setup.h"
 
-#include <cstdlib>
-
 #include "base/ascii.h"
 #include "base/environment_names.h"
 #include "cdaudio/demo_disc.h"
@@ -10,21 +8,14 @@
 #include "cdaudio/tray_return.h"
 
 namespace lyrabox::cdaudio {
-namespace {
-
-std::string Variable(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
+bool DemoDiscAsked() {
+  return ascii::EqualsIgnoringCase(EnvironmentValue(kDiscVariable), kDemoDisc);
 }
-
-}  // namespace
-
-bool DemoDiscAsked() { return ascii::EqualsIgnoringCase(Variable(kDiscVariable), kDemoDisc); }
 
 DriveChoice DemoDisc() { return {std::make_shared<DemoDrive>(), true}; }
 
 std::unique_ptr<Device> OpenDevice(const HostDrives& host, std::shared_ptr<Clock> clock) {
-  const std::string disc = Variable(kDiscVariable);
+  const std::string disc = EnvironmentValue(kDiscVariable);
   DriveChoice choice = DemoDiscAsked() ? DemoDisc()
                        : host.open    ? host.open(disc, clock)
                                       : DriveChoice{};
@@ -34,9 +25,7 @@ std::unique_ptr<Device> OpenDevice(const HostDrives& host, std::shared_ptr<Clock
       host.sound ? host.sound(drive, clock) : std::make_unique<ClockTransport>(clock);
   std::unique_ptr<Device> device = std::make_unique<CdAudioDevice>(
       std::move(drive), std::move(transport), OpenRefusal{choice.refusal, disc});
-  const std::string log = Variable(kMciLogVariable);
-  if (!log.empty()) return LoggingDevice::Wrap(std::move(device), log);
-  return device;
+  return LoggingDevice::Wrap(std::move(device), MciLog::FromEnvironment());
 }
 
 }  // namespace lyrabox::cdaudio

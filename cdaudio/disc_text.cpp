@@ -1,7 +1,5 @@
 #include "cdaudio/disc_text.h"
 
-#include <algorithm>
-
 namespace lyrabox::cdaudio {
 
 namespace {
@@ -62,40 +60,6 @@ std::string Latin1ToUtf8(std::string_view bytes) {
 }
 
 }  // namespace
-
-bool DiscText::Empty() const {
-  return album.Empty() && std::all_of(tracks.begin(), tracks.end(),
-                                      [](const auto& track) { return track.second.Empty(); });
-}
-
-TitleAndPerformer DiscText::Track(int number) const {
-  const auto found = tracks.find(number);
-  return found != tracks.end() ? found->second : TitleAndPerformer{};
-}
-
-std::string CleanField(std::string_view raw) {
-  std::string clean;
-  clean.reserve(raw.size());
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(raw[i]);
-    // U+0080 to U+009F, the C1 controls, are 0xc2 0x80 to 0xc2 0x9f in UTF-8.
-    const auto next = i + 1 < raw.size() ? static_cast<unsigned char>(raw[i + 1]) : 0;
-    if (byte == 0xc2 && next >= 0x80 && next <= 0x9f) {
-      clean += ' ';
-      ++i;
-      continue;
-    }
-    clean += byte < 0x20 || byte == 0x7f ? ' ' : raw[i];
-  }
-  if (clean.size() > kMostFieldBytes) {
-    std::size_t end = kMostFieldBytes;
-    while (end > 0 && (static_cast<unsigned char>(clean[end]) & 0xc0) == 0x80) --end;
-    clean.resize(end);
-  }
-  const std::size_t first = clean.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return clean.substr(first, clean.find_last_not_of(' ') - first + 1);
-}
 
 std::string FieldFromBytes(std::string_view bytes) {
   return CleanField(IsUtf8(bytes) ? std::string(bytes) : Latin1ToUtf8(bytes));

@@ -28,9 +28,13 @@ void MciLog::Append(std::string_view command, std::uint32_t code, std::string_vi
   std::fflush(file_.get());
 }
 
+std::unique_ptr<MciLog> MciLog::FromEnvironment() {
+  const std::string path = EnvironmentValue(kMciLogVariable);
+  return path.empty() ? nullptr : Open(path);
+}
+
 std::unique_ptr<Device> LoggingDevice::Wrap(std::unique_ptr<Device> inner,
-                                            const std::string& path) {
-  std::unique_ptr<MciLog> log = MciLog::Open(path);
+                                            std::unique_ptr<MciLog> log) {
   if (!log) return inner;
   return std::make_unique<LoggingDevice>(std::move(inner), std::move(log));
 }

@@ -25,6 +25,9 @@ class MciLog {
   // on standard error says so and there is none: the log is a diagnostic, never a
   // reason not to play.
   static std::unique_ptr<MciLog> Open(const std::string& path);
+  // The log that kMciLogVariable names, opened as Open opens it; none when the
+  // variable is unset or empty.
+  static std::unique_ptr<MciLog> FromEnvironment();
 
   void Append(std::string_view command, std::uint32_t code, std::string_view reply);
 
@@ -41,13 +44,12 @@ class LoggingDevice final : public Device {
   LoggingDevice(std::unique_ptr<Device> inner, std::unique_ptr<MciLog> log)
       : inner_(std::move(inner)), log_(std::move(log)) {}
 
-  // `inner` with every command logged to the file at `path`; `inner` as it is when the
-  // file cannot be opened.
-  static std::unique_ptr<Device> Wrap(std::unique_ptr<Device> inner, const std::string& path);
+  // `inner` with every command logged to `log`; `inner` as it is without a log.
+  static std::unique_ptr<Device> Wrap(std::unique_ptr<Device> inner, std::unique_ptr<MciLog> log);
 
   std::uint32_t Send(std::string_view command, std::string& reply) override;
   std::optional<TableOfContents> Contents() override { return inner_->Contents(); }
-  SharedDiscText Text() override { return inner_->Text(); }
+  std::optional<ReadyDisc> Disc() override { return inner_->Disc(); }
   void AwaitSettled() override { inner_->AwaitSettled(); }
   std::string ErrorText(std::uint32_t code) override { return inner_->ErrorText(code); }
 

@@ -1,5 +1,7 @@
-// What moves the play position while the disc plays. The device decides what to play
-// (from where, up to where); a Transport plays it and says how far it has got.
+// The device's transport: what moves the play position while the disc plays (the
+// engine's transport commands, Play, Stop, Pause and Eject, are another thing: they
+// send command strings). The device decides what to play (from where, up to where); a
+// Transport plays it and says how far it has got.
 //
 // ClockTransport plays silently: the position is where play began plus the time passed
 // on the device's clock. It needs nothing of the machine, so every platform has it. A

@@ -59,8 +59,6 @@ void Lifecycle::BusyPause(std::uint32_t steps) {
   // counter is volatile so that the optimiser cannot drop the empty loop.
   volatile std::uint32_t step = 1;
   while (step <= steps) step = step + 1;
-  std::uint32_t counted = step - 1;
-  if (pauseObserver) pauseObserver(counted);
 }
 
 void Lifecycle::StartReportingFailure(std::string_view commandLine,

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "base/ascii.h"
 #include "bookmarks/bookmark_file.h"
 #include "bookmarks/disc_id.h"
 #include "engine/player.h"
@@ -18,17 +17,6 @@ namespace {
 
 constexpr std::string_view kNoPositionMessage =
     "The bookmark was not saved: the CD drive did not report a position.";
-
-// Whether the reply starts with a TMSF position "tt:mm:ss"; the frames that may
-// follow are not looked at. Anything else (an empty reply, a mode word, a count of
-// milliseconds) is no position to keep.
-bool StartsWithPosition(std::string_view reply) {
-  if (reply.size() < 8) return false;
-  for (std::size_t i : {0, 1, 3, 4, 6, 7}) {
-    if (!ascii::IsDigit(reply[i])) return false;
-  }
-  return reply[2] == ':' && reply[5] == ':';
-}
 
 }  // namespace
 
@@ -68,7 +56,9 @@ bool Player::BookMarkSave() {
     platform_.boxes.Message(message);
     return false;
   }
-  if (!StartsWithPosition(BookmarkReply.Whole())) {
+  // Anything but a TMSF position "tt:mm:ss" (an empty reply, a mode word, a count of
+  // milliseconds) is no position to keep.
+  if (!StartsWithTimeFields(BookmarkReply.Whole())) {
     platform_.boxes.Message(kNoPositionMessage);
     return false;
   }
@@ -78,14 +68,8 @@ bool Player::BookMarkSave() {
   std::string content = FormatBookmark(bookmark);
 
   try {
-    try {
-      platform_.disks.ReplaceFile(path, content);
-    } catch (const RuntimeError& error) {
-      if (error.number() != ErrorNumber::PathNotFound) throw;
-      // A fresh installation has no data directory yet; its first bookmark makes it.
-      platform_.disks.CreateFolders(DataDirectoryFolder());
-      platform_.disks.ReplaceFile(path, content);
-    }
+    // A fresh installation has no data directory yet; its first bookmark makes it.
+    SaveDataFile(platform_.disks, path, content);
   } catch (const RuntimeError& error) {
     platform_.boxes.Message("The bookmark was not saved: " + path + " could not be written (" +
                             error.message() + ").");

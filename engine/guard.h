@@ -28,7 +28,7 @@ void RunGuarded(platform::Platform& platform, Operation&& operation) {
 
 // The window runs one event at a time. A box of an event runs a nested event loop, and
 // an event that arrives there (a timer tick, a click, a close) is dropped, so that a
-// poll never runs in the middle of a command. The controller of Form1 keeps the gate.
+// poll never runs in the middle of a command. The player's controller keeps the gate.
 class EventGate {
  public:
   // Runs `operation` through RunGuarded unless another event is running; false when

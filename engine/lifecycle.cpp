@@ -37,9 +37,10 @@ void Lifecycle::Unload() {
 }
 
 void Lifecycle::ReadDriveSetting() {
-  if (std::optional<std::string> root = lyrabox::ReadDriveSetting(player_.platform().disks)) {
-    player_.CdDrive = *root;
-  }
+  platform::Disks& disks = player_.platform().disks;
+  const std::optional<std::string> root = lyrabox::ReadDriveSetting(disks);
+  if (root) player_.CdDrive = *root;
+  disks.FollowDriveSetting(root);
 }
 
 std::optional<std::string> ReadDriveSetting(platform::Disks& disks) {

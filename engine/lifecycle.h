@@ -1,16 +1,15 @@
 // Start-up and shutdown of the player, and the start by AutoPlay.
 //
-// Form1 owns one Lifecycle next to its Player and runs Load from its load event and
-// Unload from its unload event, both on the user-interface thread and both through
-// the event guard (engine/guard.h). A run-time error that Load lets out (a drive
-// setting or bookmark file that cannot be read, the other player that cannot be
+// The player's controller owns one Lifecycle next to its Player and runs Load from its
+// load event and Unload from its unload event, both on the user-interface thread and
+// both through the event guard (engine/guard.h). A run-time error that Load lets out (a
+// drive setting or bookmark file that cannot be read, the other player that cannot be
 // started on the hand-over path) is for the guard: it shows the box and ends the
 // program, so the window is never shown.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,11 +48,6 @@ class Lifecycle {
   // The 1-based position of "/Play" in the argument text (any letter case), 0 when
   // it is not there; set by Load.
   std::size_t AutoPlayIndicator() const { return autoPlayIndicator_; }
-
-  // Called after each busy pause with the number of steps actually counted. The
-  // pauses cannot be timed by a test; this makes their number, size and place among
-  // the program starts visible.
-  std::function<void(std::uint32_t stepsCounted)> pauseObserver;
 
  private:
   void ReadDriveSetting();

@@ -1,13 +1,16 @@
-// The player: its state, its reply buffers, the device channel and every operation
-// that a window event runs. Form1 owns one Player for its whole life; the logic here
-// touches the world only through platform::Platform and the Window interface.
+// The player: its state, its reply buffers, the device channel and every operation that
+// a window event runs. The player's controller owns one Player for the window's whole
+// life; the logic here touches the world only through platform::Platform and the Window
+// interface.
 //
 // Every operation runs on the user-interface thread and blocks until the device has
 // answered. Failures that end the program are thrown as RuntimeError and reach the
 // event guard (guard.h).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +26,6 @@ class Flag {
  public:
   constexpr Flag(bool value = false) : bits_(value ? -1 : 0) {}
   constexpr operator bool() const { return bits_ != 0; }
-  constexpr std::int16_t bits() const { return bits_; }
 
  private:
   std::int16_t bits_;
@@ -44,6 +46,15 @@ struct PlayerState {
   std::int16_t BmMin = 0;
   std::int16_t BmTrack = 0;
   std::int16_t BmSec = 0;
+};
+
+// The disc the scan found, as it was then: its id and one look at it through the
+// device channel.
+struct ScannedDisc {
+  std::string id;  // GetDiscId's
+  // Nothing from a device that tells no more than its command strings.
+  std::optional<platform::DiscSnapshot> snapshot;
+  bool operator==(const ScannedDisc&) const = default;
 };
 
 // The device's mode as the status poll last read it. Playing and paused are told
@@ -82,6 +93,10 @@ class Player {
   // The mode the poll last read, parsed where it reads it; what the desktop is shown.
   PlayMode mode = PlayMode::Stopped;
 
+  // The disc in the drive, taken once when the poll scans it; nothing while no disc
+  // is scanned (exactly while DiscReady is false).
+  std::optional<ScannedDisc> disc;
+
   // Persistent buffers; each belongs to one operation and nothing clears them.
   std::int32_t MciError = 0;           // SendMci's last result code
   ReplyBuffer<200> MciErrorText;       // SendMci's error text
@@ -108,15 +123,20 @@ class Player {
   void RefreshStatus();
   void TimerTick();  // the tick of Timer1: the poll and nothing else
 
-  // --- Transport --------------------------------------------------------------------
+  // --- Transport commands -----------------------------------------------------------
   void Play();
   void Stop();
   void Pause();
   void Eject();
 
   // --- Seek and skip ----------------------------------------------------------------
-  void FastForward();
-  void Rewind();
+  void FastForward();  // MoveBy the step FFSpeed
+  void Rewind();       // MoveBy the step FFSpeed back
+  // Moves the play position by `offset`, back when negative: while playing it plays
+  // from the new place, otherwise it only seeks there. A place before the start or past
+  // the end of the disc is refused by the device, silently: nothing moves. The display
+  // is brought up to date (RefreshStatus).
+  void MoveBy(std::chrono::seconds offset);
   void NextTrack();
   void PreviousTrack();
   void FastForwardStep();  // the "Fast forward speed" menu item
@@ -160,7 +180,6 @@ class Player {
   bool ScanDisc();
   // Reads the position and mode of a scanned disc and redraws the time displays.
   void ShowPosition();
-  void MoveBy(std::int64_t direction);  // fast forward (+1) and rewind (-1)
   // Plays from the bookmark in BmTrack, BmMin, BmSec by a direct send, and believes
   // the disc is playing.
   void PlayFromBookmark();

@@ -9,6 +9,7 @@
 // program.
 #include <string>
 
+#include "bookmarks/disc_id.h"
 #include "engine/player.h"
 
 namespace lyrabox {
@@ -44,6 +45,7 @@ void Player::RefreshStatus() {
     if (!state.DiscReady) return;
     for (Control control : kDisableOrder) window_.SetEnabled(control, false);
     state.DiscReady = false;
+    disc.reset();
     state.Playing = false;
     mode = PlayMode::Stopped;
     window_.SetText(Control::totalplay, "");
@@ -87,6 +89,10 @@ bool Player::ScanDisc() {
 
   for (Control control : kEnableOrder) window_.SetEnabled(control, true);
   state.DiscReady = true;
+  // One look at the new disc for its names, so that what is said of it never mixes
+  // with another disc's: a disc swapped after this look reads as gone to the next
+  // poll, which scans the new one afresh.
+  disc = ScannedDisc{GetDiscId(platform_.disks, CdDrive), platform_.device.Disc()};
   SendMci(command::kSeekToStart, true);
   return true;
 }

@@ -11,17 +11,9 @@
 namespace lyrabox {
 namespace {
 
+using ascii::EqualsIgnoringCase;
 using ascii::IsDigit;
 using ascii::TrimBlanks;
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    if (x != b[i]) return false;
-  }
-  return true;
-}
 
 // The power of ten of the first significant digit of a number text that has one:
 // 2 for "123.4", -3 for "0.00123", 0 for "5e0", -400 for "1e-400". Saturates instead
@@ -115,6 +107,21 @@ std::int16_t SliceToInt16(std::string_view slice) {
   std::int32_t value = TextToInt32(slice.substr(0, slice.find('\0')));
   if (value < -32768 || value > 32767) throw RuntimeError(ErrorNumber::Overflow);
   return static_cast<std::int16_t>(value);
+}
+
+std::array<std::int16_t, 3> SliceTimeFields(std::string_view text) {
+  const auto field = [text](std::size_t first) {
+    return SliceToInt16(first < text.size() ? text.substr(first, 2) : std::string_view());
+  };
+  return {field(0), field(3), field(6)};
+}
+
+bool StartsWithTimeFields(std::string_view text) {
+  if (text.size() < 8) return false;
+  for (std::size_t i : {0, 1, 3, 4, 6, 7}) {
+    if (!IsDigit(text[i])) return false;
+  }
+  return text[2] == ':' && text[5] == ':';
 }
 
 bool TextToTruth(std::string_view text) {

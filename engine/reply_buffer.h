@@ -68,12 +68,22 @@ struct TmsfPosition {
 // digits ("03:12:45"; 100 stays 100).
 std::string TmsfText(long long track, long long minute, long long second);
 
-// The track, minute and second of a TMSF reply ("tt:mm:ss", frames ignored), read at
-// their fixed places as SliceToInt16 reads them, so with its errors.
+// The three fields at the fixed places 1-2, 4-5 and 7-8 of a time text as the device
+// writes it: track, minute and second of a TMSF position ("03:02:41:07"); minute,
+// second and frame of a length ("04:10:00"). Each is read as SliceToInt16 reads it,
+// so with its errors (a field past the text's end is no number); what follows the
+// eighth character is not looked at.
+std::array<std::int16_t, 3> SliceTimeFields(std::string_view text);
+
+// Whether `text` starts with three such fields of two digits each ("dd:dd:dd"), which
+// SliceTimeFields then reads without error.
+bool StartsWithTimeFields(std::string_view text);
+
+// The track, minute and second of a TMSF reply, frames ignored (SliceTimeFields).
 template <std::size_t N>
 TmsfPosition SliceTmsf(const ReplyBuffer<N>& reply) {
-  return {SliceToInt16(reply.Slice(1, 2)), SliceToInt16(reply.Slice(4, 2)),
-          SliceToInt16(reply.Slice(7, 2))};
+  const auto [track, minute, second] = SliceTimeFields(std::string_view(reply.chars.data(), N));
+  return {track, minute, second};
 }
 
 }  // namespace lyrabox

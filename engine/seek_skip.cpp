@@ -1,7 +1,9 @@
-// Fast forward and rewind by FFSpeed seconds, next and previous track, and the
-// "Fast forward speed" entry. A move keeps the device's state: while playing it
-// plays from the new place, otherwise it only seeks there.
+// Fast forward and rewind by FFSpeed seconds (and the media controls' seek, the same
+// move by the amount asked), next and previous track, and the "Fast forward speed"
+// entry. A move keeps the device's state: while playing it plays from the new place,
+// otherwise it only seeks there.
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -12,16 +14,10 @@
 #include "platform/runtime_error.h"
 
 namespace lyrabox {
-namespace {
+void Player::FastForward() { MoveBy(std::chrono::seconds(state.FFSpeed)); }
+void Player::Rewind() { MoveBy(-std::chrono::seconds(state.FFSpeed)); }
 
-constexpr std::int64_t kMillisecondsPerSecond = 1000;
-
-}  // namespace
-
-void Player::FastForward() { MoveBy(+1); }
-void Player::Rewind() { MoveBy(-1); }
-
-void Player::MoveBy(std::int64_t direction) {
+void Player::MoveBy(std::chrono::seconds offset) {
   SendMci("set cd time format milliseconds", true);
 
   // The position is read afresh into a buffer of this run's own. A refused query
@@ -36,12 +32,13 @@ void Player::MoveBy(std::int64_t direction) {
   if (!position) throw RuntimeError(ErrorNumber::TypeMismatch);
 
   // Wide arithmetic, then the target is held to what a command can carry: no step,
-  // however large, ends the program. The step stays below 2^42 and a real position
-  // below 2^32, so the double sum is exact.
+  // however large, ends the program. A step of fast forward stays below 2^42 and a
+  // real position below 2^32, so their double sum is exact; a larger move lands far
+  // outside the disc either way.
   constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
   constexpr double kHighest = std::numeric_limits<std::int32_t>::max();
   double from = std::nearbyint(*position);
-  double step = static_cast<double>(direction * state.FFSpeed * kMillisecondsPerSecond);
+  double step = std::chrono::duration<double, std::milli>(offset).count();
   auto target = static_cast<std::int32_t>(std::clamp(from + step, kLowest, kHighest));
 
   // The device answers a target before the start or beyond the end with a refusal

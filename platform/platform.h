@@ -9,11 +9,23 @@
 // All calls come from the user-interface thread and block until done.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <ratio>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "base/disc_text.h"
+
+namespace lyrabox {
+
+// Time on a disc as the device counts it: 75 frames a second.
+using Frames = std::chrono::duration<std::int64_t, std::ratio<1, 75>>;
+
+}  // namespace lyrabox
 
 namespace lyrabox::platform {
 
@@ -23,6 +35,22 @@ using MciResult = std::uint32_t;
 // A window that would receive completion notices. No command of the player asks for
 // them, so nothing is ever delivered; the value is passed along and recorded only.
 using WindowHandle = std::uintptr_t;
+
+// One look at the disc in the drive, beyond what the command strings tell: its table
+// of contents and its own text, read together, so that both are always the same
+// disc's.
+struct DiscSnapshot {
+  struct Track {
+    Frames start;       // from the very start of the disc, its lead-in included
+    bool audio = true;  // false for a data track
+    friend bool operator==(const Track&, const Track&) = default;
+  };
+  int firstTrack = 1;         // the number of the first of `tracks`
+  std::vector<Track> tracks;  // in disc order
+  Frames leadOut{0};          // where the last track ends, counted as a start is
+  DiscText text;              // the disc's own names; empty when it carries none
+  friend bool operator==(const DiscSnapshot&, const DiscSnapshot&) = default;
+};
 
 // The CD audio device, reached through command strings.
 class DeviceCommands {
@@ -41,6 +69,11 @@ class DeviceCommands {
   // at most `length` characters. Returns false for a code it has no text for; it
   // then writes nothing.
   virtual bool GetErrorString(MciResult code, char* text, std::uint32_t length) = 0;
+
+  // The disc ready in the drive, in one look (DiscSnapshot); nothing without one. A
+  // device that tells no more than its command strings answer (the system's own MCI
+  // device) gives nothing either.
+  virtual std::optional<DiscSnapshot> Disc() { return std::nullopt; }
 };
 
 // How much of a text file Disks::ReadTextFile reads at most.
@@ -82,6 +115,12 @@ class Disks {
   // Creates the folder `path` and its missing parents. Throws "Path not found" (76)
   // when it cannot.
   virtual void CreateFolders(std::string_view path) = 0;
+
+  // The load sequence has read the drive setting: `settingRoot` is the root it names
+  // ("e:\"), nothing without one. A host that keeps drive letters as folders makes the
+  // drive the player plays its CD drive from now on, whatever its letter; a system with
+  // drives of its own has nothing to do.
+  virtual void FollowDriveSetting(const std::optional<std::string>& /*settingRoot*/) {}
 };
 
 // How a started program's window is shown.

@@ -1,9 +1,9 @@
 # Rejects an include that runs against the layers:
-#   app/main.cpp -> ui/ -> engine/ -> bookmarks/ -> platform/ (interface) -> base/
+#   app/main.cpp -> ui/ and names/ -> engine/ -> bookmarks/ -> platform/ (interface) -> base/
 # with cdaudio/ (the portable device core) beside the platform interface, and the Linux
 # parts, platform/linux/ (the host) and cdaudio/linux/ (libcdio drives, SDL sound), over them.
-# The names of the disc (ui/names) are the one part of the window's layer that reads the
-# device core: the disc's table of contents and its own text.
+# The windows (ui/) and the names lookup (names/) stand side by side over the engine and
+# see nothing of each other: the names reach the windows through the controller's view.
 # Each folder may include its own headers and those of the folders below it; the
 # logic (base/, platform/ but its host, bookmarks/, engine/) includes no Qt, libcdio,
 # SDL or Windows header.
@@ -17,10 +17,10 @@ endif()
 
 # Folder -> the folders its quoted includes may name. A folder listed later wins for
 # files under it (platform/linux before platform).
-set(layers app ui/names ui engine bookmarks platform/windows platform/linux platform/audio_cd platform cdaudio/tool cdaudio/linux cdaudio base)
-set(may_app       app ui engine bookmarks platform cdaudio base)
-set(may_ui/names  ui engine bookmarks platform cdaudio base)
+set(layers app ui names engine bookmarks platform/windows platform/linux platform/audio_cd platform cdaudio/tool cdaudio/linux cdaudio base)
+set(may_app       app ui names engine bookmarks platform cdaudio base)
 set(may_ui        ui engine bookmarks platform base)
+set(may_names     names engine bookmarks platform base)
 set(may_engine    engine bookmarks platform base)
 set(may_bookmarks bookmarks platform base)
 set(may_platform/linux platform cdaudio base)

@@ -6,7 +6,7 @@
 
 #include <QFont>
 
-#include "ui/layout/form1_layout.h"
+#include "ui/layout/main_window_layout.h"
 
 namespace lyrabox {
 

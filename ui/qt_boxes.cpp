@@ -5,15 +5,10 @@
 #include <QMessageBox>
 #include <QString>
 
+#include "ui/system_text.h"
+
 namespace lyrabox {
 namespace {
-
-// The logic's texts are in the Western (ANSI) character set.
-QString FromSystemText(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToSystemText(const QString& text) { return text.toLatin1().toStdString(); }
 
 // Boxes sit over the window that is active, or centred on the screen before it shows.
 QWidget* Owner() { return QApplication::activeWindow(); }

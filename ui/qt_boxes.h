@@ -1,6 +1,6 @@
 // The modal boxes of the player, drawn with Qt: every box is titled "Lyrabox" unless
 // an input box is given a title of its own. Each runs a nested event loop until it is
-// answered; Form1 keeps its poll out of that loop.
+// answered; the main window keeps its poll out of that loop.
 #pragma once
 
 #include "base/identity.h"

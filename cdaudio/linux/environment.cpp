@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "base/ascii.h"
 #include "base/tell_user.h"
@@ -32,11 +31,6 @@ std::string Quoted(std::string_view word) {
   quoted += word;
   quoted += '"';
   return quoted;
-}
-
-std::string Variable(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
 }
 
 DriveChoice Refused(ResultCode why) {
@@ -117,10 +111,12 @@ std::string DescribeEnvironment() {
   return text;
 }
 
-bool SilentByChoice() { return ascii::EqualsIgnoringCase(Variable(kAudioVariable), kSilentOutput); }
+bool SilentByChoice() {
+  return ascii::EqualsIgnoringCase(EnvironmentValue(kAudioVariable), kSilentOutput);
+}
 
 std::optional<std::string> DriveNodeFromEnvironment() {
-  const std::string source = Variable(kDiscVariable);
+  const std::string source = EnvironmentValue(kDiscVariable);
   if (source.empty()) return FirstCdDrive();
   if (ascii::EqualsIgnoringCase(source, kDemoDisc) || IsDiscImagePath(source)) return std::nullopt;
   return source;

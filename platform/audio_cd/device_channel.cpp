@@ -37,6 +37,21 @@ bool AudioCdChannel::GetErrorString(MciResult code, char* text, std::uint32_t le
   return true;
 }
 
+std::optional<DiscSnapshot> AudioCdChannel::Disc() {
+  std::optional<cdaudio::ReadyDisc> disc = device_.Disc();
+  if (!disc) return std::nullopt;
+  const cdaudio::TableOfContents& contents = disc->contents;
+  DiscSnapshot snapshot;
+  snapshot.firstTrack = contents.FirstTrack().value;
+  for (int n = contents.FirstTrack().value; n <= contents.LastTrack().value; ++n) {
+    const cdaudio::TrackNumber track{n};
+    snapshot.tracks.push_back({Frames(contents.TrackStart(track).value), contents.IsAudio(track)});
+  }
+  snapshot.leadOut = Frames(contents.LeadOut().value);
+  if (disc->text) snapshot.text = *disc->text;
+  return snapshot;
+}
+
 std::optional<std::uint32_t> AudioCdChannel::VolumeSerial() {
   // A disc id read before the disc is known would be "0".
   device_.AwaitSettled();

@@ -32,6 +32,10 @@ class AudioCdChannel final : public DeviceCommands {
   // a `length` of 0.
   bool GetErrorString(MciResult code, char* text, std::uint32_t length) override;
 
+  // The device's disc (cdaudio::Device::Disc): its table of contents and its own text,
+  // from one look at the drive.
+  std::optional<DiscSnapshot> Disc() override;
+
   // The disc's volume serial number, as the system's own call gives it: once the
   // drive has settled (a drive that spins up is waited for, up to
   // cdaudio::kSettleLimit), nothing without a disc.

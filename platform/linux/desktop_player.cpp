@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "base/module.h"
-#include "base/tell_user.h"
 
 namespace lyrabox::host {
 
@@ -14,17 +13,12 @@ std::string CddaLocation(const std::string& node) {
   return "cdda://" + drive.filename().string() + "/";
 }
 
-std::optional<std::string> StartDesktopCdPlayer(const std::string& location) {
-  std::string why;
+bool StartDesktopCdPlayer(const std::string& location, std::string& why) {
+  why.clear();
   auto* start = modules::Entry<StartDesktopPlayerEntry>(kDesktopPlayerModule,
                                                         kStartDesktopPlayerEntry, why);
-  if (start == nullptr) {
-    TellUser("the desktop's CD players cannot be looked up: " + why);
-    return std::nullopt;
-  }
   std::string id;
-  if (!start(location, id)) return std::nullopt;
-  return id;
+  return start != nullptr && start(location, id);
 }
 
 }  // namespace lyrabox::host

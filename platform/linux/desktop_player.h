@@ -12,7 +12,6 @@
 // loads it.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,9 +30,10 @@ using StartDesktopPlayerEntry = bool(const std::string& location, std::string& i
 std::string CddaLocation(const std::string& node);
 
 // Starts the first of the desktop's CD players that starts, with `location` (nothing
-// when empty) and without waiting for it. Returns the id of its desktop entry
-// ("player.desktop"), or nothing when there is none; a player that would not start
-// is named in one line on standard error, and so is a module that cannot be loaded.
-std::optional<std::string> StartDesktopCdPlayer(const std::string& location);
+// when empty) and without waiting for it. True when one started; false when none did,
+// with `why` empty when the desktop has none set up and saying why its players could
+// not be looked up at all when the module cannot be loaded. A player that would not
+// start is named in one line on standard error.
+bool StartDesktopCdPlayer(const std::string& location, std::string& why);
 
 }  // namespace lyrabox::host

@@ -2,6 +2,7 @@
 // the CD drive, whose root lists one virtual file per audio track of the disc in it.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,12 @@ class HostDisks : public platform::Disks {
 
   // The drive the player plays turned out to be another (LinuxHost::FollowDriveSetting).
   void SetCdDrive(char cdDrive) { cdDrive_ = cdDrive; }
+  // Hands the drive setting to `followDriveSetting` (LinuxHost's), which sets the CD
+  // drive of this object and of the process; nothing while it is unset.
+  void FollowDriveSetting(const std::optional<std::string>& settingRoot) override {
+    if (followDriveSetting) followDriveSetting(settingRoot);
+  }
+  std::function<void(const std::optional<std::string>&)> followDriveSetting;
 
   std::optional<std::uint32_t> VolumeSerialNumber(std::string_view root) override;
   bool OrdinaryFileExists(std::string_view path) override;

@@ -87,14 +87,19 @@ void HostProcess::HandOverDisc(std::string_view commandLine) {
   if (FindProgram(commandLine, kNormal)) return StartProgram(commandLine, kNormal);
   // No Linux machine has the other player of the command line: the disc goes to the
   // player the desktop would have chosen had Lyrabox not been its choice.
-  if (startDesktopCdPlayer && startDesktopCdPlayer()) return;
-  throw RuntimeError::Explained(ErrorNumber::FileNotFound, NoOtherPlayerText(commandLine));
+  std::string why;
+  if (startDesktopCdPlayer && startDesktopCdPlayer(why)) return;
+  throw RuntimeError::Explained(ErrorNumber::FileNotFound, NoOtherPlayerText(commandLine, why));
 }
 
-std::string HostProcess::NoOtherPlayerText(std::string_view commandLine) const {
+std::string HostProcess::NoOtherPlayerText(std::string_view commandLine,
+                                           const std::string& unavailable) const {
   const std::string text =
-      "No other CD player is set up to take this disc.\n\n"
-      "Choose one for audio CDs in the desktop's settings for removable media";
+      unavailable.empty()
+          ? "No other CD player is set up to take this disc.\n\n"
+            "Choose one for audio CDs in the desktop's settings for removable media"
+          : "The desktop's CD players could not be looked up: " + unavailable +
+                ".\n\nInstall Lyrabox again";
   // Where the program would go: the longest reading of the line whose file name is
   // one word (the program alone, not the program and its arguments).
   for (const ProgramCandidate& candidate : ProgramCandidates(commandLine)) {

@@ -40,12 +40,14 @@ class HostProcess : public platform::Process {
   void StartProgram(std::string_view commandLine, platform::WindowState state) override;
   // The program of `commandLine`, found as StartProgram finds it, is started as
   // StartProgram starts it. When it is not there, the desktop's own CD player takes
-  // the disc (startDesktopCdPlayer); when that finds none either, "File not found"
-  // (53) with a box that says plainly that no other CD player is set up and where the
-  // program would go.
+  // the disc (startDesktopCdPlayer); when that starts none either, "File not found"
+  // (53) with a box that says plainly why (no other CD player is set up, or the
+  // desktop's players could not be looked up) and where the program would go.
   void HandOverDisc(std::string_view commandLine) override;
-  // Starts the desktop's CD player for the disc; false when it has none. Unset: none.
-  std::function<bool()> startDesktopCdPlayer;
+  // Starts the desktop's CD player for the disc, as StartDesktopCdPlayer does
+  // (desktop_player.h): false when none started, with `why` saying why the desktop's
+  // players could not be looked up, empty when there are none. Unset: none.
+  std::function<bool(std::string& why)> startDesktopCdPlayer;
   // Flushes standard output and error and ends the process with `status`.
   [[noreturn]] void EndNow(platform::ExitStatus status) override;
 
@@ -53,8 +55,9 @@ class HostProcess : public platform::Process {
   // How StartProgram would start `commandLine`; nothing when its program is not there.
   std::optional<DetachedStart> FindProgram(std::string_view commandLine,
                                            platform::WindowState state) const;
-  // The text of the box when no other CD player takes a disc.
-  std::string NoOtherPlayerText(std::string_view commandLine) const;
+  // The text of the box when no other CD player takes a disc: none is set up, or
+  // `unavailable` says why the desktop's players could not be looked up.
+  std::string NoOtherPlayerText(std::string_view commandLine, const std::string& unavailable) const;
 
   std::vector<std::string> arguments_;
   const DriveFolders& drives_;

@@ -19,12 +19,6 @@ host::HostSettings SettingsFromEnvironment() {
   return settings;
 }
 
-std::vector<std::string> ArgumentsAfterName(int argc, char** argv) {
-  std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
-  return arguments;
-}
-
 }  // namespace
 
 LinuxHost::LinuxHost(std::vector<std::string> arguments, std::unique_ptr<cdaudio::Device> device)
@@ -34,14 +28,14 @@ LinuxHost::LinuxHost(std::vector<std::string> arguments, std::unique_ptr<cdaudio
       channel_(*device_),
       disks_(drives_, settings_.cdDrive, channel_),
       process_(std::move(arguments), drives_, settings_.cdDrive, settings_.lockFile) {
-  process_.startDesktopCdPlayer = [this] {
+  disks_.followDriveSetting = [this](const std::optional<std::string>& settingRoot) {
+    FollowDriveSetting(settingRoot);
+  };
+  process_.startDesktopCdPlayer = [this](std::string& why) {
     const std::optional<std::string> node = cdDriveNode_ ? cdDriveNode_() : std::nullopt;
-    return host::StartDesktopCdPlayer(node ? host::CddaLocation(*node) : "").has_value();
+    return host::StartDesktopCdPlayer(node ? host::CddaLocation(*node) : "", why);
   };
 }
-
-LinuxHost::LinuxHost(int argc, char** argv, std::unique_ptr<cdaudio::Device> device)
-    : LinuxHost(ArgumentsAfterName(argc, argv), std::move(device)) {}
 
 void LinuxHost::FollowDriveSetting(const std::optional<std::string>& settingRoot) {
   const std::string line = settings_.FollowPlayerDrive(settingRoot);

@@ -1,7 +1,7 @@
 // The Linux host: everything platform.h asks of the machine but the boxes (those are
 // Qt's, in ui/). The program's main makes one and hands its parts to the logic:
 //
-//   LinuxHost host(argc, argv, cdaudio::OpenFromEnvironment());
+//   LinuxHost host(PlayerArgumentsOf(argc, argv).logic, std::move(device));
 //
 // Settings come from the environment when it is made (host_settings.h lists them),
 // never from the arguments, which are only the logic's argument text. Any line it
@@ -30,7 +30,6 @@ class LinuxHost {
   // `arguments` are the logic's, after the program's name (PlayerArgumentsOf gives
   // them with the desktop's drive argument taken out).
   LinuxHost(std::vector<std::string> arguments, std::unique_ptr<cdaudio::Device> device);
-  LinuxHost(int argc, char** argv, std::unique_ptr<cdaudio::Device> device);
   LinuxHost(const LinuxHost&) = delete;
   LinuxHost& operator=(const LinuxHost&) = delete;
 
@@ -38,8 +37,9 @@ class LinuxHost {
   platform::Disks& disks() { return disks_; }
   platform::Process& process() { return process_; }
   // Makes the drive the player plays the CD drive: `settingRoot` is what its
-  // drive-setting file names (nothing without one). Says on standard error when
-  // LYRABOX_CD_DRIVE named another drive, or the file names none the CD can be.
+  // drive-setting file names (nothing without one); the load sequence tells it
+  // through disks(). Says on standard error when LYRABOX_CD_DRIVE named another
+  // drive, or the file names none the CD can be.
   void FollowDriveSetting(const std::optional<std::string>& settingRoot);
   // How to find the device node of the CD drive (/dev/sr0), for the desktop's CD
   // player when the disc is handed to it; asked only then. Nothing for a disc that is

@@ -24,7 +24,6 @@ TEST(DiscId, UpperCaseHexadecimalWithoutLeadingZeros) {
 TEST(BookmarkFile, PathIsTheDataDirectoryAndTheDiscId) {
   EXPECT_EQ(BookmarkPath("A1B2C3D"), "c:\\lyrabox\\A1B2C3D");
   EXPECT_EQ(BookmarkPath("0"), "c:\\lyrabox\\0");
-  EXPECT_EQ(DataDirectoryFolder(), "c:\\lyrabox");
 }
 
 TEST(BookmarkFile, RecordsArePlainNumbersEndedByCrLf) {

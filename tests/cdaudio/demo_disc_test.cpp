@@ -106,14 +106,16 @@ TEST_F(DemoDeviceTest, AnswersThePlayersStartAndScan) {
   Ask("set cd door open");
   EXPECT_EQ(Ask("status cd media present"), "false");
   EXPECT_EQ(device->Contents(), std::nullopt);
-  EXPECT_EQ(device->Text(), nullptr);
+  EXPECT_FALSE(device->Disc());
   Ask("set cd door closed");
   EXPECT_EQ(device->Contents(), DemoDiscContents());
   // The demo disc names itself and each of its tracks.
   EXPECT_EQ(Ask("status cd title track 3"), "Study in B");
-  ASSERT_NE(device->Text(), nullptr);
-  EXPECT_FALSE(device->Text()->album.title.empty());
-  EXPECT_EQ(device->Text()->tracks.size(), 12u);
+  const std::optional<ReadyDisc> disc = device->Disc();
+  ASSERT_TRUE(disc && disc->text);
+  EXPECT_EQ(disc->contents, DemoDiscContents());
+  EXPECT_FALSE(disc->text->album.title.empty());
+  EXPECT_EQ(disc->text->tracks.size(), 12u);
 }
 
 // After an eject the demo disc (and a disc image, behind the same tray) is back in a

@@ -74,7 +74,7 @@ TEST(MciLogTest, AppendsTheCommandItsCodeAndItsReplyOneLineEach) {
   fs::remove(path);
   std::ofstream(path) << "an earlier line\n";
   {
-    auto device = LoggingDevice::Wrap(DemoDevice(), path.string());
+    auto device = LoggingDevice::Wrap(DemoDevice(), MciLog::Open(path.string()));
     std::string reply;
     device->Send("open cdaudio alias cd wait shareable", reply);
     device->Send("Status CD  number of tracks", reply);
@@ -94,7 +94,7 @@ TEST(MciLogTest, AppendsTheCommandItsCodeAndItsReplyOneLineEach) {
 
 TEST(MciLogTest, ALogThatCannotBeOpenedLeavesTheDeviceWorking) {
   ::testing::internal::CaptureStderr();
-  auto device = LoggingDevice::Wrap(DemoDevice(), "/nonexistent-folder/mci.log");
+  auto device = LoggingDevice::Wrap(DemoDevice(), MciLog::Open("/nonexistent-folder/mci.log"));
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("/nonexistent-folder/mci.log"),
             std::string::npos);
   std::string reply;

@@ -17,12 +17,6 @@ struct AppWorld {
   Player player{world.platform, world.window};
   Lifecycle lifecycle{player};
 
-  AppWorld() {
-    lifecycle.pauseObserver = [this](std::uint32_t steps) {
-      world.journal.push_back("pause " + std::to_string(steps));
-    };
-  }
-
   // Runs the load event. True when it returned, that is when the window would be
   // shown; false when the program ended during start-up.
   bool Start() {

@@ -104,6 +104,9 @@ TEST_P(DriveSetting, GivesTheCdDrive) {
   ASSERT_TRUE(app.Start());
 
   EXPECT_EQ(app.player.CdDrive, c.expected);
+  // The host is told once, what the file names or that it names nothing.
+  ASSERT_EQ(app.world.disks.driveSettingsFollowed.size(), 1u);
+  EXPECT_EQ(app.world.disks.driveSettingsFollowed[0].value_or("d:\\"), c.expected);
   EXPECT_THAT(app.world.boxes.shown, IsEmpty());
   EXPECT_THAT(app.Commands(), ElementsAre("open cdaudio alias cd wait shareable",
                                           "set cd time format tmsf wait"));

@@ -48,11 +48,14 @@ class FakeDevice : public platform::DeviceCommands {
                                  std::uint32_t replyLength,
                                  platform::WindowHandle callback) override;
   bool GetErrorString(platform::MciResult code, char* text, std::uint32_t length) override;
+  std::optional<platform::DiscSnapshot> Disc() override { return disc; }
 
   std::vector<std::string> Commands() const;
   void ClearLog() { sent.clear(); }
 
   std::vector<SentCommand> sent;
+  // What a look at the disc gives; none by default, as from the system's own device.
+  std::optional<platform::DiscSnapshot> disc;
   std::map<platform::MciResult, std::string> errorTexts{
       {263, "The specified device is not open or is not recognized by MCI."},
       {276, "The device driver is not ready."},
@@ -84,6 +87,8 @@ class FakeDisks : public platform::Disks {
   // the disk filled up or the machine went down before the rename) with this error.
   std::optional<int> failNextReplaceWith;
   int replaceCount = 0;
+  // Each drive setting the logic handed on, in turn.
+  std::vector<std::optional<std::string>> driveSettingsFollowed;
 
   std::optional<std::uint32_t> VolumeSerialNumber(std::string_view root) override;
   bool OrdinaryFileExists(std::string_view path) override;
@@ -91,6 +96,9 @@ class FakeDisks : public platform::Disks {
   std::string ReadTextFile(std::string_view path) override;
   void ReplaceFile(std::string_view path, std::string_view content) override;
   void CreateFolders(std::string_view path) override;
+  void FollowDriveSetting(const std::optional<std::string>& settingRoot) override {
+    driveSettingsFollowed.push_back(settingRoot);
+  }
 
  private:
   struct Entry {

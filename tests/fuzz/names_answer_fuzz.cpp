@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "tests/fuzz/clean_disc_text.h"
-#include "ui/names/musicbrainz.h"
-#include "ui/names/names_cache.h"
+#include "names/musicbrainz.h"
+#include "names/names_cache.h"
 
 // The disc id the seed answers name.
 constexpr char kDiscId[] = "TqvKjMu7dMliSfmVEBtrL7sBSno-";

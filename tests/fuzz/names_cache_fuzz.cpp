@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "tests/fuzz/clean_disc_text.h"
-#include "ui/names/names_cache.h"
+#include "names/names_cache.h"
 
 // The disc id the seed files name.
 constexpr char kDiscId[] = "TqvKjMu7dMliSfmVEBtrL7sBSno-";

@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/linux/desktop_player.h"
 #include "platform/runtime_error.h"
 #include "tests/host/host_test_support.h"
 
@@ -288,8 +289,10 @@ TEST_F(StartProgramTest, ProgramThatIsNotThereOrCannotRunIsFileNotFound) {
 }
 
 // With no other player's program and no CD player on the desktop, the box says so
-// plainly and where the program would go, unless that is on the CD drive.
-TEST_F(StartProgramTest, HandOverWithNoPlayerAnywhereSaysWhereOneGoes) {
+// plainly and where the program would go, unless that is on the CD drive; when the
+// desktop's players cannot be looked up at all (their module is not there beside this
+// test), it says that instead.
+TEST_F(StartProgramTest, HandOverWithNoPlayerAnywhereSaysWhyAndWhereOneGoes) {
   const auto box = [this](char cdDrive) -> std::string {
     process.SetCdDrive(cdDrive);
     try {
@@ -303,10 +306,18 @@ TEST_F(StartProgramTest, HandOverWithNoPlayerAnywhereSaysWhereOneGoes) {
   };
   const std::string where =
       (home.path() / "drive_e" / "program files" / "Plus!" / "DeluxeCD" / "deluxecd.exe").string();
+  process.startDesktopCdPlayer = [](std::string&) { return false; };
   const std::string onFolder = box('d');
   EXPECT_TRUE(onFolder.starts_with("No other CD player is set up to take this disc.")) << onFolder;
   EXPECT_TRUE(onFolder.ends_with("\n" + where)) << onFolder;
   EXPECT_EQ(box('e').find("drive_e"), std::string::npos);
+
+  process.startDesktopCdPlayer = [](std::string& why) { return StartDesktopCdPlayer("", why); };
+  const std::string noModule = box('d');
+  EXPECT_TRUE(noModule.starts_with("The desktop's CD players could not be looked up: the module "
+                                   "lyrabox-desktop.so is not installed beside the program."))
+      << noModule;
+  EXPECT_TRUE(noModule.ends_with("\n" + where)) << noModule;
 }
 
 }  // namespace

@@ -98,10 +98,8 @@ TEST(LinuxHost, PartsWorkTogetherFromTheEnvironment) {
   auto device = std::make_unique<ScriptedCdDevice>();
   device->disc = cdaudio::testing::ThreeTrackDisc();
   device->answers["status cd media present"] = {0, "true"};
-  char name[] = "lyrabox", play[] = "/Play", drive[] = "--cd=e:";
-  char* argv[] = {name, play, drive, nullptr};
   {
-    LinuxHost host(3, argv, std::move(device));
+    LinuxHost host({"/Play", "--cd=e:"}, std::move(device));
     EXPECT_EQ(host.process().ArgumentText(), "/Play --cd=e:");
     EXPECT_FALSE(host.process().OtherInstanceRunning());
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "lyrabox.lock"));
@@ -113,8 +111,12 @@ TEST(LinuxHost, PartsWorkTogetherFromTheEnvironment) {
     char reply[30] = {};
     EXPECT_EQ(host.device().SendString("status cd media present", reply, 30, 0), 0u);
     EXPECT_STREQ(reply, "true");
+    // The drive setting the load sequence reads makes its drive the CD drive.
+    host.disks().FollowDriveSetting("e:\\");
+    EXPECT_TRUE(host.disks().OrdinaryFileMatches("e:\\*.CDA"));
+    EXPECT_FALSE(host.disks().OrdinaryFileMatches("g:\\*.CDA"));
   }
-  EXPECT_THROW(LinuxHost(1, argv, nullptr), std::invalid_argument);
+  EXPECT_THROW(LinuxHost({}, nullptr), std::invalid_argument);
 }
 
 }  // namespace

@@ -19,12 +19,12 @@
 #include <gtest/gtest.h>
 
 #include "bookmarks/disc_id.h"
+#include "names/musicbrainz.h"
+#include "names/names_lookup.h"
 #include "tests/support/answer_server.h"
 #include "tests/support/demo_disc_host.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/mpris/media_controls.h"
-#include "ui/names/musicbrainz.h"
-#include "ui/names/names_on_window.h"
 
 namespace lyrabox {
 
@@ -64,8 +64,12 @@ class MediaControlsOnABus : public ::testing::Test, protected testing::DemoDiscH
     daemon.waitForFinished(-1);
   }
 
-  bool Publish() {
-    controls = std::make_unique<MediaControls>(form.controller(), form, *playerBus);
+  // The media controls of `window` (the fixture's by default) on the bus.
+  bool Publish(MainWindow* window = nullptr) {
+    MainWindow& shown = window != nullptr ? *window : form;
+    controls.reset();
+    const WindowRequests requests{[&shown] { shown.Raise(); }, [&shown] { shown.close(); }};
+    controls = std::make_unique<MediaControls>(shown.controller(), requests, *playerBus);
     return controls->Publish();
   }
   static QDBusMessage Method(const char* method, const QVariantList& arguments = {}) {
@@ -101,7 +105,7 @@ class MediaControlsOnABus : public ::testing::Test, protected testing::DemoDiscH
   std::unique_ptr<QDBusConnection> playerBus, clientBus;
   ChangeRecorder recorder;
 
-  Form1 form{platform};
+  MainWindow form{platform};
   std::unique_ptr<MediaControls> controls;
 };
 
@@ -121,7 +125,7 @@ TEST_F(MediaControlsOnABus, PlayerctlPlaysSkipsAndStopsTheDemoDiscThroughTheButt
   EXPECT_EQ(recorder.signalled.value("CanPlay"), QVariant(true));
   QVariantMap metadata = Metadata();
   EXPECT_EQ(metadata.value("xesam:trackNumber").toInt(), 1);
-  EXPECT_EQ(metadata.value("xesam:album").toString(), "Audio CD");
+  EXPECT_EQ(metadata.value("xesam:album").toString(), "Twelve Studies");  // its own text
   EXPECT_GT(metadata.value("mpris:length").toLongLong(), 0);
   const QString discId = QString::fromStdString(GetDiscId(disks, "d:\\"));
   EXPECT_EQ(metadata.value("mpris:trackid").value<QDBusObjectPath>().path(),
@@ -150,7 +154,7 @@ TEST_F(MediaControlsOnABus, WithoutTheBusOrWithTheNameTakenThePlayerRunsOnAfterO
   for (const QDBusConnection& bus :
        {*clientBus, QDBusConnection::connectToBus("unix:path=/nonexistent", "none")}) {
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(MediaControls(form.controller(), form, bus).Publish());
+    EXPECT_FALSE(MediaControls(form.controller(), {}, bus).Publish());
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
@@ -180,20 +184,61 @@ TEST_F(MediaControlsOnABus, NumbersFromTheBusAreSafeAtTheirExtremes) {
               QDBusMessage::ReplyMessage);
     EXPECT_EQ(PolledPosition(), 0) << path.path().toStdString() << " " << position;
   }
-  Call("SetPosition", {QVariant::fromValue(track), 10'000'000LL});  // two steps of 5 s
+  Call("SetPosition", {QVariant::fromValue(track), 10'000'000LL});
   EXPECT_EQ(PolledPosition(), 10'000'000);
   Call("SetPosition", {QVariant::fromValue(track), 0LL});
   EXPECT_EQ(PolledPosition(), 0);
 
-  for (qlonglong offset : {0LL, 1LL, -1LL, kLowest}) {
+  // Beyond either end of the disc a seek moves nothing.
+  for (qlonglong offset : {0LL, 1LL, -1LL, kLowest, kHighest}) {
     EXPECT_EQ(Call("Seek", {offset}).type(), QDBusMessage::ReplyMessage) << offset;
+    EXPECT_EQ(PolledPosition(), 0) << offset;
   }
-  EXPECT_EQ(PolledPosition(), 0);
-  // The most steps one call moves, a hundred of 5 s: 500 s from the start of the demo
-  // disc is 20 s into its track 3.
-  EXPECT_EQ(Call("Seek", {kHighest}).type(), QDBusMessage::ReplyMessage);
-  EXPECT_EQ(PolledPosition(), 20'000'000);
-  EXPECT_EQ(Metadata().value("xesam:trackNumber").toInt(), 3);
+}
+
+// A seek is one move, the way its sign says and by the amount asked, rounded to whole
+// seconds, whatever the fast-forward step is.
+TEST_F(MediaControlsOnABus, ASeekMovesByTheAmountAskedWhateverTheStep) {
+  ASSERT_TRUE(Publish());
+  form.controller().Tick();
+  int events = 0;
+  form.controller().Observe([&events](const PlayerView&) { ++events; });
+  const struct {
+    const char* step;  // the fast-forward step, as typed into its box
+    qlonglong offsetUs;
+    qlonglong positionUs;  // afterwards
+  } moves[] = {{"7", 10'000'000, 10'000'000},  {"0", 10'400'000, 20'000'000},
+               {"-5", 2'500'000, 23'000'000},  {"-5", -3'499'999, 20'000'000},
+               {"5", -20'000'000, 0}};
+  for (const auto& move : moves) {
+    SCOPED_TRACE(move.offsetUs);
+    world.boxes.inputs = {move.step};
+    form.controller().ChooseFastForwardSpeed();
+    events = 0;
+    EXPECT_EQ(Call("Seek", {move.offsetUs}).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(events, 1) << "one move";
+    EXPECT_EQ(PolledPosition(), move.positionUs);
+  }
+}
+
+// A command the controller refuses is answered with an error that says why: while a
+// box of the window is open, while the button is disabled, once the window has closed.
+TEST_F(MediaControlsOnABus, ACommandTheControllerRefusesIsAnsweredWithAnError) {
+  ASSERT_TRUE(Publish());
+  EXPECT_EQ(Call("Play").errorName(), "io.github.lyrabox.Lyrabox.Error.ButtonDisabled");
+  form.controller().Tick();
+
+  QDBusMessage inBox;
+  world.boxes.whileOpen = [&] { inBox = Call("Play"); };
+  const QDBusMessage stopped = Call("Stop");  // "Bookmark this spot now ?"
+  EXPECT_EQ(stopped.type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(inBox.errorName(), "io.github.lyrabox.Lyrabox.Error.Busy");
+  EXPECT_EQ(inBox.errorMessage(), "The player's window is waiting for an answer.");
+  EXPECT_EQ(Call("Seek", {-5'000'000LL}).type(), QDBusMessage::ReplyMessage);
+
+  ASSERT_TRUE(form.controller().CloseRequest());
+  EXPECT_EQ(Call("Play").errorName(), "io.github.lyrabox.Lyrabox.Error.Closed");
+  EXPECT_EQ(Call("Seek", {5'000'000LL}).errorName(), "io.github.lyrabox.Lyrabox.Error.Closed");
 }
 
 // A media key pressed twice: each PlayPause is decided when its click runs, so the
@@ -227,40 +272,44 @@ struct WithoutText : cdaudio::Device {
   cdaudio::Device& disc;
 };
 
-// The names reach the desktop and the time display's tooltip, whether they come from
-// the disc itself or from the service (a local server here), and follow the track.
+// The names reach the desktop and the time display's tooltip through the controller's
+// view, whether they come from the disc itself or from the service (a local server
+// here), and follow the track.
 TEST_F(MediaControlsOnABus, TheDiscsNamesAreOnTheMediaControlsAndInTheTooltip) {
-  ASSERT_TRUE(Publish());
-  QWidget* display = form.ControlWidget(Control::timeWindow);
-  auto showNamesFrom = [&](cdaudio::Device& disc, QUrl service) {
-    auto names = std::make_unique<names::NamesLookup>(
-        disc, disks, names::LookupSettings{true, service, std::chrono::seconds(10)},
-        &names::MakeQtWebClient);
-    names::FollowOnWindow(*names, form.controller(), *display);
-    controls->ShowNames(*names);
-    QSignalSpy changed(names.get(), &names::NamesLookup::NamesChanged);
-    form.controller().Tick();
-    EXPECT_TRUE(changed.wait(10'000));
-    return names;
-  };
-
   // The demo disc names its tracks itself; nothing is asked.
   testing::AnswerServer unused({404, {}});
-  auto own = showNamesFrom(*device, unused.Address());
+  names::NamesLookup asked(disks, {true, unused.Address(), std::chrono::seconds(10)},
+                           &names::MakeQtWebClient);
+  form.controller().FindNamesWith(asked);
+  ASSERT_TRUE(Publish());
+  form.controller().Tick();
+  QCoreApplication::processEvents();
   EXPECT_EQ(Metadata().value("xesam:title").toString(), "Study in A");
   EXPECT_EQ(Metadata().value("xesam:album").toString(), "Twelve Studies");
-  EXPECT_EQ(display->toolTip(), "Track 1: Study in A, The Lyrabox Demo Disc");
+  EXPECT_EQ(form.ControlWidget(Control::timeWindow)->toolTip(),
+            "Track 1: Study in A, The Lyrabox Demo Disc");
   EXPECT_TRUE(unused.requests.isEmpty());
-  own.reset();
 
-  // The same disc without text: the service knows it.
-  const std::string id = names::MusicBrainzDiscId(*device->Contents());
+  // The same disc without text, in a window of its own: the service knows it.
+  ASSERT_TRUE(form.controller().CloseRequest());  // the device is the next window's
+  WithoutText plain(*device);
+  platform::AudioCdChannel plainChannel(plain);
+  platform::Platform plainPlatform{plainChannel, disks, world.process, world.boxes};
+  const std::string id = names::MusicBrainzDiscId(*plainChannel.Disc());
   testing::AnswerServer service({200, QString(R"({"releases": [{"title": "Served",
       "artist-credit": [{"name": "The Fixtures"}], "media": [{"discs": [{"id": "%1"}],
       "tracks": [{"position": 1, "title": "Green Bar"}, {"position": 2, "title": "Red Bar",
                   "artist-credit": [{"name": "Guest"}]}]}]}]})").arg(id.c_str()).toUtf8()});
-  WithoutText plain(*device);
-  auto served = showNamesFrom(plain, service.Address());
+  names::NamesLookup lookup(disks, {true, service.Address(), std::chrono::seconds(10)},
+                            &names::MakeQtWebClient);
+  QSignalSpy ended(&lookup, &names::NamesLookup::LookupEnded);
+  MainWindow plainForm(plainPlatform);
+  plainForm.controller().FindNamesWith(lookup);
+  plainForm.Load();
+  ASSERT_TRUE(Publish(&plainForm));
+  plainForm.controller().Tick();
+  EXPECT_EQ(Metadata().value("xesam:title").toString(), "Track 1") << "until the service answers";
+  ASSERT_TRUE(ended.wait(10'000));
   QVariantMap metadata = Metadata();
   EXPECT_EQ(metadata.value("xesam:title").toString(), "Green Bar");
   EXPECT_EQ(metadata.value("xesam:artist").toStringList(), QStringList{"The Fixtures"});
@@ -269,12 +318,14 @@ TEST_F(MediaControlsOnABus, TheDiscsNamesAreOnTheMediaControlsAndInTheTooltip) {
   EXPECT_EQ(qdbus_cast<QVariantMap>(recorder.signalled.value("Metadata").value<QDBusArgument>())
                 .value("xesam:title"),
             "Green Bar");
+  QWidget* display = plainForm.ControlWidget(Control::timeWindow);
   EXPECT_EQ(display->toolTip(), "Track 1: Green Bar, The Fixtures");
 
   Call("Next");
   EXPECT_EQ(Metadata().value("xesam:title").toString(), "Red Bar");
   EXPECT_EQ(display->toolTip(), "Track 2: Red Bar, Guest");
   EXPECT_EQ(service.requests.size(), 1);
+  controls.reset();  // before the window it controls
 }
 
 }  // namespace

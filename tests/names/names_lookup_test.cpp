@@ -1,43 +1,38 @@
 // The names of a disc: its MusicBrainz disc id, and the lookup against a small HTTP
 // server on the loopback address that answers as each row of the table says.
-#include "ui/names/names_lookup.h"
+#include "names/names_lookup.h"
 
 #include <QEventLoop>
-#include <QLabel>
 #include <QSignalSpy>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include "names/musicbrainz.h"
+#include "names/names_cache.h"
 #include "tests/fakes/fakes.h"
 #include "tests/support/answer_server.h"
-#include "tests/host/host_test_support.h"
-#include "ui/names/musicbrainz.h"
-#include "ui/names/names_cache.h"
-#include "ui/names/names_on_window.h"
 
 namespace lyrabox::names {
 namespace {
 
-using cdaudio::DiscText;
-using cdaudio::FrameAddress;
-using cdaudio::TableOfContents;
-using cdaudio::TocTrack;
 using lyrabox::testing::AnswerServer;
 using lyrabox::testing::FakeDisks;
 
 // A disc whose MusicBrainz id is known: 15 audio tracks, and, when `dataTrack`, a data
 // track in a second session after them, as on an enhanced CD.
-TableOfContents KnownDisc(bool dataTrack = false) {
-  std::vector<TocTrack> tracks;
+platform::DiscSnapshot KnownDisc(bool dataTrack = false) {
+  platform::DiscSnapshot disc;
   for (const int start : {150, 17510, 33275, 45910, 57805, 78310, 94650, 109580, 132010, 149160,
                           165115, 177710, 203325, 215555, 235590}) {
-    tracks.push_back({FrameAddress{start}, true});
+    disc.tracks.push_back({Frames(start), true});
   }
-  if (!dataTrack) return *TableOfContents::Make(1, std::move(tracks), FrameAddress{258725});
-  tracks.push_back({FrameAddress{258725 + 11400}, false});
-  return *TableOfContents::Make(1, std::move(tracks), FrameAddress{300000});
+  disc.leadOut = Frames(258725);
+  if (dataTrack) {
+    disc.tracks.push_back({Frames(258725 + 11400), false});
+    disc.leadOut = Frames(300000);
+  }
+  return disc;
 }
 constexpr char kKnownId[] = "TqvKjMu7dMliSfmVEBtrL7sBSno-";
 
@@ -106,7 +101,6 @@ void PrintTo(const LookupCase& row, std::ostream* out) { *out << row.name; }
 
 class NamesLookupTest : public ::testing::TestWithParam<LookupCase> {
  protected:
-  host::testing::ScriptedCdDevice device;
   FakeDisks disks;
 };
 
@@ -127,19 +121,21 @@ TEST_P(NamesLookupTest, AsksOnceInTheBackgroundAndKeepsOnlyWhatItFound) {
     answer.location.replace("{elsewhere}", elsewhere.Address().toEncoded());
   }
   AnswerServer server(answers);
-  device.disc = KnownDisc();
   LookupSettings settings{row.enabled, server.Address(), std::chrono::milliseconds(300)};
   int clients = 0;
-  NamesLookup lookup(device, disks, settings, [&clients](QString& why) {
+  NamesLookup lookup(disks, settings, [&clients](QString& why) {
     ++clients;
     return MakeQtWebClient(why);
   });
   QSignalSpy ended(&lookup, &NamesLookup::LookupEnded);
+  std::vector<DiscText> found;
+  const auto record = [&found](DiscText names) { found.push_back(std::move(names)); };
   ::testing::internal::CaptureStderr();
 
   // The window's events go on while the service is asked: this one, queued after the
   // lookup began, runs before the lookup ends.
-  lookup.Follow();
+  lookup.Find(KnownDisc(), record);
+  EXPECT_TRUE(found.empty()) << "found within the call";
   bool eventRan = false;
   QTimer::singleShot(0, [&] { eventRan = true; });
   if (row.requests > 0) {
@@ -148,7 +144,7 @@ TEST_P(NamesLookupTest, AsksOnceInTheBackgroundAndKeepsOnlyWhatItFound) {
   } else {
     QCoreApplication::processEvents();
   }
-  lookup.Follow();  // the same disc: never asked again, nor said again
+  lookup.Find(KnownDisc(), record);  // the same disc: never asked again, nor said again
   QCoreApplication::processEvents();
   const std::string said = ::testing::internal::GetCapturedStderr();
 
@@ -161,7 +157,9 @@ TEST_P(NamesLookupTest, AsksOnceInTheBackgroundAndKeepsOnlyWhatItFound) {
     EXPECT_TRUE(server.requests[0].contains("User-Agent: Lyrabox/")) << server.requests[0].toStdString();
   }
   for (const QString& request : server.requests) ExpectOnlyPlainHeaders(request);
-  EXPECT_EQ(lookup.Names(), row.found ? FoundNames() : DiscText{});
+  // Found, the second time from the cache.
+  EXPECT_EQ(found.size(), row.found ? 2u : 0u);
+  for (const DiscText& names : found) EXPECT_EQ(names, FoundNames());
   EXPECT_EQ(ReadCachedNames(disks, kKnownId).has_value(), row.found);
   QString expected = QString("lyrabox: The names of the disc %1 could not be fetched from %2: %3.\n")
                          .arg(kKnownId, server.Address().toString(), row.said);
@@ -206,60 +204,53 @@ TEST(QtWebClientTest, SendsNoCookieBack) {
   ExpectOnlyPlainHeaders(server.requests[1]);
 }
 
-// Names found once are kept: the next run shows them without asking; a disc that goes
-// takes its names with it.
-TEST(NamesLookupCacheTest, KeptNamesNeedNoRequest) {
+// Names found once are kept: the next run finds them without asking, even with the
+// lookup off. Names that cannot be kept (the disk is full) still last the run: the disc
+// taken out and put back has them again without a second request.
+TEST(NamesLookupCacheTest, KeptNamesNeedNoRequestAndUnkeptOnesLastTheRun) {
   AnswerServer server({200, kFound});
-  host::testing::ScriptedCdDevice device;
-  device.disc = KnownDisc();
   FakeDisks disks;
   ASSERT_TRUE(CacheNames(disks, kKnownId, FoundNames()));
-  NamesLookup lookup(device, disks, {true, server.Address(), std::chrono::milliseconds(300)},
-                     &MakeQtWebClient);
-  QSignalSpy changed(&lookup, &NamesLookup::NamesChanged);
-  lookup.Follow();
-  ASSERT_TRUE(changed.wait(10'000));
-  EXPECT_EQ(lookup.Names(), FoundNames());
+  std::vector<DiscText> found;
+  const auto record = [&found](DiscText names) { found.push_back(std::move(names)); };
+  NamesLookup off(disks, {false, server.Address(), std::chrono::milliseconds(300)},
+                  &MakeQtWebClient);
+  off.Find(KnownDisc(), record);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(found, std::vector{FoundNames()});
 
-  device.disc.reset();
-  lookup.Follow();
-  ASSERT_TRUE(changed.wait(10'000));
-  EXPECT_EQ(lookup.Names(), DiscText{});
-  EXPECT_TRUE(server.requests.isEmpty());
+  FakeDisks full;
+  full.failNextReplaceWith = 61;  // "Disk full"
+  NamesLookup lookup(full, {true, server.Address(), std::chrono::seconds(10)}, &MakeQtWebClient);
+  QSignalSpy ended(&lookup, &NamesLookup::LookupEnded);
+  ::testing::internal::CaptureStderr();
+  lookup.Find(KnownDisc(), record);
+  ASSERT_TRUE(ended.wait(10'000));
+  lookup.Find(KnownDisc(), record);
+  QCoreApplication::processEvents();
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("could not be kept"), std::string::npos);
+  EXPECT_EQ(found, (std::vector{FoundNames(), FoundNames(), FoundNames()}));
+  EXPECT_EQ(server.requests.size(), 1);
 }
 
-// A name is text, whatever it holds, wherever it comes from: here names kept from an
-// earlier run, replayed with the lookup off, are not laid out as markup in the time
-// display's tooltip.
-TEST(NamesOnWindowTest, MarkupInANameShowsAsText) {
-  DiscText markup;  // nested tables, as many as a field holds, and a huge picture
-  markup.tracks[2] = {cdaudio::CleanField(QString("<table><tr><td>").repeated(2000).toStdString()),
-                      "<img src=x width=30000 height=30000>"};
-  lyrabox::testing::FakeWorld world;
-  lyrabox::testing::InsertPlayingDisc(world);  // playing track 2
-  Form1Controller controller(world.platform, world.window);
-  controller.Load();
-  host::testing::ScriptedCdDevice device;
-  device.disc = KnownDisc();
+// The service numbers a medium's tracks from 1; a disc may number its own from another
+// track on, and the names land on the disc's own numbers.
+TEST(NamesLookupFirstTrackTest, NamesLandOnTheDiscsOwnTrackNumbers) {
+  platform::DiscSnapshot disc = KnownDisc();
+  disc.firstTrack = 3;
+  const std::string id = MusicBrainzDiscId(disc);
+  ASSERT_FALSE(id.empty());
+  ASSERT_NE(id, kKnownId);
+  AnswerServer server({200, QByteArray(kFound).replace(kKnownId, id.c_str())});
   FakeDisks disks;
-  ASSERT_TRUE(CacheNames(disks, kKnownId, markup));
-  NamesLookup lookup(device, disks, {false, QUrl(), std::chrono::milliseconds(300)},
-                     &MakeQtWebClient);
-  QLabel display;
-  FollowOnWindow(lookup, controller, display);
-  QSignalSpy changed(&lookup, &NamesLookup::NamesChanged);
-  controller.Tick();
-  ASSERT_TRUE(changed.wait(10'000));
-
-  // As a tooltip shows it: rich text when Qt takes it for markup.
-  QTextDocument shown;
-  if (Qt::mightBeRichText(display.toolTip())) {
-    shown.setHtml(display.toolTip());
-  } else {
-    shown.setPlainText(display.toolTip());
-  }
-  EXPECT_EQ(shown.toPlainText().toStdString(),
-            "Track 2: " + markup.tracks[2].title + ", " + markup.tracks[2].performer);
+  NamesLookup lookup(disks, {true, server.Address(), std::chrono::seconds(10)}, &MakeQtWebClient);
+  QSignalSpy ended(&lookup, &NamesLookup::LookupEnded);
+  std::optional<DiscText> found;
+  lookup.Find(disc, [&found](DiscText names) { found = std::move(names); });
+  ASSERT_TRUE(ended.wait(10'000));
+  DiscText expected = FoundNames();
+  expected.tracks = {{3, expected.tracks[1]}, {4, expected.tracks[2]}};
+  EXPECT_EQ(found, expected);
 }
 
 }  // namespace

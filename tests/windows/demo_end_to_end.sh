@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # lyrabox.exe end to end under Wine on the demo disc (our own device core), driven from
-# outside by lyrabox-probe.exe: the controls where designed, Play, Stop && Bookmark,
-# the close, a restart that offers the bookmark; and, without LYRABOX_CD, the system's
-# own device on a Wine without a CD drive, which refuses to open.
+# outside by lyrabox-probe.exe: the controls where designed, the disc's own names on
+# the time display's tooltip, Play, Stop && Bookmark, the close, a restart that offers
+# the bookmark, the end of the session in its two steps (a cancelled one too); and,
+# without LYRABOX_CD, the system's own device on a Wine without a CD drive, which
+# refuses to open.
 #
 # usage: demo_end_to_end.sh WINE LYRABOX_EXE PROBE_EXE WORK_FOLDER   (WINEPREFIX set)
 set -euo pipefail
@@ -36,6 +38,9 @@ client 339 130
 110 192 64 121 17
 111 112 96 113 25 Stop && Bookmark
 PLACES
+# The demo disc names itself, once the first poll has scanned it.
+[ "$(probe tooltip)" = "Track 1: Study in A, The Lyrabox Demo Disc" ] ||
+  fail "the time display's tooltip does not name the demo disc's first track"
 probe click 101 && until_logged $'^play cd\t0'
 # The demo disc's id, the same on Linux: its volume serial in hexadecimal.
 bookmark=$WINEPREFIX/drive_c/lyrabox/1112503
@@ -56,6 +61,32 @@ until_logged "^play cd from $position"$'\t'
 probe close
 probe answer "Bookmark & Save before Closing ?" 7 >/dev/null
 ended_with 0
+
+# The end of the session in two steps. The query asks the close question (Yes saves the
+# bookmark) and answers that the session may end, but stops nothing: a shutdown that
+# another program cancels leaves the disc playing. The end stops the disc, closes the
+# device and ends the program.
+query_answered() {  # query_answered YES_OR_NO: the query, its question answered so
+  probe query > query.txt & query=$!
+  probe answer "Bookmark & Save before Closing ?" "$1" >/dev/null
+  wait "$query" && [ "$(cat query.txt)" = 1 ] ||
+    fail "the query did not answer that the session may end"
+}
+played_on_after() { tail -n "+$(($1 + 1))" mci.log | grep -q $'^status cd mode\t0\tplaying'; }
+rm -f "$bookmark"
+: > mci.log
+start demo
+probe click 101 && until_logged $'^status cd mode\t0\tplaying'
+query_answered 6
+[ -f "$bookmark" ] || fail "Yes to the query's question saved no bookmark"
+probe end 0
+wait_until "the disc to play on after the cancelled end" played_on_after "$(wc -l < mci.log)"
+! grep -q '^stop cd wait' mci.log || fail "the query or the cancelled end stopped the disc"
+query_answered 7
+probe end 1
+ended_with 0
+tail -2 mci.log | cut -f1 | tr '\n' ';' | grep -qx 'stop cd wait;close all;' ||
+  fail "the end of the session did not stop the disc and close the device"
 
 # Without LYRABOX_CD the system's own device is opened; Wine here has no CD drive, so
 # the open fails, the device's error text is shown and the program ends with a failure.

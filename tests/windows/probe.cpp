@@ -3,10 +3,15 @@
 //   lyrabox-probe controls          the window's client size and each control:
 //                                   "id left top width height caption", pixels
 //   lyrabox-probe text ID           the text a control shows (the time display too)
+//   lyrabox-probe tooltip           the time display's tooltip, once it has one (UTF-8)
 //   lyrabox-probe click ID          clicks the control once it is enabled
 //   lyrabox-probe answer TEXT ID    the box titled "Lyrabox" whose text holds TEXT:
 //                                   prints its texts and clicks ID (1 OK, 6 Yes, 7 No)
 //   lyrabox-probe close             asks the window to close, as its close box does
+//   lyrabox-probe query             asks whether the session may end, as a log-off
+//                                   does (WM_QUERYENDSESSION), and prints the answer
+//   lyrabox-probe end 1|0           tells the window that the session ends (1) or that
+//                                   its end was cancelled (0), as WM_ENDSESSION does
 //   lyrabox-probe serial ROOT       the volume serial the system reports for ROOT
 //                                   ("d:\\"), in upper-case hexadecimal
 //   lyrabox-probe autoplay PROGID VERB ROOT   starts an AutoPlay handler as the shell
@@ -16,9 +21,12 @@
 // hand-over), it appends its arguments as one line to started.txt beside itself.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -39,6 +47,40 @@ std::string Text(HWND window) {
   char text[512];
   GetWindowTextA(window, text, sizeof text);
   return text;
+}
+
+// The text of the tooltip that `form` gives its time display (control 100). The
+// tooltip keeps it in the player's own memory, so it is asked there.
+std::string TooltipText(HWND form) {
+  HWND tip = nullptr;
+  for (HWND w = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); w != nullptr;
+       w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+    if (GetWindow(w, GW_OWNER) == form) tip = w;
+  }
+  DWORD player = 0;
+  GetWindowThreadProcessId(form, &player);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               player);
+  if (tip == nullptr || process == nullptr) return {};
+  constexpr std::size_t kChars = 1024;
+  wchar_t text[kChars] = L"";
+  auto* remote = static_cast<char*>(VirtualAllocEx(
+      process, nullptr, sizeof(TTTOOLINFOW) + sizeof text, MEM_COMMIT, PAGE_READWRITE));
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = form;
+  tool.uId = 100;
+  tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
+  WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+  WriteProcessMemory(process, tool.lpszText, text, sizeof text, nullptr);
+  SendMessageW(tip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(process, tool.lpszText, text, sizeof text, nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  text[kChars - 1] = L'\0';
+  char utf8[4 * kChars];
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  return utf8;
 }
 
 HWND Form() {
@@ -79,6 +121,12 @@ int main(int argc, char** argv) {
     char text[512] = "";
     if (control != nullptr) SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     std::printf("%s\n", text);
+  } else if (command == "tooltip") {
+    HWND form = Form();
+    std::printf("%s\n", WaitFor("the time display's tooltip", [form] {
+                           const std::string text = TooltipText(form);
+                           return text.empty() ? std::nullopt : std::optional(text);
+                         })->c_str());
   } else if (command == "click" && argc == 3) {
     HWND button = GetDlgItem(Form(), std::atoi(argv[2]));
     WaitFor("the control to be enabled", [&] { return button != nullptr && IsWindowEnabled(button); });
@@ -100,6 +148,17 @@ int main(int argc, char** argv) {
     PostMessageA(box, WM_COMMAND, std::atoi(argv[3]), 0);
   } else if (command == "close") {
     PostMessageA(Form(), WM_CLOSE, 0, 0);
+  } else if (command == "query") {
+    // Answered once the close question (if any) is: a minute at most.
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(Form(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000,
+                             &answer)) {
+      std::fprintf(stderr, "no answer to the query\n");
+      return 1;
+    }
+    std::printf("%lu\n", static_cast<unsigned long>(answer));
+  } else if (command == "end" && argc == 3) {
+    SendMessageA(Form(), WM_ENDSESSION, std::atoi(argv[2]), ENDSESSION_LOGOFF);
   } else if (command == "serial" && argc == 3) {
     DWORD serial = 0;
     if (!GetVolumeInformationA(argv[2], nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
@@ -126,8 +185,9 @@ int main(int argc, char** argv) {
     CloseHandle(run.hProcess);
     return static_cast<int>(status);
   } else {
-    std::fprintf(stderr, "usage: lyrabox-probe controls | text ID | click ID | answer TEXT ID | "
-                         "close | serial ROOT | autoplay PROGID VERB ROOT\n");
+    std::fprintf(stderr, "usage: lyrabox-probe controls | text ID | tooltip | click ID | "
+                         "answer TEXT ID | close | query | end 1|0 | serial ROOT | "
+                         "autoplay PROGID VERB ROOT\n");
     return 2;
   }
   return 0;

@@ -4,14 +4,13 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QMetaObject>
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "base/tell_user.h"
-#include "ui/names/track_names.h"
 
 namespace lyrabox {
 namespace {
@@ -20,12 +19,26 @@ constexpr qlonglong kMicrosecondsPerSecond = 1'000'000;
 // How far the position may stray from where plain playing would have taken it before
 // it counts as a jump: the poll shows whole seconds and runs about once a second.
 constexpr qlonglong kJumpSlackUs = 2 * kMicrosecondsPerSecond;
-// The most fast-forward or rewind steps that one Seek call queues.
-constexpr std::uint64_t kMostSeekSteps = 100;
 
-const QString kButtonDisabledError =
-    QString::fromLatin1(identity::kDesktopId) + QStringLiteral(".Error.ButtonDisabled");
 constexpr char kNoTrack[] = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
+
+// The error a refused command is answered with: its name and its text.
+std::pair<QString, QString> RefusalError(Refusal refusal, Control control) {
+  const QString prefix = QString::fromLatin1(identity::kDesktopId) + QStringLiteral(".Error.");
+  switch (refusal) {
+    case Refusal::AnotherEvent:
+      return {prefix + QStringLiteral("Busy"),
+              QStringLiteral("The player's window is waiting for an answer.")};
+    case Refusal::Unloaded:
+      return {prefix + QStringLiteral("Closed"), QStringLiteral("The player's window has closed.")};
+    case Refusal::Disabled:
+    case Refusal::None:
+      break;
+  }
+  const QString button = QString::fromLatin1(ControlName(control));
+  return {prefix + QStringLiteral("ButtonDisabled"),
+          QStringLiteral("The %1 button is disabled now.").arg(button)};
+}
 
 qlonglong Microseconds(auto duration) {
   return std::chrono::duration_cast<std::chrono::microseconds>(duration).count();
@@ -58,6 +71,10 @@ MediaView FromPlayer(const PlayerView& player) {
   view.track = player.track;
   view.lengthUs = Microseconds(player.trackLength);
   view.positionUs = Microseconds(player.position);
+  view.title = QString::fromStdString(player.names.title);
+  view.album = QString::fromStdString(player.names.album);
+  view.artist = QString::fromStdString(player.names.performer);
+  view.albumArtist = QString::fromStdString(player.names.albumPerformer);
   return view;
 }
 
@@ -73,8 +90,9 @@ bool Jumped(const MediaView& before, const MediaView& now, qlonglong elapsedUs) 
 
 }  // namespace
 
-MediaControls::MediaControls(Form1Controller& controller, QWidget& window, QDBusConnection bus)
-    : controller_(controller), window_(window), bus_(std::move(bus)) {
+MediaControls::MediaControls(PlayerController& controller, WindowRequests window,
+                             QDBusConnection bus)
+    : controller_(controller), window_(std::move(window)), bus_(std::move(bus)) {
   new MprisRootAdaptor(*this, this);
   playerAdaptor_ = new MprisPlayerAdaptor(*this, this);
   observing_ = controller_.Observe([this](const PlayerView& player) { AfterEvent(player); });
@@ -119,27 +137,18 @@ QVariantMap MediaControls::Metadata() const {
   if (view_.track <= 0) return metadata;
   metadata.insert(QStringLiteral("mpris:length"), view_.lengthUs);
   metadata.insert(QStringLiteral("xesam:trackNumber"), view_.track);
-  const names::TrackNames named =
-      names_ != nullptr ? names::NamesOfTrack(names_->Names(), view_.track) : names::TrackNames{};
-  metadata.insert(QStringLiteral("xesam:title"), named.title.isEmpty()
+  metadata.insert(QStringLiteral("xesam:title"), view_.title.isEmpty()
                                                      ? QStringLiteral("Track %1").arg(view_.track)
-                                                     : named.title);
+                                                     : view_.title);
   metadata.insert(QStringLiteral("xesam:album"),
-                  named.album.isEmpty() ? QStringLiteral("Audio CD") : named.album);
-  if (!named.performer.isEmpty()) {
-    metadata.insert(QStringLiteral("xesam:artist"), QStringList{named.performer});
+                  view_.album.isEmpty() ? QStringLiteral("Audio CD") : view_.album);
+  if (!view_.artist.isEmpty()) {
+    metadata.insert(QStringLiteral("xesam:artist"), QStringList{view_.artist});
   }
-  if (!named.albumPerformer.isEmpty()) {
-    metadata.insert(QStringLiteral("xesam:albumArtist"), QStringList{named.albumPerformer});
+  if (!view_.albumArtist.isEmpty()) {
+    metadata.insert(QStringLiteral("xesam:albumArtist"), QStringList{view_.albumArtist});
   }
   return metadata;
-}
-
-void MediaControls::ShowNames(const names::NamesLookup& names) {
-  names_ = &names;
-  connect(&names, &names::NamesLookup::NamesChanged, this, [this] {
-    if (published_) Announce({{QStringLiteral("Metadata"), Metadata()}});
-  });
 }
 
 void MediaControls::Announce(const QVariantMap& changed) {
@@ -169,28 +178,31 @@ void MediaControls::AfterEvent(const PlayerView& player) {
   note("CanSeek", view_.canSeek, before.canSeek);
   note("CanControl", view_.canControl, before.canControl);
   if (view_.track != before.track || view_.discId != before.discId ||
-      view_.lengthUs != before.lengthUs) {
+      view_.lengthUs != before.lengthUs || view_.title != before.title ||
+      view_.album != before.album || view_.artist != before.artist ||
+      view_.albumArtist != before.albumArtist) {
     changed.insert(QStringLiteral("Metadata"), Metadata());
   }
   if (!changed.isEmpty()) Announce(changed);
   if (Jumped(before, view_, elapsedUs)) emit playerAdaptor_->Seeked(view_.positionUs);
 }
 
-bool MediaControls::Refused(Control control) {
-  if (controller_.View().Enabled(control)) return false;
-  Refuse(kButtonDisabledError, QStringLiteral("The %1 button is disabled now.")
-                                   .arg(QString::fromLatin1(ControlName(control))));
+bool MediaControls::Press(Control control, const std::function<void()>& operation) {
+  if (const Refusal refusal = controller_.Refuses(control); refusal != Refusal::None) {
+    const auto [error, text] = RefusalError(refusal, control);
+    Refuse(error, text);
+    return false;
+  }
+  if (calledFromDBus()) {
+    setDelayedReply(true);
+    connection().send(message().createReply());
+  }
+  operation();
   return true;
 }
 
-bool MediaControls::Click(Control control, int times) {
-  if (Refused(control)) return false;
-  // Each click runs as an event of the window, through its controller.
-  for (int i = 0; i < times; ++i) {
-    QMetaObject::invokeMethod(
-        this, [this, control] { controller_.Click(control); }, Qt::QueuedConnection);
-  }
-  return true;
+bool MediaControls::Click(Control control) {
+  return Press(control, [this, control] { controller_.Click(control); });
 }
 
 void MediaControls::Refuse(const QString& error, const QString& text) {
@@ -198,25 +210,19 @@ void MediaControls::Refuse(const QString& error, const QString& text) {
 }
 
 bool MediaControls::PlayPause() {
-  const auto named = [this] { return controller_.View().playing ? Control::pause : Control::play; };
-  if (Refused(named())) return false;
-  // Decided when the click runs: a play queued just before has been believed by then.
-  QMetaObject::invokeMethod(
-      this, [this, named] { controller_.Click(named()); }, Qt::QueuedConnection);
-  return true;
+  return Click(controller_.View().playing ? Control::pause : Control::play);
 }
 
 bool MediaControls::Seek(qlonglong offsetUs) {
-  if (offsetUs == 0) return true;
   // The distance as an unsigned number: the most negative offset has no positive twin.
   const std::uint64_t distance = offsetUs < 0 ? 0 - static_cast<std::uint64_t>(offsetUs)
                                               : static_cast<std::uint64_t>(offsetUs);
-  const std::uint64_t stepUs =
-      static_cast<std::uint64_t>(std::max<std::int64_t>(controller_.View().fastForwardStep.count(), 1)) *
-      kMicrosecondsPerSecond;
-  const std::uint64_t nearest = distance / stepUs + (distance % stepUs * 2 >= stepUs ? 1 : 0);
-  const std::uint64_t steps = std::clamp<std::uint64_t>(nearest, 1, kMostSeekSteps);
-  return Click(offsetUs > 0 ? Control::ff : Control::rew, static_cast<int>(steps));
+  const auto seconds = static_cast<std::int64_t>(
+      (distance + kMicrosecondsPerSecond / 2) / static_cast<std::uint64_t>(kMicrosecondsPerSecond));
+  if (seconds == 0) return true;
+  const std::chrono::seconds offset(offsetUs < 0 ? -seconds : seconds);
+  return Press(offsetUs < 0 ? Control::rew : Control::ff,
+               [this, offset] { controller_.Seek(offset); });
 }
 
 void MediaControls::SetPosition(const QString& trackId, qlonglong positionUs) {
@@ -228,18 +234,11 @@ void MediaControls::SetPosition(const QString& trackId, qlonglong positionUs) {
 }
 
 void MediaControls::Raise() {
-  QMetaObject::invokeMethod(
-      &window_,
-      [this] {
-        window_.showNormal();
-        window_.raise();
-        window_.activateWindow();
-      },
-      Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this] { window_.raise(); }, Qt::QueuedConnection);
 }
 
 void MediaControls::Quit() {
-  QMetaObject::invokeMethod(&window_, [this] { window_.close(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this] { window_.close(); }, Qt::QueuedConnection);
 }
 
 MprisRootAdaptor::MprisRootAdaptor(MediaControls& controls, QObject* object)

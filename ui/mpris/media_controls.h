@@ -3,12 +3,17 @@
 // interfaces ("org.mpris.MediaPlayer2" and "org.mpris.MediaPlayer2.Player").
 //
 // It adds nothing to the player: every command is a click of one of the window's
-// buttons through the controller of Form1, queued behind the call so that the call
-// returns at once and the questions and boxes follow in the window, and refused with
-// an error while that button is disabled. The controller's rules hold for these clicks
-// as for the window's own (one event at a time, a disabled button does nothing). What
+// buttons (or, for a seek, the move of fast forward or rewind by the amount asked)
+// through the controller of the window, run as an event of the window. The controller's
+// rules hold for these clicks as for the window's own (one event at a time, a disabled
+// button does nothing). A call the controller refuses (a box is open, the button is
+// disabled, the window has closed) is answered with an error; one it takes is answered
+// before its operation runs, so that the questions and boxes it brings follow in the
+// window without keeping the caller waiting. What
 // the properties say is the view the controller publishes after each event that ran
-// (the poll, a click), and each change is sent as a PropertiesChanged signal.
+// (the poll, a click, the disc's names found), and each change is sent as a
+// PropertiesChanged signal. Nothing else of the player is read: the names of the
+// tracks come with the view too.
 //
 // Input from the bus is anyone's: every number a call brings is checked before use.
 //
@@ -24,13 +29,13 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
-#include <QWidget>
 #include <cstddef>
+#include <functional>
 
 #include "base/identity.h"
-#include "engine/form1_controller.h"
+#include "engine/player_controller.h"
+#include "engine/player_view.h"
 #include "engine/window.h"
-#include "ui/names/names_lookup.h"
 
 namespace lyrabox {
 
@@ -48,8 +53,16 @@ struct MediaView {
   int track = 0;           // 0 without a scanned disc
   qlonglong lengthUs = 0;  // the track's length
   qlonglong positionUs = 0;  // within the track
+  QString title, album, artist, albumArtist;  // empty while not known
   bool canPlay = false, canPause = false, canGoNext = false, canGoPrevious = false,
        canSeek = false, canControl = false;
+};
+
+// What the window does at the desktop's request: come to the front, and close as its
+// close box closes it (the close prompt and the unload follow).
+struct WindowRequests {
+  std::function<void()> raise;
+  std::function<void()> close;
 };
 
 // The object on the bus; the two interfaces below are its adaptors, and a call that
@@ -58,9 +71,9 @@ class MediaControls final : public QObject, protected QDBusContext {
   Q_OBJECT
 
  public:
-  // `controller` is the window's and `window` the window itself (raised and closed on
-  // request); both must outlive this object.
-  MediaControls(Form1Controller& controller, QWidget& window,
+  // `controller` is the window's, and must outlive this object; `window` raises and
+  // closes the window.
+  MediaControls(PlayerController& controller, WindowRequests window,
                 QDBusConnection bus = QDBusConnection::sessionBus());
   ~MediaControls() override;
 
@@ -69,49 +82,47 @@ class MediaControls final : public QObject, protected QDBusContext {
   // runs as before, without media controls.
   bool Publish();
 
-  // Names the tracks with what `names` knows (which must outlive this object); until
-  // then, and for what it does not know, a track is "Track N" of the album "Audio CD".
-  void ShowNames(const names::NamesLookup& names);
-
   const MediaView& view() const { return view_; }
+  // A track whose names are not known is "Track N" of the album "Audio CD".
   QVariantMap Metadata() const;
 
-  // The window's commands. Each queues one click (or `times` clicks) of `control` and
-  // returns true; while the button is disabled it queues nothing, answers the call
-  // (when it came over the bus) with an error and returns false.
-  bool Click(Control control, int times = 1);
-  // A click of pause while the player believes the disc plays, of play otherwise,
-  // decided when the click runs: two calls in a row play and then pause. Refused while
-  // the button that the player's belief now names is disabled.
+  // The window's commands. Each clicks `control` through the controller and returns
+  // true; when the controller refuses, it answers the call (when it came over the bus)
+  // with an error saying why and returns false.
+  bool Click(Control control);
+  // A click of pause while the player believes the disc plays, of play otherwise: two
+  // calls in a row play and then pause.
   bool PlayPause();
-  // Fast forward (forward) or rewind (back) by about `offsetUs`, in steps of the
-  // fast-forward step, at least one and at most a hundred. Any 64-bit offset.
+  // One move of the play position by `offsetUs` rounded to whole seconds (a half away
+  // from zero), forward or back as its sign says, whatever the fast-forward step is;
+  // refused as a click of fast forward (forward) or rewind (back) is. Nothing for an
+  // offset that rounds to 0. Any 64-bit offset.
   bool Seek(qlonglong offsetUs);
   // To `positionUs` within the track `trackId`, by Seek. Ignored for a track that is
   // not the current one, and for a position before its start or past its end.
   void SetPosition(const QString& trackId, qlonglong positionUs);
   void Raise();
-  void Quit();  // as the close box: the close prompt and the unload follow
+  void Quit();  // as the close box
   // Answers the call being handled, when it came over the bus, with the error `error`.
   void Refuse(const QString& error, const QString& text);
 
  private:
-  // Whether `control` is disabled now; a call over the bus is then answered with an
-  // error.
-  bool Refused(Control control);
+  // Runs `operation` as the command of `control`: first, when the call came over the
+  // bus, answers it, with an error when the controller refuses the control (and then
+  // runs nothing). True when it ran.
+  bool Press(Control control, const std::function<void()>& operation);
   // After each event of the window: takes the view anew and tells the bus what changed.
   void AfterEvent(const PlayerView& player);
   // Sends the PropertiesChanged signal of the player's interface for `changed`.
   void Announce(const QVariantMap& changed);
 
-  Form1Controller& controller_;
-  QWidget& window_;
+  PlayerController& controller_;
+  const WindowRequests window_;
   std::size_t observing_;
   QDBusConnection bus_;
   MprisPlayerAdaptor* playerAdaptor_;
   bool published_ = false;
   MediaView view_;
-  const names::NamesLookup* names_ = nullptr;
   QElapsedTimer sinceView_;  // how long ago view_ was read, for telling a jump from play
 };
 

@@ -1,7 +1,8 @@
-// Form1 as a native Windows window: the same controls, captions, fonts, tab order,
-// menu and timer as the Qt window, from the one layout table (ui/layout/), and the
-// same controller behind its events (engine/form1_controller.h), which keeps the rules
-// of the window.
+// The main window (Form1) as a native Windows window: the same controls, captions,
+// fonts, tab order, menu and timer as the Qt window, from the one layout table
+// (ui/layout/), the same controller behind its events (engine/player_controller.h),
+// which keeps the rules of the window, and the same tooltip on the time display naming
+// the current track, from the controller's view (the system's tooltip control).
 //
 // Sizes: twips become pixels at the screen's dots per inch (15 twips a pixel at 96).
 //
@@ -11,23 +12,24 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
-#include "engine/form1_controller.h"
+#include "engine/player_controller.h"
 #include "engine/window.h"
 #include "platform/platform.h"
-#include "ui/layout/form1_layout.h"
+#include "ui/layout/main_window_layout.h"
 
 namespace lyrabox::windows {
 
-class Form1 final : public Window {
+class MainWindow final : public Window {
  public:
   // Creates the window, hidden, with every control in its starting state. The program
   // file's icon (resource 1) is the window's icon.
-  Form1(platform::Platform& platform, HINSTANCE instance);
-  ~Form1() override;
-  Form1(const Form1&) = delete;
-  Form1& operator=(const Form1&) = delete;
+  MainWindow(platform::Platform& platform, HINSTANCE instance);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   // The load event. Returns when the window is to be shown; a load sequence that ends
   // the program never returns.
@@ -38,7 +40,7 @@ class Form1 final : public Window {
   int Run();
 
   HWND hwnd() const { return window_; }
-  Form1Controller& controller() { return controller_; }
+  PlayerController& controller() { return controller_; }
   HWND ControlWindow(Control control) const;
   // The command identifier of a control's click (also the control's identifier).
   static int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
@@ -53,17 +55,24 @@ class Form1 final : public Window {
 
  private:
   static constexpr int kFirstControlId = 100;
-  static constexpr UINT_PTR kTimer1 = 1;
+  static constexpr UINT_PTR kPollTimer = 1;
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void BuildControls(HINSTANCE instance, int dotsPerInch);
   void BuildMenu();
+  void BuildTooltip(HINSTANCE instance);
   void OnCommand(int id);
+  // The time display's tooltip from the view.
+  void ShowNames(const PlayerView& view);
 
-  Form1Controller controller_;
+  PlayerController controller_;
   HWND window_ = nullptr;
   std::array<HWND, layout::kControls.size()> controls_{};
+  // The tooltip control, owned by the window; its one tool is the time display, by the
+  // display's id on this window.
+  HWND tooltip_ = nullptr;
+  std::wstring tooltipText_;  // what it shows now
   std::vector<HFONT> fonts_;
   bool timerOn_ = false;
 };

@@ -1,6 +1,7 @@
 // The native window as a face of its controller (run under Wine): the end of the
-// session runs the close path before the window goes. The rules themselves are tested
-// once, with the controller; the clicks end to end (scripts/windows-tests.sh).
+// session, its query asking the close question and its end unloading, before the window
+// goes. The rules themselves are tested once, with the controller; the clicks, the
+// tooltip and a cancelled end end to end (tests/windows/demo_end_to_end.sh).
 #include <windows.h>
 
 #include <string>
@@ -9,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fakes.h"
-#include "ui/windows/form1.h"
+#include "ui/windows/main_window.h"
 
 namespace lyrabox::windows {
 namespace {
@@ -22,13 +23,13 @@ void Pump() {
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
-TEST(WindowsForm1, TheEndOfTheSessionRunsTheClosePathAndTheWindowGoes) {
+TEST(WindowsMainWindow, TheEndOfTheSessionRunsTheClosePathAndTheWindowGoes) {
   FakeWorld world;
   testing::InsertPlayingDisc(world);
-  Form1 form(world.platform, GetModuleHandleA(nullptr));
+  MainWindow form(world.platform, GetModuleHandleA(nullptr));
   HWND window = form.hwnd();
   form.Load();
-  SendMessageA(window, WM_TIMER, 1, 0);  // Timer1's tick: the poll scans the disc
+  SendMessageA(window, WM_TIMER, 1, 0);  // the poll timer's tick: the poll scans the disc
   ASSERT_TRUE(form.controller().View().playing);
 
   world.journal.clear();

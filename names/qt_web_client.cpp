@@ -5,7 +5,7 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
-#include "ui/names/web_client.h"
+#include "names/web_client.h"
 
 namespace lyrabox::names {
 namespace {

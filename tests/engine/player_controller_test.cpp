@@ -2,7 +2,7 @@
 // events to: one event at a time, a disabled control ignores its click, the close
 // prompt then the unload then nothing more, the end of the session, and the view the
 // media controls are shown.
-#include "engine/form1_controller.h"
+#include "engine/player_controller.h"
 
 #include <deque>
 #include <functional>
@@ -34,11 +34,11 @@ struct PolledWindow {
     world.device.ClearLog();
   }
   FakeWorld world;
-  Form1Controller controller{world.platform, world.window};
+  PlayerController controller{world.platform, world.window};
 };
-class Form1ControllerTest : public ::testing::Test, protected PolledWindow {};
+class PlayerControllerTest : public ::testing::Test, protected PolledWindow {};
 
-TEST_F(Form1ControllerTest, EveryEventWhileABoxIsOpenIsDropped) {
+TEST_F(PlayerControllerTest, EveryEventWhileABoxIsOpenIsDropped) {
   bool mayClose = true;
   world.boxes.whileOpen = [&] {
     const std::size_t sent = world.device.sent.size();
@@ -58,7 +58,7 @@ TEST_F(Form1ControllerTest, EveryEventWhileABoxIsOpenIsDropped) {
   EXPECT_GT(world.device.sent.size(), before);
 }
 
-TEST_F(Form1ControllerTest, ADisabledControlOrOneThatIsNoButtonRunsNothing) {
+TEST_F(PlayerControllerTest, ADisabledControlOrOneThatIsNoButtonRunsNothing) {
   world.device.Set("status cd media present", "false");  // the disc is gone: all disabled
   controller.Tick();
   world.device.ClearLog();
@@ -71,7 +71,7 @@ TEST_F(Form1ControllerTest, ADisabledControlOrOneThatIsNoButtonRunsNothing) {
 
 // Each click and the menu item run their own operation: what each one does first
 // tells them apart.
-TEST(Form1ControllerClicks, EachButtonAndTheMenuItemRunItsOwnOperation) {
+TEST(PlayerControllerClicks, EachButtonAndTheMenuItemRunItsOwnOperation) {
   const std::pair<int, std::vector<std::string>> wirings[] = {  // -1: the menu item
       {-1, {"input Enter the new speed in seconds -> 12"}},
       {static_cast<int>(Control::play), {"mci play cd"}},
@@ -104,13 +104,13 @@ TEST(Form1ControllerClicks, EachButtonAndTheMenuItemRunItsOwnOperation) {
   }
 }
 
-// A close request, or the end of a session that may ask: the close prompt while
-// playing (Yes saves the bookmark, a save that fails says so and the close goes on),
-// then the unload, then nothing more.
-TEST(Form1ControllerClose, PromptThenUnloadThenNothingMore) {
+// A close request, or the end of a session with its query first: the close prompt
+// while playing (Yes saves the bookmark, a save that fails says so and the close goes
+// on), then the unload, then nothing more. The end without a query asks nothing.
+TEST(PlayerControllerClose, PromptThenUnloadThenNothingMore) {
   struct Case {
     const char* what;
-    std::function<void(Form1Controller&)> close;
+    std::function<void(PlayerController&)> close;
     std::string mode;
     std::deque<bool> answers;
     std::vector<std::string> journal;  // the unload's two commands follow
@@ -119,27 +119,30 @@ TEST(Form1ControllerClose, PromptThenUnloadThenNothingMore) {
   };
   const std::string asked = std::string("question ") + kClosePrompt + " -> ";
   const Case cases[] = {
-      {"close, No", [](Form1Controller& c) { EXPECT_TRUE(c.CloseRequest()); }, "playing",
+      {"close, No", [](PlayerController& c) { EXPECT_TRUE(c.CloseRequest()); }, "playing",
        {false}, {asked + "no"}, ""},
-      {"close, Yes", [](Form1Controller& c) { c.CloseRequest(); }, "playing", {true},
+      {"close, Yes", [](PlayerController& c) { c.CloseRequest(); }, "playing", {true},
        {asked + "yes", "mci status cd position"}, "2\r\n3\r\n27\r\n"},
-      {"close, Yes, the save fails", [](Form1Controller& c) { c.CloseRequest(); }, "playing",
+      {"close, Yes, the save fails", [](PlayerController& c) { c.CloseRequest(); }, "playing",
        {true},
        {asked + "yes", "mci status cd position",
         "message The bookmark was not saved: the CD drive did not report a position.\n\n"
         "The device driver is not ready."},
        "", true},
-      {"close while stopped", [](Form1Controller& c) { c.CloseRequest(); }, "stopped", {}, {}, ""},
-      {"session end that may ask", [](Form1Controller& c) { c.SessionEnd(true); }, "playing",
-       {false}, {asked + "no"}, ""},
-      {"session end that may not ask", [](Form1Controller& c) { c.SessionEnd(false); },
-       "playing", {true}, {}, ""},
+      {"close while stopped", [](PlayerController& c) { c.CloseRequest(); }, "stopped", {}, {}, ""},
+      {"session query, Yes, then its end",
+       [](PlayerController& c) {
+         c.SessionQuery();
+         c.SessionEnd();
+       },
+       "playing", {true}, {asked + "yes", "mci status cd position"}, "2\r\n3\r\n27\r\n"},
+      {"session end", [](PlayerController& c) { c.SessionEnd(); }, "playing", {true}, {}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     PolledWindow window(c.mode);
     FakeWorld& world = window.world;
-    Form1Controller& controller = window.controller;
+    PlayerController& controller = window.controller;
     world.boxes.answers = c.answers;
     if (c.saveFails) world.device.Set("status cd position", "", 276);
 
@@ -154,16 +157,37 @@ TEST(Form1ControllerClose, PromptThenUnloadThenNothingMore) {
     controller.Tick();
     controller.Click(Control::play);
     EXPECT_TRUE(controller.CloseRequest());
-    controller.SessionEnd(true);
+    controller.SessionQuery();
+    controller.SessionEnd();
     EXPECT_THAT(world.journal, IsEmpty());
   }
 }
 
-// The session ends while a box of an event is open: the prompt cannot be asked, the
-// disc is stopped and the device closed at once, and no box appears after.
-TEST_F(Form1ControllerTest, ASessionEndInsideABoxUnloadsAtOnceAndShowsNoMoreBoxes) {
+// The session's query asks the close question (Yes saves) and stops nothing: when the
+// end is cancelled, the disc plays on and the window with it. While a box of an event
+// is open, the query asks nothing.
+TEST_F(PlayerControllerTest, TheSessionsQueryAsksButEndsNothing) {
+  world.boxes.answers = {true};
+  controller.SessionQuery();
+  EXPECT_EQ(world.journal, (std::vector<std::string>{
+                               std::string("question ") + kClosePrompt + " -> yes",
+                               "mci status cd position"}));
+  EXPECT_EQ(world.disks.Content("c:\\lyrabox\\A1B2C3D"), "2\r\n3\r\n27\r\n");
+  EXPECT_FALSE(controller.Unloaded());
+
+  world.boxes.whileOpen = [this] { controller.SessionQuery(); };
+  controller.Click(Control::stopbtn);  // "Bookmark this spot now ?"
+  EXPECT_THAT(world.boxes.Questions(), ElementsAre(kClosePrompt, "Bookmark this spot now ?"));
+  world.journal.clear();
+  controller.Tick();
+  EXPECT_THAT(world.journal, ::testing::Contains("mci status cd mode"));
+}
+
+// The session ends while a box of an event is open: the disc is stopped and the device
+// closed at once, and no box appears after.
+TEST_F(PlayerControllerTest, ASessionEndInsideABoxUnloadsAtOnceAndShowsNoMoreBoxes) {
   world.device.Fail("stop cd wait", 276);
-  world.boxes.whileOpen = [this] { controller.SessionEnd(true); };
+  world.boxes.whileOpen = [this] { controller.SessionEnd(); };
 
   controller.Click(Control::stopbtn);  // "Bookmark this spot now ?" No: stop, seek, poll
 
@@ -177,7 +201,7 @@ TEST_F(Form1ControllerTest, ASessionEndInsideABoxUnloadsAtOnceAndShowsNoMoreBoxe
   EXPECT_TRUE(controller.CloseRequest());
 }
 
-TEST_F(Form1ControllerTest, ARunTimeErrorInAnEventIsShownAndEndsTheProgram) {
+TEST_F(PlayerControllerTest, ARunTimeErrorInAnEventIsShownAndEndsTheProgram) {
   world.device.Set("status cd position", "xx:yy:zz:00");  // not a number: type mismatch
 
   EXPECT_THROW(controller.Tick(), ProgramEnded);
@@ -189,7 +213,7 @@ TEST_F(Form1ControllerTest, ARunTimeErrorInAnEventIsShownAndEndsTheProgram) {
 
 // --- The view the media controls are shown ------------------------------------------
 
-TEST_F(Form1ControllerTest, TheViewTellsWhatThePollRead) {
+TEST_F(PlayerControllerTest, TheViewTellsWhatThePollRead) {
   std::vector<PlayerView> published;
   controller.Observe([&published](const PlayerView& view) { published.push_back(view); });
   controller.Tick();
@@ -229,6 +253,60 @@ TEST_F(Form1ControllerTest, TheViewTellsWhatThePollRead) {
   world.device.Set("status cd media present", "true");
   controller.Tick();
   EXPECT_EQ(controller.View().discId, "BEEF");
+}
+
+// --- The names in the view -----------------------------------------------------------
+
+// A names source that keeps each request's answer until the test gives it.
+struct HeldNames : NamesSource {
+  void Find(const platform::DiscSnapshot&, std::function<void(DiscText)> found) override {
+    answers.push_back(std::move(found));
+  }
+  std::vector<std::function<void(DiscText)>> answers;
+};
+
+// The names of the current track: the disc's own text, taken when the poll scans it;
+// for a disc without any, what the names source finds, once it has. An answer for a
+// disc that has gone since, or for a controller that has gone, is dropped.
+TEST(PlayerControllerNames, TheViewNamesTheCurrentTrackFromTheDiscOrTheSource) {
+  DiscText own;
+  own.album = {"Songs for Testing", "The Fixtures"};
+  own.tracks[2] = {"Green Bar", ""};
+  HeldNames source;
+  PolledWindow window;  // its first poll had no look at the disc: no names
+  window.controller.FindNamesWith(source);
+  FakeWorld& world = window.world;
+  PlayerController& controller = window.controller;
+  auto insert = [&](DiscText text) {
+    world.device.Set("status cd media present", "false");
+    controller.Tick();
+    world.device.disc = platform::DiscSnapshot{1, {{Frames(150), true}}, Frames(80000), text};
+    world.device.Set("status cd media present", "true");
+    controller.Tick();
+  };
+  insert(own);
+  EXPECT_EQ(TrackTooltip(controller.View()), "Track 2: Green Bar, The Fixtures");
+  EXPECT_EQ(controller.View().names.album, "Songs for Testing");
+  EXPECT_TRUE(source.answers.empty());
+
+  insert({});
+  ASSERT_EQ(source.answers.size(), 1u);
+  EXPECT_EQ(controller.View().names, TrackNames{});
+  source.answers[0](own);
+  EXPECT_EQ(controller.View().names.title, "Green Bar");
+  insert({});  // the same disc put back; its answer comes after the next disc's
+  insert({});
+  source.answers[1](own);
+  EXPECT_EQ(controller.View().names, TrackNames{});
+
+  source.answers.clear();
+  auto gone = std::make_unique<PlayerController>(world.platform, world.window);
+  gone->FindNamesWith(source);
+  gone->Load();
+  gone->Tick();
+  ASSERT_EQ(source.answers.size(), 1u);
+  gone.reset();
+  source.answers[0](own);  // the sanitizer build sees a slip
 }
 
 }  // namespace

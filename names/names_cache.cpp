@@ -1,4 +1,4 @@
-#include "ui/names/names_cache.h"
+#include "names/names_cache.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,14 +24,14 @@ bool IsDiscId(const std::string& id) {
   return true;
 }
 
-QJsonObject Entry(const cdaudio::TitleAndPerformer& entry) {
+QJsonObject Entry(const TitleAndPerformer& entry) {
   return {{"title", QString::fromStdString(entry.title)},
           {"performer", QString::fromStdString(entry.performer)}};
 }
 
-cdaudio::TitleAndPerformer EntryOf(const QJsonValue& value) {
-  return {cdaudio::CleanField(value[QLatin1String("title")].toString().toStdString()),
-          cdaudio::CleanField(value[QLatin1String("performer")].toString().toStdString())};
+TitleAndPerformer EntryOf(const QJsonValue& value) {
+  return {CleanField(value[QLatin1String("title")].toString().toStdString()),
+          CleanField(value[QLatin1String("performer")].toString().toStdString())};
 }
 
 }  // namespace
@@ -41,25 +41,24 @@ std::string CacheFile(const std::string& discId) {
   return kCacheFolder + "\\" + discId + ".json";
 }
 
-std::optional<cdaudio::DiscText> NamesFromCacheFile(std::string_view content,
-                                                    const std::string& discId) {
+std::optional<DiscText> NamesFromCacheFile(std::string_view content, const std::string& discId) {
   const QJsonDocument document =
       QJsonDocument::fromJson(QByteArray(content.data(), static_cast<qsizetype>(content.size())));
   if (!document.isObject() ||
       document[QLatin1String("disc")].toString() != QString::fromStdString(discId)) {
     return std::nullopt;
   }
-  cdaudio::DiscText names;
+  DiscText names;
   names.album = EntryOf(document[QLatin1String("album")]);
   for (const QJsonValue& track : document[QLatin1String("tracks")].toArray()) {
     const int number = track[QLatin1String("number")].toInt();
-    if (number >= 1 && number <= cdaudio::kLastTrackNumber) names.tracks[number] = EntryOf(track);
+    if (number >= 1 && number <= kLastTrackNumber) names.tracks[number] = EntryOf(track);
   }
   if (names.Empty()) return std::nullopt;
   return names;
 }
 
-std::string CacheFileContent(const std::string& discId, const cdaudio::DiscText& names) {
+std::string CacheFileContent(const std::string& discId, const DiscText& names) {
   QJsonArray tracks;
   for (const auto& [number, entry] : names.tracks) {
     QJsonObject track = Entry(entry);
@@ -72,8 +71,7 @@ std::string CacheFileContent(const std::string& discId, const cdaudio::DiscText&
   return QJsonDocument(document).toJson().toStdString();
 }
 
-std::optional<cdaudio::DiscText> ReadCachedNames(platform::Disks& disks,
-                                                 const std::string& discId) {
+std::optional<DiscText> ReadCachedNames(platform::Disks& disks, const std::string& discId) {
   const std::string file = CacheFile(discId);
   if (file.empty() || !disks.OrdinaryFileExists(file)) return std::nullopt;
   try {
@@ -83,18 +81,11 @@ std::optional<cdaudio::DiscText> ReadCachedNames(platform::Disks& disks,
   }
 }
 
-bool CacheNames(platform::Disks& disks, const std::string& discId, const cdaudio::DiscText& names) {
+bool CacheNames(platform::Disks& disks, const std::string& discId, const DiscText& names) {
   const std::string file = CacheFile(discId);
   if (file.empty()) return false;
-  const std::string content = CacheFileContent(discId, names);
   try {
-    try {
-      disks.ReplaceFile(file, content);
-    } catch (const RuntimeError& error) {
-      if (error.number() != ErrorNumber::PathNotFound) throw;
-      disks.CreateFolders(kCacheFolder);
-      disks.ReplaceFile(file, content);
-    }
+    SaveDataFile(disks, file, CacheFileContent(discId, names));
   } catch (const RuntimeError&) {
     return false;
   }

@@ -10,17 +10,17 @@
 #include <optional>
 #include <string>
 
-#include "cdaudio/disc_text.h"
-#include "cdaudio/table_of_contents.h"
+#include "base/disc_text.h"
+#include "platform/platform.h"
 
 namespace lyrabox::names {
 
-// The MusicBrainz disc id of the disc laid out as `contents` (28 characters of
-// letters, digits, '.', '_' and '-'); empty when the disc has no audio track. Data
-// tracks after the audio (an enhanced CD's) are left out, as the service counts the
-// disc; the audio then ends 11400 frames (the gap of a second session) before the
-// first of them.
-std::string MusicBrainzDiscId(const cdaudio::TableOfContents& contents);
+// The MusicBrainz disc id of the disc laid out as `disc` says (28 characters of
+// letters, digits, '.', '_' and '-'); empty when the disc has no audio track or
+// cannot be a disc's layout. Data tracks after the audio (an enhanced CD's) are left
+// out, as the service counts the disc; the audio then ends 11400 frames (the gap of a
+// second session) before the first of them.
+std::string MusicBrainzDiscId(const platform::DiscSnapshot& disc);
 
 // The address that asks `service` (its base address, "https://musicbrainz.org") about
 // the disc `discId`.
@@ -35,7 +35,7 @@ QUrl LookupAddress(const QUrl& service, const std::string& discId);
 // Within it, the first medium that lists the disc id gives the tracks: its track
 // positions are the disc's track numbers from `firstTrack` (1 to 99) on, and a track
 // whose position is no whole number or names no track a disc can have is left out.
-std::optional<cdaudio::DiscText> NamesFromAnswer(const QByteArray& json, const std::string& discId,
-                                                 int firstTrack = 1);
+std::optional<DiscText> NamesFromAnswer(const QByteArray& json, const std::string& discId,
+                                        int firstTrack);
 
 }  // namespace lyrabox::names

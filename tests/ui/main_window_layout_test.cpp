@@ -1,4 +1,4 @@
-// How Form1 looks when it is created: title, size, every control's place, caption,
+// How the main window looks when it is created: title, size, every control's place, caption,
 // font and state, the tab order, the menu and the timer.
 #include <QAbstractButton>
 #include <QAction>
@@ -20,7 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fakes.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/icon.h"
 
 namespace lyrabox::testing {
@@ -52,10 +52,10 @@ const Expected kControls[] = {
     {"Bookmark", "Stop && Bookmark", 112, 96, 113, 25, 8.25, false},
 };
 
-class Form1Layout : public ::testing::Test {
+class MainWindowLayout : public ::testing::Test {
  protected:
   FakeWorld world;
-  Form1 form{world.platform};
+  MainWindow form{world.platform};
 
   QWidget* Control(const char* name) {
     auto* widget = form.findChild<QWidget*>(name);
@@ -69,7 +69,7 @@ class Form1Layout : public ::testing::Test {
   }
 };
 
-TEST_F(Form1Layout, TitleAndFixedClientAreaBelowTheMenuBar) {
+TEST_F(MainWindowLayout, TitleAndFixedClientAreaBelowTheMenuBar) {
   EXPECT_EQ(form.windowTitle(), "Lyrabox  Version 1.00");
   QWidget* client = form.centralWidget();
   ASSERT_NE(client, nullptr);
@@ -91,7 +91,7 @@ TEST_F(Form1Layout, TitleAndFixedClientAreaBelowTheMenuBar) {
   form.hide();
 }
 
-TEST_F(Form1Layout, TitleBarOffersMinimiseAndCloseButNotMaximise) {
+TEST_F(MainWindowLayout, TitleBarOffersMinimiseAndCloseButNotMaximise) {
   const Qt::WindowFlags flags = form.windowFlags();
   EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
   EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
@@ -100,7 +100,7 @@ TEST_F(Form1Layout, TitleBarOffersMinimiseAndCloseButNotMaximise) {
   EXPECT_FALSE(flags.testFlag(Qt::WindowFullscreenButtonHint));
 }
 
-TEST_F(Form1Layout, EveryControlHasItsPlaceCaptionAndFont) {
+TEST_F(MainWindowLayout, EveryControlHasItsPlaceCaptionAndFont) {
   for (const Expected& expected : kControls) {
     SCOPED_TRACE(expected.name);
     QWidget* widget = Control(expected.name);
@@ -122,7 +122,7 @@ TEST_F(Form1Layout, EveryControlHasItsPlaceCaptionAndFont) {
   }
 }
 
-TEST_F(Form1Layout, FontsHaveTheirDesignedPixelSizesAtTheScreensDotsPerInch) {
+TEST_F(MainWindowLayout, FontsHaveTheirDesignedPixelSizesAtTheScreensDotsPerInch) {
   // A point is 1/72 inch: at 96 dpi 13.5 pt is 18 px, 12 pt 16 px, 9.75 pt 13 px,
   // 18 pt 24 px and 8.25 pt 11 px.
   const struct {
@@ -138,7 +138,7 @@ TEST_F(Form1Layout, FontsHaveTheirDesignedPixelSizesAtTheScreensDotsPerInch) {
   }
 }
 
-TEST_F(Form1Layout, AtStartEveryButtonAndTheTimeDisplayAreDisabledAndTheDisplaysEmpty) {
+TEST_F(MainWindowLayout, AtStartEveryButtonAndTheTimeDisplayAreDisabledAndTheDisplaysEmpty) {
   for (const Expected& expected : kControls) {
     SCOPED_TRACE(expected.name);
     QWidget* widget = Control(expected.name);
@@ -160,7 +160,7 @@ TEST_F(Form1Layout, AtStartEveryButtonAndTheTimeDisplayAreDisabledAndTheDisplays
   EXPECT_TRUE(world.device.sent.empty());
 }
 
-TEST_F(Form1Layout, TabOrderFollowsTheTable) {
+TEST_F(MainWindowLayout, TabOrderFollowsTheTable) {
   std::vector<std::string> order;
   QWidget* first = Control("timeWindow");
   QWidget* widget = first;
@@ -178,7 +178,7 @@ TEST_F(Form1Layout, TabOrderFollowsTheTable) {
   EXPECT_EQ(Control("tracktime")->focusPolicy(), Qt::NoFocus);
 }
 
-TEST_F(Form1Layout, TimeDisplayIsReadOnlyNeverFocusedAndGreyOnBlack) {
+TEST_F(MainWindowLayout, TimeDisplayIsReadOnlyNeverFocusedAndGreyOnBlack) {
   auto* display = qobject_cast<QLineEdit*>(Control("timeWindow"));
   ASSERT_NE(display, nullptr);
   EXPECT_TRUE(display->isReadOnly());
@@ -198,7 +198,7 @@ TEST_F(Form1Layout, TimeDisplayIsReadOnlyNeverFocusedAndGreyOnBlack) {
   form.hide();
 }
 
-TEST_F(Form1Layout, NoCaptionDefinesAnAccessKeyAndTheBookmarkCaptionDrawsOneAmpersand) {
+TEST_F(MainWindowLayout, NoCaptionDefinesAnAccessKeyAndTheBookmarkCaptionDrawsOneAmpersand) {
   auto* bookmark = qobject_cast<QPushButton*>(Control("Bookmark"));
   // Qt's caption form: a doubled ampersand draws one and makes no access key.
   EXPECT_EQ(bookmark->text(), "Stop && Bookmark");
@@ -216,7 +216,7 @@ TEST_F(Form1Layout, NoCaptionDefinesAnAccessKeyAndTheBookmarkCaptionDrawsOneAmpe
   }
 }
 
-TEST_F(Form1Layout, OptionsMenuHoldsFastForwardSpeedThenAbout) {
+TEST_F(MainWindowLayout, OptionsMenuHoldsFastForwardSpeedThenAbout) {
   const QList<QAction*> titles = form.menuBar()->actions();
   ASSERT_EQ(titles.size(), 1);
   EXPECT_EQ(titles[0]->text(), "Options");
@@ -247,7 +247,7 @@ TEST_F(Form1Layout, OptionsMenuHoldsFastForwardSpeedThenAbout) {
   }
 }
 
-TEST_F(Form1Layout, ShownCentredOnTheScreen) {
+TEST_F(MainWindowLayout, ShownCentredOnTheScreen) {
   form.ShowCentred();
   ASSERT_TRUE(form.isVisible());
   const QRect area = form.screen()->availableGeometry();
@@ -258,7 +258,7 @@ TEST_F(Form1Layout, ShownCentredOnTheScreen) {
   form.hide();
 }
 
-TEST_F(Form1Layout, WindowIconIsTheDiscPicture) {
+TEST_F(MainWindowLayout, WindowIconIsTheDiscPicture) {
   const QIcon icon = form.windowIcon();
   ASSERT_FALSE(icon.isNull());
   EXPECT_TRUE(icon.availableSizes().contains(QSize(32, 32)));

@@ -1,8 +1,9 @@
-// Form1: the player's one window, drawn with Qt. It lays out the controls from the
-// layout table, forwards its events (the load, Timer1's tick, the buttons, the menu
-// item, the close box, the end of the session) to the controller it owns, and shows
-// what the logic writes. The rules of the window live in the controller
-// (engine/form1_controller.h).
+// The main window (Form1): the player's one window, drawn with Qt. It lays out the
+// controls from the layout table, forwards its events (the load, the poll timer's tick,
+// the buttons, the menu item, the close box, the end of the session) to the controller
+// it owns, and shows what the logic writes, and on the time display's tooltip the names
+// of the current track from the controller's view. The rules of the window live in the
+// controller (engine/player_controller.h).
 //
 // Sizes: the window's layout is given in twips; at 15 twips a pixel the client area is
 // 339 x 130 pixels below the menu bar. Qt scales logical pixels on dense screens, so the
@@ -15,10 +16,10 @@
 #include <array>
 #include <cstddef>
 
-#include "engine/form1_controller.h"
+#include "engine/player_controller.h"
 #include "engine/window.h"
 #include "platform/platform.h"
-#include "ui/layout/form1_layout.h"
+#include "ui/layout/main_window_layout.h"
 
 class QAction;
 class QCloseEvent;
@@ -34,20 +35,22 @@ namespace lyrabox {
 // pixels on dense screens itself).
 constexpr int TwipsToPixels(int twips) { return layout::PixelsAt(twips, 96); }
 
-class Form1 final : public QMainWindow, public Window {
+class MainWindow final : public QMainWindow, public Window {
   Q_OBJECT
 
  public:
-  explicit Form1(platform::Platform& platform, QWidget* parent = nullptr);
-  ~Form1() override;
+  explicit MainWindow(platform::Platform& platform, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The load event. Returns when the window is to be shown; a load sequence that ends
   // the program never returns.
   void Load() { controller_.Load(); }
   // Centres the window on its screen and shows it; called after Load has returned.
   void ShowCentred();
+  // Brings the window to the front, restored if it was minimised.
+  void Raise();
 
-  Form1Controller& controller() { return controller_; }
+  PlayerController& controller() { return controller_; }
 
   // The given name's control ("stopbtn") as its widget.
   QWidget* ControlWidget(Control control) const;
@@ -65,8 +68,10 @@ class Form1 final : public QMainWindow, public Window {
   void BuildControls(QWidget* client);
   void BuildMenu();
   void WireEvents();
+  // The time display's tooltip from the view.
+  void ShowNames(const PlayerView& view);
 
-  Form1Controller controller_;
+  PlayerController controller_;
 
   QLineEdit* timeWindow_ = nullptr;
   QPushButton* play_ = nullptr;
@@ -83,7 +88,7 @@ class Form1 final : public QMainWindow, public Window {
   QMenu* options_ = nullptr;
   QAction* ffspeed_ = nullptr;
   QAction* about_ = nullptr;
-  QTimer* Timer1_ = nullptr;
+  QTimer* pollTimer_ = nullptr;
 };
 
 }  // namespace lyrabox

@@ -2,7 +2,7 @@
 #include <type_traits>
 
 #include "base/module.h"
-#include "ui/names/web_client.h"
+#include "names/web_client.h"
 
 LYRABOX_MODULE_ENTRY lyrabox::names::WebClient* lyrabox_make_web_client(QString& why) {
   return lyrabox::names::MakeQtWebClient(why).release();

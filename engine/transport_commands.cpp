@@ -37,6 +37,7 @@ void Player::ResetForStart() {
   state.BmSec = 0;
   state.FFSpeed = kStartingFastForwardSeconds;
   state.DiscReady = false;
+  disc.reset();
   CdDrive = std::string(kDefaultCdDrive);
 }
 

@@ -1,4 +1,4 @@
-#include "ui/names/musicbrainz.h"
+#include "names/musicbrainz.h"
 
 #include <discid/discid.h>
 
@@ -26,11 +26,11 @@ std::string Credit(const QJsonValue& credit) {
   for (const QJsonValue& part : credit.toArray()) {
     text += part[QLatin1String("name")].toString() + part[QLatin1String("joinphrase")].toString();
   }
-  return cdaudio::CleanField(text.toStdString());
+  return CleanField(text.toStdString());
 }
 
 std::string Field(const QJsonValue& object, const char* name) {
-  return cdaudio::CleanField(object[QLatin1String(name)].toString().toStdString());
+  return CleanField(object[QLatin1String(name)].toString().toStdString());
 }
 
 // The first medium of `release` that lists the disc, or nothing.
@@ -48,7 +48,7 @@ std::optional<QJsonObject> MediumWithDisc(const QJsonValue& release, const QStri
 // number comes from the network: it is checked before any arithmetic on it.
 std::optional<int> TrackAtPosition(const QJsonValue& position, int firstTrack) {
   const int at = position.toInt();  // 0 for what is no whole number within int's range
-  if (at < 1 || at > cdaudio::kLastTrackNumber - firstTrack + 1) return std::nullopt;
+  if (at < 1 || at > kLastTrackNumber - firstTrack + 1) return std::nullopt;
   return firstTrack + at - 1;
 }
 
@@ -67,28 +67,23 @@ bool Preferred(const QJsonValue& a, const QJsonValue& b) {
 
 }  // namespace
 
-std::string MusicBrainzDiscId(const cdaudio::TableOfContents& contents) {
-  int last = contents.LastTrack().value;
-  while (last >= contents.FirstTrack().value &&
-         !contents.IsAudio(cdaudio::TrackNumber{last})) {
-    --last;
-  }
-  if (last < contents.FirstTrack().value) return {};
-  std::int64_t leadOut = contents.LeadOut().value;
-  if (last != contents.LastTrack().value) {
-    leadOut = contents.TrackStart(cdaudio::TrackNumber{last + 1}).value - kSessionGapFrames;
-  }
+std::string MusicBrainzDiscId(const platform::DiscSnapshot& disc) {
+  const auto& tracks = disc.tracks;
+  std::size_t audio = tracks.size();  // the audio tracks: the first `audio` of them
+  while (audio > 0 && !tracks[audio - 1].audio) --audio;
+  const int last = disc.firstTrack + static_cast<int>(audio) - 1;
+  if (audio == 0 || disc.firstTrack < 1 || last > kLastTrackNumber) return {};
+  const Frames leadOut =
+      audio == tracks.size() ? disc.leadOut : tracks[audio].start - Frames(kSessionGapFrames);
   std::array<int, 100> offsets{};
-  offsets[0] = static_cast<int>(leadOut);
-  for (int n = contents.FirstTrack().value; n <= last; ++n) {
-    offsets[static_cast<std::size_t>(n)] =
-        static_cast<int>(contents.TrackStart(cdaudio::TrackNumber{n}).value);
+  offsets[0] = static_cast<int>(leadOut.count());
+  for (std::size_t i = 0; i < audio; ++i) {
+    const std::size_t number = static_cast<std::size_t>(disc.firstTrack) + i;
+    offsets[number] = static_cast<int>(tracks[i].start.count());
   }
-  const std::unique_ptr<DiscId, DiscIdDeleter> disc(discid_new());
-  if (!disc || !discid_put(disc.get(), contents.FirstTrack().value, last, offsets.data())) {
-    return {};
-  }
-  return discid_get_id(disc.get());
+  const std::unique_ptr<DiscId, DiscIdDeleter> id(discid_new());
+  if (!id || !discid_put(id.get(), disc.firstTrack, last, offsets.data())) return {};
+  return discid_get_id(id.get());
 }
 
 QUrl LookupAddress(const QUrl& service, const std::string& discId) {
@@ -105,9 +100,9 @@ QUrl LookupAddress(const QUrl& service, const std::string& discId) {
   return address;
 }
 
-std::optional<cdaudio::DiscText> NamesFromAnswer(const QByteArray& json, const std::string& discId,
-                                                 int firstTrack) {
-  if (firstTrack < 1 || firstTrack > cdaudio::kLastTrackNumber) return std::nullopt;
+std::optional<DiscText> NamesFromAnswer(const QByteArray& json, const std::string& discId,
+                                        int firstTrack) {
+  if (firstTrack < 1 || firstTrack > kLastTrackNumber) return std::nullopt;
   const QJsonDocument document = QJsonDocument::fromJson(json);
   if (!document.isObject()) return std::nullopt;
   const QString id = QString::fromStdString(discId);
@@ -122,13 +117,12 @@ std::optional<cdaudio::DiscText> NamesFromAnswer(const QByteArray& json, const s
   }
   if (!chosen) return std::nullopt;
 
-  cdaudio::DiscText names;
+  DiscText names;
   names.album = {Field(*chosen, "title"), Credit((*chosen)[QLatin1String("artist-credit")])};
   for (const QJsonValue& track : (*medium)[QLatin1String("tracks")].toArray()) {
     const std::optional<int> number = TrackAtPosition(track[QLatin1String("position")], firstTrack);
     if (!number) continue;
-    cdaudio::TitleAndPerformer entry{Field(track, "title"),
-                                     Credit(track[QLatin1String("artist-credit")])};
+    TitleAndPerformer entry{Field(track, "title"), Credit(track[QLatin1String("artist-credit")])};
     if (!entry.Empty()) names.tracks[*number] = std::move(entry);
   }
   if (names.Empty()) return std::nullopt;

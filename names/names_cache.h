@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "cdaudio/disc_text.h"
+#include "base/disc_text.h"
 #include "platform/platform.h"
 
 namespace lyrabox::names {
@@ -25,17 +25,16 @@ namespace lyrabox::names {
 std::string CacheFile(const std::string& discId);
 
 // The names kept for `discId`; nothing when none are kept or the file is unreadable.
-std::optional<cdaudio::DiscText> ReadCachedNames(platform::Disks& disks, const std::string& discId);
+std::optional<DiscText> ReadCachedNames(platform::Disks& disks, const std::string& discId);
 
 // The names that a cache file's `content` keeps for `discId`; nothing when it keeps
 // none for it (another disc's file, or no JSON of the shape above).
-std::optional<cdaudio::DiscText> NamesFromCacheFile(std::string_view content,
-                                                    const std::string& discId);
+std::optional<DiscText> NamesFromCacheFile(std::string_view content, const std::string& discId);
 // The content of the cache file that keeps `names` for `discId`.
-std::string CacheFileContent(const std::string& discId, const cdaudio::DiscText& names);
+std::string CacheFileContent(const std::string& discId, const DiscText& names);
 
 // Keeps `names` for `discId`, replacing the file atomically; makes the folder when it
 // is missing. False when it cannot be written (the names then only last this run).
-bool CacheNames(platform::Disks& disks, const std::string& discId, const cdaudio::DiscText& names);
+bool CacheNames(platform::Disks& disks, const std::string& discId, const DiscText& names);
 
 }  // namespace lyrabox::names

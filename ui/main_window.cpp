@@ -1,4 +1,4 @@
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,11 +15,13 @@
 #include <QSessionManager>
 #include <QStringList>
 #include <QStyle>
+#include <QTextDocument>
 #include <QTimer>
 
-#include "ui/layout/form1_layout.h"
+#include "ui/layout/main_window_layout.h"
 #include "ui/fonts.h"
 #include "ui/icon.h"
+#include "ui/system_text.h"
 
 namespace lyrabox {
 namespace {
@@ -30,6 +32,14 @@ constexpr int kClientHeight = TwipsToPixels(layout::kClientHeight);
 // The classic standard colour scheme's scroll-bar grey, which the time display uses for
 // its digits (Qt has no scroll-bar role to read it from).
 constexpr QRgb kScrollBarGrey = qRgb(0xC0, 0xC0, 0xC0);
+
+// Qt lays a tooltip out as rich text whenever it merely looks like markup
+// (Qt::mightBeRichText), and a title of nested tables or a huge image from a disc or
+// the service would freeze the window or fill its memory. A name is text, whatever it
+// holds: such a tooltip goes escaped, as one paragraph of plain text.
+QString AsPlainTooltip(const QString& text) {
+  return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
 
 QRect PixelRect(const layout::ControlLayout& control) {
   return QRect(TwipsToPixels(control.left), TwipsToPixels(control.top),
@@ -46,13 +56,9 @@ QFont FontOf(const layout::ControlLayout& control) {
   return WindowDefaultFont();
 }
 
-QString FromSystemText(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
-Form1::Form1(platform::Platform& platform, QWidget* parent)
+MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     : QMainWindow(parent), controller_(platform, *this) {
   setObjectName("Form1");
   setWindowTitle(layout::kTitle);
@@ -72,9 +78,9 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
   BuildControls(client);
   BuildMenu();
 
-  Timer1_ = new QTimer(this);
-  Timer1_->setObjectName("Timer1");
-  Timer1_->setInterval(layout::kTimer1IntervalMs);
+  pollTimer_ = new QTimer(this);
+  pollTimer_->setObjectName("Timer1");
+  pollTimer_->setInterval(layout::kPollIntervalMs);
 
   WireEvents();
 
@@ -83,9 +89,9 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
   layout()->activate();
 }
 
-Form1::~Form1() = default;
+MainWindow::~MainWindow() = default;
 
-void Form1::BuildControls(QWidget* client) {
+void MainWindow::BuildControls(QWidget* client) {
   QWidget* previous = nullptr;
   for (const layout::ControlLayout& control : layout::kControls) {
     QWidget* widget = nullptr;
@@ -97,7 +103,8 @@ void Form1::BuildControls(QWidget* client) {
         display->setContextMenuPolicy(Qt::NoContextMenu);
         display->setAlignment(Qt::AlignCenter);
         // Black ground (the window-text colour), grey digits; in every state, since
-        // the display is disabled for the whole run and must stay readable.
+        // the display is disabled for the whole run (the layout table says so) and
+        // must stay readable.
         QPalette colours = display->palette();
         for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
           colours.setColor(group, QPalette::Base, Qt::black);
@@ -135,20 +142,19 @@ void Form1::BuildControls(QWidget* client) {
         }
         *slot = button;
         widget = button;
-        button->setEnabled(false);
         break;
       }
     }
     widget->setObjectName(ControlName(control.control));
     widget->setFont(FontOf(control));
     widget->setGeometry(PixelRect(control));
-    if (control.control == Control::timeWindow) widget->setEnabled(false);
+    widget->setEnabled(control.enabled);
     if (previous != nullptr) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }
 }
 
-void Form1::BuildMenu() {
+void MainWindow::BuildMenu() {
   // Inside the window on every desktop: the client area sits below it.
   menuBar()->setNativeMenuBar(false);
   options_ = menuBar()->addMenu(layout::kOptionsMenu);
@@ -161,7 +167,7 @@ void Form1::BuildMenu() {
   about_->setMenuRole(QAction::NoRole);
 }
 
-void Form1::WireEvents() {
+void MainWindow::WireEvents() {
   for (const layout::ControlLayout& control : layout::kControls) {
     if (control.kind != layout::Kind::Button) continue;
     connect(static_cast<QPushButton*>(ControlWidget(control.control)), &QPushButton::clicked,
@@ -169,19 +175,26 @@ void Form1::WireEvents() {
   }
   connect(ffspeed_, &QAction::triggered, this, [this] { controller_.ChooseFastForwardSpeed(); });
   connect(about_, &QAction::triggered, this, [this] { controller_.About(); });
-  connect(Timer1_, &QTimer::timeout, this, [this] { controller_.Tick(); });
-  // The end of the session: the session manager asks the player to save its work, or
-  // the application quits with the window still open.
+  connect(pollTimer_, &QTimer::timeout, this, [this] { controller_.Tick(); });
+  // The end of the session: the session manager asks the player to save its work (it
+  // may yet be a checkpoint, or a log-off that another program cancels, so the window
+  // stays), then the application quits with the window still open.
   connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
-    const bool mayAsk = manager.allowsInteraction();
-    controller_.SessionEnd(mayAsk);
-    if (mayAsk) manager.release();
-    close();
+    if (!manager.allowsInteraction()) return;
+    controller_.SessionQuery();
+    manager.release();
   });
-  connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { controller_.SessionEnd(true); });
+  connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { controller_.SessionEnd(); });
+  controller_.Observe([this](const PlayerView& view) { ShowNames(view); });
 }
 
-void Form1::ShowCentred() {
+void MainWindow::ShowNames(const PlayerView& view) {
+  // The names are UTF-8, unlike the logic's own texts.
+  const QString tooltip = AsPlainTooltip(QString::fromStdString(TrackTooltip(view)));
+  if (tooltip != timeWindow_->toolTip()) timeWindow_->setToolTip(tooltip);
+}
+
+void MainWindow::ShowCentred() {
   QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
   if (screen != nullptr) {
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
@@ -190,7 +203,13 @@ void Form1::ShowCentred() {
   show();
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::Raise() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (controller_.CloseRequest()) {
     event->accept();
   } else {
@@ -198,7 +217,7 @@ void Form1::closeEvent(QCloseEvent* event) {
   }
 }
 
-QWidget* Form1::ControlWidget(Control control) const {
+QWidget* MainWindow::ControlWidget(Control control) const {
   switch (control) {
     case Control::timeWindow: return timeWindow_;
     case Control::play: return play_;
@@ -216,11 +235,11 @@ QWidget* Form1::ControlWidget(Control control) const {
   return nullptr;
 }
 
-void Form1::SetEnabled(Control control, bool enabled) {
+void MainWindow::SetEnabled(Control control, bool enabled) {
   ControlWidget(control)->setEnabled(enabled);
 }
 
-void Form1::SetText(Control control, std::string_view text) {
+void MainWindow::SetText(Control control, std::string_view text) {
   const QString value = FromSystemText(text);
   switch (control) {
     case Control::timeWindow: timeWindow_->setText(value); break;
@@ -230,15 +249,15 @@ void Form1::SetText(Control control, std::string_view text) {
   }
 }
 
-void Form1::SetTimerEnabled(bool enabled) {
+void MainWindow::SetTimerEnabled(bool enabled) {
   if (!enabled) {
-    Timer1_->stop();
-  } else if (!Timer1_->isActive()) {
-    Timer1_->start();
+    pollTimer_->stop();
+  } else if (!pollTimer_->isActive()) {
+    pollTimer_->start();
   }
 }
 
-platform::WindowHandle Form1::NativeHandle() {
+platform::WindowHandle MainWindow::NativeHandle() {
   return static_cast<platform::WindowHandle>(winId());
 }
 

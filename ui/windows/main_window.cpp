@@ -1,13 +1,14 @@
-#include "ui/windows/form1.h"
+#include "ui/windows/main_window.h"
+
+#include <commctrl.h>
 
 #include <cmath>
 #include <string>
 
-
 namespace lyrabox::windows {
 namespace {
 
-constexpr char kClassName[] = "LyraboxForm1";
+constexpr char kClassName[] = "LyraboxMainWindow";
 // A fixed single border, a system menu with the close box, and minimise (of the two,
 // minimise is the one offered).
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -23,6 +24,16 @@ HFONT MakeFont(const layout::ControlLayout& control, int dotsPerInch) {
                      DEFAULT_PITCH | FF_SWISS, FaceName(control.face));
 }
 
+// The names are UTF-8; the window is otherwise in the system's ANSI character set.
+std::wstring FromUtf8(const std::string& text) {
+  if (text.empty()) return {};
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
 int ScreenDotsPerInch() {
   HDC screen = GetDC(nullptr);
   const int dotsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
@@ -32,11 +43,11 @@ int ScreenDotsPerInch() {
 
 }  // namespace
 
-Form1::Form1(platform::Platform& platform, HINSTANCE instance)
+MainWindow::MainWindow(platform::Platform& platform, HINSTANCE instance)
     : controller_(platform, *this) {
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &Form1::Procedure;
+  windowClass.lpfnWndProc = &MainWindow::Procedure;
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
   windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
@@ -64,14 +75,16 @@ Form1::Form1(platform::Platform& platform, HINSTANCE instance)
                outer.bottom - outer.top + wantHeight - client.bottom,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   BuildControls(instance, dotsPerInch);
+  BuildTooltip(instance);
+  controller_.Observe([this](const PlayerView& view) { ShowNames(view); });
 }
 
-Form1::~Form1() {
+MainWindow::~MainWindow() {
   if (window_ != nullptr) DestroyWindow(window_);
   for (HFONT font : fonts_) DeleteObject(font);
 }
 
-void Form1::BuildControls(HINSTANCE instance, int dotsPerInch) {
+void MainWindow::BuildControls(HINSTANCE instance, int dotsPerInch) {
   // Made in tab order: the dialog keys move through the controls in the order made.
   for (const layout::ControlLayout& control : layout::kControls) {
     const char* windowClass = "BUTTON";
@@ -79,9 +92,8 @@ void Form1::BuildControls(HINSTANCE instance, int dotsPerInch) {
     DWORD extended = 0;
     switch (control.kind) {
       case layout::Kind::TextBox:
-        // Never takes the focus nor typing: disabled for the whole run.
         windowClass = "EDIT";
-        style |= ES_CENTER | ES_READONLY | ES_AUTOHSCROLL | WS_DISABLED;
+        style |= ES_CENTER | ES_READONLY | ES_AUTOHSCROLL;
         extended = WS_EX_CLIENTEDGE;
         break;
       case layout::Kind::Label:
@@ -89,9 +101,10 @@ void Form1::BuildControls(HINSTANCE instance, int dotsPerInch) {
         style |= SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX;
         break;
       case layout::Kind::Button:
-        style |= BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED;
+        style |= BS_PUSHBUTTON | WS_TABSTOP;
         break;
     }
+    if (!control.enabled) style |= WS_DISABLED;
     HWND child = CreateWindowExA(
         extended, windowClass, control.caption, style, layout::PixelsAt(control.left, dotsPerInch),
         layout::PixelsAt(control.top, dotsPerInch), layout::PixelsAt(control.width, dotsPerInch),
@@ -105,7 +118,43 @@ void Form1::BuildControls(HINSTANCE instance, int dotsPerInch) {
   }
 }
 
-void Form1::BuildMenu() {
+void MainWindow::BuildTooltip(HINSTANCE instance) {
+  const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&classes);
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
+  // The display is disabled, and a disabled window gets no mouse messages: the tool is
+  // its rectangle on this window, which gets them instead.
+  HWND display = ControlWindow(Control::timeWindow);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.uFlags = TTF_SUBCLASS;
+  tool.hwnd = window_;
+  tool.uId = static_cast<UINT_PTR>(ControlId(Control::timeWindow));
+  GetWindowRect(display, &tool.rect);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tool.rect), 2);
+  tool.lpszText = const_cast<wchar_t*>(L"");
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  // A long name wraps at the width of the window rather than running off the screen.
+  RECT client{};
+  GetClientRect(window_, &client);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, client.right);
+}
+
+void MainWindow::ShowNames(const PlayerView& view) {
+  std::wstring text = FromUtf8(TrackTooltip(view));
+  if (text == tooltipText_) return;
+  tooltipText_ = std::move(text);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = window_;
+  tool.uId = static_cast<UINT_PTR>(ControlId(Control::timeWindow));
+  tool.lpszText = tooltipText_.data();
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void MainWindow::BuildMenu() {
   HMENU bar = CreateMenu();
   HMENU options = CreatePopupMenu();
   AppendMenuA(options, MF_STRING, kFfspeedId, layout::kFfspeedItem);
@@ -114,26 +163,26 @@ void Form1::BuildMenu() {
   SetMenu(window_, bar);
 }
 
-LRESULT CALLBACK Form1::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* form = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (form == nullptr || form->window_ != window) {
     return DefWindowProcA(window, message, wParam, lParam);
   }
   return form->Handle(message, wParam, lParam);
 }
 
-LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = window_;
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 0) OnCommand(LOWORD(wParam));
       return 0;
     case WM_TIMER:
-      if (wParam == kTimer1) controller_.Tick();
+      if (wParam == kPollTimer) controller_.Tick();
       return 0;
     case WM_CTLCOLORSTATIC:
       // The time display: the system's window-text colour as its ground, its
@@ -149,17 +198,21 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (controller_.CloseRequest()) DestroyWindow(window_);
       return 0;
     case WM_QUERYENDSESSION:
-      // Log-off or shutdown: the close path now, while a box may still be shown, so
-      // that a disc playing through the drive's own output stops with the session.
-      controller_.SessionEnd(true);
-      PostMessageA(window_, WM_CLOSE, 0, 0);
+      // Log-off or shutdown asks first: the close question now, while a box may still
+      // be shown. Nothing stops yet: another program may still cancel the end.
+      controller_.SessionQuery();
       return TRUE;
     case WM_ENDSESSION:
-      // The session ends after all; it has not waited for a box of ours.
-      if (wParam) controller_.SessionEnd(false);
+      // The end after all, which does not wait for a box of ours: the unload, so that a
+      // disc playing through the drive's own output stops with the session, then the
+      // window goes. Cancelled (FALSE), the disc plays on.
+      if (wParam) {
+        controller_.SessionEnd();
+        DestroyWindow(window_);
+      }
       return 0;
     case WM_DESTROY:
-      KillTimer(window_, kTimer1);
+      KillTimer(window_, kPollTimer);
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
@@ -169,7 +222,7 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-void Form1::OnCommand(int id) {
+void MainWindow::OnCommand(int id) {
   if (id == kFfspeedId) {
     controller_.ChooseFastForwardSpeed();
     return;
@@ -183,7 +236,7 @@ void Form1::OnCommand(int id) {
   }
 }
 
-void Form1::ShowCentred() {
+void MainWindow::ShowCentred() {
   RECT area{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
   RECT outer{};
@@ -197,7 +250,7 @@ void Form1::ShowCentred() {
   UpdateWindow(window_);
 }
 
-int Form1::Run() {
+int MainWindow::Run() {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     // The dialog keys: Tab and Shift+Tab move through the controls in tab order.
@@ -208,29 +261,29 @@ int Form1::Run() {
   return static_cast<int>(message.wParam);
 }
 
-HWND Form1::ControlWindow(Control control) const {
+HWND MainWindow::ControlWindow(Control control) const {
   return controls_[static_cast<std::size_t>(control)];
 }
 
-void Form1::SetEnabled(Control control, bool enabled) {
+void MainWindow::SetEnabled(Control control, bool enabled) {
   EnableWindow(ControlWindow(control), enabled ? TRUE : FALSE);
 }
 
-void Form1::SetText(Control control, std::string_view text) {
+void MainWindow::SetText(Control control, std::string_view text) {
   SetWindowTextA(ControlWindow(control), std::string(text).c_str());
 }
 
-void Form1::SetTimerEnabled(bool enabled) {
+void MainWindow::SetTimerEnabled(bool enabled) {
   // Switching on a running timer leaves its next tick where it was.
   if (enabled && !timerOn_) {
-    SetTimer(window_, kTimer1, layout::kTimer1IntervalMs, nullptr);
+    SetTimer(window_, kPollTimer, layout::kPollIntervalMs, nullptr);
   } else if (!enabled) {
-    KillTimer(window_, kTimer1);
+    KillTimer(window_, kPollTimer);
   }
   timerOn_ = enabled;
 }
 
-platform::WindowHandle Form1::NativeHandle() {
+platform::WindowHandle MainWindow::NativeHandle() {
   return reinterpret_cast<platform::WindowHandle>(window_);
 }
 

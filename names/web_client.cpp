@@ -1,4 +1,4 @@
-#include "ui/names/web_client.h"
+#include "names/web_client.h"
 
 #include "base/module.h"
 

@@ -1,23 +1,28 @@
-// The controller of Form1: the window's rules, kept once for every face of the player.
+// The player's controller: the rules of its window (Form1), kept once for every face of
+// the player.
 //
 // A face (the Qt window in ui/, the native Windows window in ui/windows/) draws the
 // controls from the layout table, forwards its events here and shows what the logic
 // writes. The desktop's media controls (ui/mpris/) observe the view published here and
-// press buttons through Click. The rules:
+// press buttons through Click. Every face reads the player's state and the disc's
+// names from that view (engine/player_view.h) alone. The rules:
 //
 // - One event at a time. A box runs a nested event loop; an event that arrives there
 //   (a tick, a click, the menu item, a close request) is dropped, so that no poll or
 //   command ever starts in the middle of another. Boxes open only inside events, so
 //   the poll never runs while a box is open.
 // - A control ignores its click while it is disabled, whoever delivers the click (a
-//   message posted to a disabled button, a click the media controls queued before the
-//   poll disabled it).
+//   message posted to a disabled button, the media controls); the media controls are
+//   told that the click was refused, and why (Refuses).
 // - A close request runs the close prompt, then the unload sequence, and then nothing
 //   more: later ticks, clicks and close requests run nothing.
-// - The end of the session (log-off, shutdown, the application's quit) is a close
-//   request that cannot wait: see SessionEnd.
+// - The end of the session (log-off, shutdown) comes in two steps: the query, which may
+//   ask the close question but ends nothing, since the end may yet be cancelled, and
+//   the end, which unloads at once (SessionQuery, SessionEnd).
 // - A run-time error that an event raises is shown in a box and ends the program
 //   (engine/guard.h).
+// - The names of a disc are its own text, taken when the poll scans it; for a disc
+//   without any, what the names source finds (FindNamesWith), once it has.
 //
 // Thread: the user-interface thread only.
 #pragma once
@@ -28,53 +33,51 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <ratio>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "base/disc_text.h"
 #include "engine/guard.h"
 #include "engine/lifecycle.h"
+#include "engine/names_source.h"
 #include "engine/player.h"
+#include "engine/player_view.h"
 #include "engine/window.h"
 #include "platform/platform.h"
 
 namespace lyrabox {
 
-// Time as the device counts it: 75 frames a second.
-using Frames = std::chrono::duration<std::int64_t, std::ratio<1, 75>>;
-
-// What the desktop shows of the player, as it stood after the last event that ran.
-struct PlayerView {
-  static constexpr std::size_t kControls = static_cast<std::size_t>(Control::Bookmark) + 1;
-
-  PlayMode mode = PlayMode::Stopped;  // as the poll last read it
-  bool playing = false;               // `Playing`: what the player believes
-  std::string discId;                 // empty without a scanned disc
-  int track = 0;                      // the current track; 0 without a scanned disc
-  Frames trackLength{0};              // the current track's; 0 when not known
-  std::chrono::seconds position{0};   // within the current track
-  std::chrono::seconds fastForwardStep{0};  // what one click of ff or rew moves
-  std::array<bool, kControls> enabled{};    // by Control
-
-  bool Enabled(Control control) const { return enabled[static_cast<std::size_t>(control)]; }
-  bool operator==(const PlayerView&) const = default;
+// Why the controller does not run a click now.
+enum class Refusal {
+  None,          // it runs it
+  AnotherEvent,  // another event runs (its box is open)
+  Disabled,      // the control is disabled, or is no button
+  Unloaded,      // the window has closed
 };
 
-class Form1Controller final {
+class PlayerController final {
  public:
   // `face` draws what the logic writes and gives the window's native handle;
   // `platform` is the world, its boxes the face's own. Both must outlive this object.
-  Form1Controller(platform::Platform& platform, Window& face);
-  Form1Controller(const Form1Controller&) = delete;
-  Form1Controller& operator=(const Form1Controller&) = delete;
+  PlayerController(platform::Platform& platform, Window& face);
+  PlayerController(const PlayerController&) = delete;
+  PlayerController& operator=(const PlayerController&) = delete;
 
   // The load event, before the window is first shown. Returns when the window is to
   // be shown; a load sequence that ends the program never returns.
   void Load();
   // A tick of Timer1: the status poll.
   void Tick();
-  // A click of `control`: the operation of that button. Nothing for a control that is
-  // disabled or is no button.
-  void Click(Control control);
+  // Whether a click of `control` would run now, and why not.
+  Refusal Refuses(Control control) const;
+  // A click of `control`: the operation of that button, unless the controller refuses
+  // it (Refuses). True when it ran.
+  bool Click(Control control);
+  // A move of the play position by `offset`, back when negative: the move of fast
+  // forward and rewind (Player::MoveBy) by the amount asked instead of their step,
+  // refused as a click of ff (forward) or rew (back) is. True when it ran.
+  bool Seek(std::chrono::seconds offset);
   // The "Fast forward speed" item of the "Options" menu.
   void ChooseFastForwardSpeed();
   // The "About" item of the "Options" menu: identity::kAbout in a message box.
@@ -84,23 +87,31 @@ class Form1Controller final {
   // sequence have run, now or before. False while another event runs (its box is
   // open): the window stays, and that event finishes first.
   bool CloseRequest();
-  // The end of the session: the close path, which cannot wait. With `mayAsk` and no
-  // other event running it is a close request. Otherwise the close prompt cannot be
-  // asked: the unload sequence runs at once, even in the middle of the event whose box
-  // is open, so that the disc never plays on after the session, and from then on no
-  // box appears (the rest of that event is answered No, Cancel and OK unseen).
-  void SessionEnd(bool mayAsk);
+  // The session asks whether it may end (Qt's commitDataRequest, Windows'
+  // WM_QUERYENDSESSION): the close prompt, as a close request asks it (Yes saves the
+  // bookmark), unless another event runs (its box is open). Nothing stops and nothing
+  // is unloaded: another program may still cancel the end, and the disc plays on.
+  void SessionQuery();
+  // The session ends (Qt's aboutToQuit, Windows' WM_ENDSESSION with wParam TRUE): the
+  // unload sequence, without a question, at once, even in the middle of the event
+  // whose box is open, so that the disc never plays on after the session; from then on
+  // no box appears (the rest of that event is answered No, Cancel and OK unseen) and
+  // nothing more runs. The face then goes. Nothing once the window has been unloaded.
+  void SessionEnd();
 
-  // The view as it stood after the last event that ran.
+  // Where the names of a disc without text of its own are looked up; none until this
+  // is called. `source` must outlive this object.
+  void FindNamesWith(NamesSource& source) { namesSource_ = &source; }
+
+  // The view as it stood after the last event that ran, or the names found since.
   const PlayerView& View() const { return view_; }
-  // Calls `observer` with the view after each event that ran (not for dropped ones).
-  // The disc id is read for the view only while someone observes it. Returns the key
-  // that StopObserving takes.
+  // Calls `observer` with the view after each event that ran (not for dropped ones),
+  // and when the names of the disc have been found. Returns the key that
+  // StopObserving takes.
   std::size_t Observe(std::function<void(const PlayerView&)> observer);
   void StopObserving(std::size_t key);
 
   bool Unloaded() const { return unloaded_; }
-  Player& player() { return player_; }
 
  private:
   // Between the player and the face: keeps what the controls' state is and draws it.
@@ -135,6 +146,8 @@ class Form1Controller final {
   template <typename Operation>
   void Run(Operation&& operation);
   void Unload();
+  // Follows the disc the last event left scanned: its own names, or a lookup of them.
+  void FollowDisc();
   void Publish();
   PlayerView Read() const;
 
@@ -148,6 +161,13 @@ class Form1Controller final {
   PlayerView view_;
   std::map<std::size_t, std::function<void(const PlayerView&)>> observers_;
   std::size_t nextObserver_ = 0;
+
+  NamesSource* namesSource_ = nullptr;
+  std::optional<ScannedDisc> followed_;  // the disc whose names these are
+  std::uint64_t discsFollowed_ = 0;      // tells a lookup's late answer from a stale one
+  DiscText names_;
+  // What a lookup's answer holds on to: it finds nothing to answer once this is gone.
+  std::shared_ptr<PlayerController*> self_ = std::make_shared<PlayerController*>(this);
 };
 
 }  // namespace lyrabox
