@@ -70,7 +70,7 @@ noise_disc() {
   done
 }
 
-# click WINDOW CONTROL: clicks the control (its name in ui/layout/form1_layout.h: play,
+# click WINDOW CONTROL: clicks the control (its name in ui/layout/main_window_layout.h: play,
 # ff, Bookmark ...) of the player's window WINDOW, found from its place in that table
 # and the window's size (the menu bar above the controls).
 click() {
@@ -82,7 +82,7 @@ click() {
     $2 == "Control::" control {
       scale = width / client_width
       printf "%d %d\n", ($4 + $6 / 2) * scale, height - client_height * scale + ($5 + $7 / 2) * scale
-    }' "$source_dir/ui/layout/form1_layout.h")"
+    }' "$source_dir/ui/layout/main_window_layout.h")"
   xdotool mousemove --window "$1" "$x" "$y" click 1
 }
 

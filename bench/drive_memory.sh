@@ -12,13 +12,16 @@
 # resident memory a second after the player is on the bus (before the first Play) and
 # at its peak, and the CPU time from the first Play on, per minute of it. With
 # BENCH_BEFORE naming a revision (main, a commit) the player of that revision runs
-# too, built in a folder of its own.
-#   [BENCH_BEFORE=REVISION] bench/drive_memory.sh [ROUNDS] [BUILD-FOLDER]
+# too, built in a folder of its own. The drive in a window, whose peak varies most from
+# run to run with the timing of the clicks, runs RUNS times (3 unless given), the
+# players alternating; the rest once.
+#   [BENCH_BEFORE=REVISION] bench/drive_memory.sh [ROUNDS] [RUNS] [BUILD-FOLDER]
 set -euo pipefail
 
 source "$(dirname "$0")/build.sh"
 rounds="${1:-10}"
-build_dir="${2:-$source_dir/build/bench}"
+runs="${2:-3}"
+build_dir="${3:-$source_dir/build/bench}"
 bench_build lyrabox lyrabox-sound lyrabox_emulated_drive
 bench_build_before lyrabox lyrabox-sound
 drive_library="$(find "$build_dir" -name liblyrabox_emulated_drive.so | head -1)"
@@ -76,14 +79,18 @@ players=("$build_dir/lyrabox")
 [ -z "$before_dir" ] || players+=("$before_dir/lyrabox")
 for source in drive demo; do
   for way in offscreen window; do
-    for player in "${players[@]}"; do
-      measure "$player" "$source" "$way" > "$scratch/figures"
-      read -r before peak cpu < "$scratch/figures"
-      label="the emulated drive (paranoia), $way"
-      [ "$source" = demo ] && label="the demo disc, $way"
-      [ "$player" = "$build_dir/lyrabox" ] || label="$label, at $BENCH_BEFORE"
-      printf '%-52s %9s MB %5s MB %16d.%02d s\n' "$label" "$(megabytes "$before")" \
-        "$(megabytes "$peak")" $((cpu / 1000)) $((cpu % 1000 / 10))
+    times=1
+    [ "$source $way" = "drive window" ] && times=$runs
+    for _ in $(seq "$times"); do
+      for player in "${players[@]}"; do
+        measure "$player" "$source" "$way" > "$scratch/figures"
+        read -r before peak cpu < "$scratch/figures"
+        label="the emulated drive (paranoia), $way"
+        [ "$source" = demo ] && label="the demo disc, $way"
+        [ "$player" = "$build_dir/lyrabox" ] || label="$label, at $BENCH_BEFORE"
+        printf '%-52s %9s MB %5s MB %16d.%02d s\n' "$label" "$(megabytes "$before")" \
+          "$(megabytes "$peak")" $((cpu / 1000)) $((cpu % 1000 / 10))
+      done
     done
   done
 done
