@@ -281,6 +281,11 @@ class DeviceDrive::ParanoiaReader {
     if (paranoia_ != nullptr) cdio_paranoia_free(paranoia_);
     paranoia_ = nullptr;
     next_ = -1;
+    // The small blocks of paranoia's reads (their flags, its fragments) lie among
+    // others in the heap, which glibc gives back to the system only from its top: the
+    // pages they leave free go back now, so that the next play starts from the size
+    // of the last rest rather than from the largest the player has been.
+    ::malloc_trim(0);
   }
 
   // False on a read error; `gone` then tells whether the disc has left the drive.
