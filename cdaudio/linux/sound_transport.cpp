@@ -279,8 +279,8 @@ void SoundTransport::Core::ReadAhead() {
   std::vector<std::int16_t> chunk(static_cast<std::size_t>(kReadFrames) *
                                   kInterleavedSamplesPerFrame);
   std::unique_lock lock(mutex_);
-  // Calls into the drive without the lock, as a read for Stop, which may take as long
-  // as the drive takes.
+  // Calls into the drive without the lock, which the drive may keep as long as it
+  // takes; Stop waits for the call to end (reading_).
   const auto inDrive = [&](auto call) {
     reading_ = true;
     lock.unlock();
