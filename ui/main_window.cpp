@@ -18,6 +18,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include "engine/spoken.h"
+#include "ui/layout/accessible_names.h"
 #include "ui/layout/main_window_layout.h"
 #include "ui/fonts.h"
 #include "ui/icon.h"
@@ -39,6 +41,16 @@ constexpr QRgb kScrollBarGrey = qRgb(0xC0, 0xC0, 0xC0);
 // holds: such a tooltip goes escaped, as one paragraph of plain text.
 QString AsPlainTooltip(const QString& text) {
   return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
+
+// A screen reader hears of every change of these, so each is set only when it changes.
+void SetAccessibleName(QWidget* widget, const std::string& name) {
+  const QString text = QString::fromStdString(name);
+  if (text != widget->accessibleName()) widget->setAccessibleName(text);
+}
+void SetAccessibleDescription(QWidget* widget, const std::string& description) {
+  const QString text = QString::fromStdString(description);
+  if (text != widget->accessibleDescription()) widget->setAccessibleDescription(text);
 }
 
 QRect PixelRect(const layout::ControlLayout& control) {
@@ -77,6 +89,7 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
 
   BuildControls(client);
   BuildMenu();
+  ShowView(controller_.View());
 
   pollTimer_ = new QTimer(this);
   pollTimer_->setObjectName("Timer1");
@@ -185,13 +198,27 @@ void MainWindow::WireEvents() {
     manager.release();
   });
   connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { controller_.SessionEnd(); });
-  controller_.Observe([this](const PlayerView& view) { ShowNames(view); });
+  controller_.Observe([this](const PlayerView& view) { ShowView(view); });
 }
 
-void MainWindow::ShowNames(const PlayerView& view) {
+void MainWindow::ShowView(const PlayerView& view) {
   // The names are UTF-8, unlike the logic's own texts.
   const QString tooltip = AsPlainTooltip(QString::fromStdString(TrackTooltip(view)));
   if (tooltip != timeWindow_->toolTip()) timeWindow_->setToolTip(tooltip);
+
+  // The displays in words. The time display's name runs with the position, but it
+  // never takes the focus, and a reader speaks the name of the focused control only;
+  // its description (the mode and the track) changes once for each change of either,
+  // and is what is announced.
+  SetAccessibleName(timeWindow_, SpokenPosition(view));
+  SetAccessibleDescription(timeWindow_, SpokenState(view));
+  SetAccessibleName(totalplay_, SpokenTotals(view));
+  SetAccessibleName(tracktime_, SpokenTrackLength(view));
+  for (const layout::AccessibleText& text : layout::kAccessibleTexts) {
+    QWidget* button = ControlWidget(text.control);
+    SetAccessibleName(button, text.name);
+    SetAccessibleDescription(button, layout::AccessibleDescription(text, view.fastForwardStep));
+  }
 }
 
 void MainWindow::ShowCentred() {

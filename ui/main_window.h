@@ -68,8 +68,9 @@ class MainWindow final : public QMainWindow, public Window {
   void BuildControls(QWidget* client);
   void BuildMenu();
   void WireEvents();
-  // The time display's tooltip from the view.
-  void ShowNames(const PlayerView& view);
+  // From the view: the time display's tooltip, and what a screen reader says of the
+  // displays and the buttons.
+  void ShowView(const PlayerView& view);
 
   PlayerController controller_;
 

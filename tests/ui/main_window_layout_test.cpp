@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdlib>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "tests/fakes/fakes.h"
 #include "ui/main_window.h"
 #include "ui/icon.h"
+#include "ui/layout/accessible_names.h"
 
 namespace lyrabox::testing {
 namespace {
@@ -176,6 +179,30 @@ TEST_F(MainWindowLayout, TabOrderFollowsTheTable) {
   // The status lines have no tab stop; neither has the time display.
   EXPECT_EQ(Control("totalplay")->focusPolicy(), Qt::NoFocus);
   EXPECT_EQ(Control("tracktime")->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(MainWindowLayout, EveryButtonIsNamedInWordsFromTheOneTable) {
+  std::set<lyrabox::Control> named;
+  std::set<std::string> names;
+  for (const layout::AccessibleText& text : layout::kAccessibleTexts) {
+    SCOPED_TRACE(text.name);
+    named.insert(text.control);
+    names.insert(text.name);
+    EXPECT_TRUE(std::regex_match(text.name, std::regex("[A-Z][a-z]+( ([a-z]+|&|[A-Z][a-z]+))*")));
+    QWidget* button = form.ControlWidget(text.control);
+    EXPECT_EQ(button->accessibleName().toStdString(), text.name);
+    EXPECT_EQ(button->accessibleDescription().toStdString(),
+              layout::AccessibleDescription(text, form.controller().View().fastForwardStep));
+    EXPECT_FALSE(button->accessibleDescription().isEmpty());
+  }
+  for (const layout::ControlLayout& control : layout::kControls) {
+    EXPECT_EQ(named.count(control.control), control.kind == layout::Kind::Button ? 1u : 0u)
+        << ControlName(control.control);
+  }
+  EXPECT_EQ(names.size(), layout::kAccessibleTexts.size());
+  // The step is said in words wherever the description gives it.
+  EXPECT_EQ(layout::AccessibleDescription(layout::kAccessibleTexts[6], std::chrono::seconds(1)),
+            "Forward 1 second");
 }
 
 TEST_F(MainWindowLayout, TimeDisplayIsReadOnlyNeverFocusedAndGreyOnBlack) {
