@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -141,6 +142,7 @@ void MainWindow::BuildControls(QWidget* client) {
       default: {
         auto* button = new QPushButton(QString::fromLatin1(control.caption), client);
         button->setAutoDefault(false);
+        button->installEventFilter(this);
         QPushButton** slot = nullptr;
         switch (control.control) {
           case Control::play: slot = &play_; break;
@@ -234,6 +236,20 @@ void MainWindow::Raise() {
   showNormal();
   raise();
   activateWindow();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Space presses a focused button in Qt; Enter does so only in a dialog. Here it
+  // presses the focused button too, as it does in the native Windows window.
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      if (!key->isAutoRepeat()) static_cast<QPushButton*>(watched)->click();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -63,6 +63,8 @@ class MainWindow final : public QMainWindow, public Window {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // The buttons' keys: Enter presses the focused button.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls(QWidget* client);

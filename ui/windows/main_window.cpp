@@ -231,6 +231,13 @@ void MainWindow::OnCommand(int id) {
     controller_.About();
     return;
   }
+  // Enter, which the dialog keys turn into IDOK in a window without a default button:
+  // it presses the button that has the focus, as Space does.
+  if (id == IDOK) {
+    HWND focus = GetFocus();
+    if (focus == nullptr || GetParent(focus) != window_) return;
+    id = GetDlgCtrlID(focus);
+  }
   for (const layout::ControlLayout& control : layout::kControls) {
     if (id == ControlId(control.control)) controller_.Click(control.control);
   }
