@@ -90,7 +90,6 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
 
   BuildControls(client);
   BuildMenu();
-  ShowView(controller_.View());
 
   pollTimer_ = new QTimer(this);
   pollTimer_->setObjectName("Timer1");
