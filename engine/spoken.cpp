@@ -37,7 +37,8 @@ std::string SpokenTotals(const PlayerView& view) {
   if (view.discId.empty()) return {};
   std::string words = Counted(view.trackCount, "track");
   if (view.discLength > Frames(0)) {
-    words += ", " + SpokenDuration(std::chrono::duration_cast<std::chrono::seconds>(view.discLength));
+    words +=
+        ", " + SpokenDuration(std::chrono::duration_cast<std::chrono::seconds>(view.discLength));
   }
   return words;
 }

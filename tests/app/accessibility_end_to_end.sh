@@ -21,7 +21,8 @@ bus_pid=$(printf '%s\n' "$bus" | sed -n 2p)
 launcher_pid=
 trap 'kill "$xvfb_pid" "$bus_pid" $launcher_pid 2>/dev/null || true' EXIT
 wait_until "the virtual display" test -s "$work/display"
-export DISPLAY=":$(cat "$work/display")" DBUS_SESSION_BUS_ADDRESS="$(printf '%s\n' "$bus" | sed -n 1p)"
+export DISPLAY=":$(cat "$work/display")"
+export DBUS_SESSION_BUS_ADDRESS="$(printf '%s\n' "$bus" | sed -n 1p)"
 /usr/libexec/at-spi-bus-launcher --launch-immediately > "$work/launcher.out" 2>&1 &
 launcher_pid=$!
 

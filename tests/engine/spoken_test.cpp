@@ -13,10 +13,10 @@ TEST(Spoken, DurationsAsAPersonSaysThem) {
   const struct {
     seconds duration;
     const char* words;
-  } kCases[] = {{seconds(0), "0 seconds"},  {seconds(1), "1 second"},
-                {seconds(5), "5 seconds"},  {seconds(60), "1 minute"},
+  } kCases[] = {{seconds(0), "0 seconds"},          {seconds(1), "1 second"},
+                {seconds(5), "5 seconds"},          {seconds(60), "1 minute"},
                 {seconds(61), "1 minute 1 second"}, {seconds(161), "2 minutes 41 seconds"},
-                {minutes(74), "74 minutes"}, {seconds(-5), "minus 5 seconds"}};
+                {minutes(74), "74 minutes"},        {seconds(-5), "minus 5 seconds"}};
   for (const auto& c : kCases) EXPECT_EQ(SpokenDuration(c.duration), c.words);
 }
 

@@ -1,7 +1,8 @@
 // The native window as a face of its controller (run under Wine): the end of the
 // session, its query asking the close question and its end unloading, before the window
-// goes; the words a screen reader is given for each control; Enter on a button. The rules themselves are tested once, with the controller; the clicks, the
-// tooltip and a cancelled end end to end (tests/windows/demo_end_to_end.sh).
+// goes; the words a screen reader is given for each control; Enter on a button. The
+// rules themselves are tested once, with the controller; the clicks, the tooltip and a
+// cancelled end end to end (tests/windows/demo_end_to_end.sh).
 #include <windows.h>
 // The window's own translation unit defines oleacc's GUIDs; these refer to them.
 #include <oleacc.h>
@@ -105,11 +106,17 @@ class RecordedAnnotations final : public IAccPropServices, public IClassFactory 
     return S_OK;
   }
   // Not used by the window.
-  HRESULT WINAPI SetPropValue(const BYTE*, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
+  HRESULT WINAPI SetPropValue(const BYTE*, DWORD, MSAAPROPID, VARIANT) override {
+    return E_NOTIMPL;
+  }
   HRESULT WINAPI SetPropServer(const BYTE*, DWORD, const MSAAPROPID*, int, IAccPropServer*,
                                AnnoScope) override { return E_NOTIMPL; }
-  HRESULT WINAPI ClearProps(const BYTE*, DWORD, const MSAAPROPID*, int) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetHwndProp(HWND, DWORD, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
+  HRESULT WINAPI ClearProps(const BYTE*, DWORD, const MSAAPROPID*, int) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI SetHwndProp(HWND, DWORD, DWORD, MSAAPROPID, VARIANT) override {
+    return E_NOTIMPL;
+  }
   HRESULT WINAPI SetHwndPropServer(HWND, DWORD, DWORD, const MSAAPROPID*, int, IAccPropServer*,
                                    AnnoScope) override { return E_NOTIMPL; }
   HRESULT WINAPI ComposeHwndIdentityString(HWND, DWORD, DWORD, BYTE**, DWORD*) override {
@@ -122,7 +129,9 @@ class RecordedAnnotations final : public IAccPropServices, public IClassFactory 
   HRESULT WINAPI SetHmenuPropStr(HMENU, DWORD, MSAAPROPID, LPCWSTR) override { return E_NOTIMPL; }
   HRESULT WINAPI SetHmenuPropServer(HMENU, DWORD, const MSAAPROPID*, int, IAccPropServer*,
                                     AnnoScope) override { return E_NOTIMPL; }
-  HRESULT WINAPI ClearHmenuProps(HMENU, DWORD, const MSAAPROPID*, int) override { return E_NOTIMPL; }
+  HRESULT WINAPI ClearHmenuProps(HMENU, DWORD, const MSAAPROPID*, int) override {
+    return E_NOTIMPL;
+  }
   HRESULT WINAPI ComposeHmenuIdentityString(HMENU, DWORD, BYTE**, DWORD*) override {
     return E_NOTIMPL;
   }

@@ -29,9 +29,9 @@ void AccessibleAnnotations::Set(HWND control, const std::string& name,
     const std::string& now;
     const MSAAPROPID& property;
     DWORD event;
-  } kTexts[] = {{said.name, name, PROPID_ACC_NAME, EVENT_OBJECT_NAMECHANGE},
-                {said.description, description, PROPID_ACC_DESCRIPTION,
-                 EVENT_OBJECT_DESCRIPTIONCHANGE}};
+  } kTexts[] = {
+      {said.name, name, PROPID_ACC_NAME, EVENT_OBJECT_NAMECHANGE},
+      {said.description, description, PROPID_ACC_DESCRIPTION, EVENT_OBJECT_DESCRIPTIONCHANGE}};
   for (const auto& text : kTexts) {
     if (text.now == text.was) continue;
     text.was = text.now;
