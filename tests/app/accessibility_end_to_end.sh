@@ -14,17 +14,9 @@ rm -rf "$work"
 mkdir -p "$work/home" "$work/run"
 chmod 700 "$work/run"
 
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-bus_pid=$(printf '%s\n' "$bus" | sed -n 2p)
-launcher_pid=
-trap 'kill "$xvfb_pid" "$bus_pid" $launcher_pid 2>/dev/null || true' EXIT
-wait_until "the virtual display" test -s "$work/display"
-export DISPLAY=":$(cat "$work/display")"
-export DBUS_SESSION_BUS_ADDRESS="$(printf '%s\n' "$bus" | sed -n 1p)"
+own_display_and_bus "$work"
 /usr/libexec/at-spi-bus-launcher --launch-immediately > "$work/launcher.out" 2>&1 &
-launcher_pid=$!
+ended_at_exit="$ended_at_exit $!"
 
 # Silent, at the pace of the clock, so that the time display's seconds are seen.
 env LYRABOX_CD=demo LYRABOX_AUDIO=none LYRABOX_HOME="$work/home" XDG_RUNTIME_DIR="$work/run" \
