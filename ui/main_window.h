@@ -2,8 +2,9 @@
 // controls from the layout table, forwards its events (the load, the poll timer's tick,
 // the buttons, the menu item, the close box, the end of the session) to the controller
 // it owns, and shows what the logic writes, and on the time display's tooltip the names
-// of the current track from the controller's view. The rules of the window live in the
-// controller (engine/player_controller.h).
+// of the current track from the controller's view. A screen reader is given words for
+// every control (ui/layout/accessible_names.h, engine/spoken.h). The rules of the window
+// live in the controller (engine/player_controller.h).
 //
 // Sizes: the window's layout is given in twips; at 15 twips a pixel the client area is
 // 339 x 130 pixels below the menu bar. Qt scales logical pixels on dense screens, so the
