@@ -1,16 +1,12 @@
 #!/usr/bin/python3
-"""The player's window as a screen reader reads it through AT-SPI, driven from the
-keyboard alone. Run by accessibility_end_to_end.sh, on its display and buses, with
-the player already started on the demo disc.
-
-  1. every button is named in words and described; the displays are named as a
-     person says them; the mode is the time display's description;
-  2. the keys alone: Tab reaches Play and Space starts the disc, whose time display's
-     name follows the disc as it plays; Tab on to Pause and Space pauses it;
-  3. the mode and the track are announced once (one change of the description) while
-     the name runs with the position.
-
-Prints the tree as it read it (role "name" [description]) before and after the play.
+"""The player's window as a screen reader reads it through AT-SPI, driven by the keys
+alone (run by accessibility_end_to_end.sh, with the player started on the demo disc):
+  1. every button is named in words and described; the status lines are said in words;
+     the mode is the time display's description;
+  2. Tab reaches Play and Space starts the disc, the time display's name following it;
+     Tab on to Pause and Space pauses it;
+  3. the mode is announced once for each change while the name runs with the position.
+Prints the tree it read (role "name" [description]) before and after.
 """
 import re
 import subprocess
@@ -94,9 +90,6 @@ for button in buttons:
 labels = sorted(n.name for n in nodes(frame) if n.getRole() == pyatspi.ROLE_LABEL)
 if labels != ["12 tracks, 53 minutes 40 seconds", "Track length 3 minutes 42 seconds"]:
     fail(f"the status lines read {labels}")
-fast_forward = next(b for b in buttons if b.name == "Fast forward")
-if fast_forward.description != "Forward 5 seconds":
-    fail(f'fast forward is described as "{fast_forward.description}"')
 if not display.description.startswith("Stopped, track 1"):
     fail(f'the stopped disc\'s mode reads "{display.description}"')
 

@@ -8,7 +8,6 @@
 #include <oleacc.h>
 
 #include <chrono>
-#include <cstring>
 #include <map>
 #include <string>
 #include <utility>
@@ -57,8 +56,9 @@ TEST(WindowsMainWindow, TheEndOfTheSessionRunsTheClosePathAndTheWindowGoes) {
 // nothing: its SetHwndPropStr is not implemented.)
 class RecordedAnnotations final : public IAccPropServices, public IClassFactory {
  public:
-  // Per control, the texts in the order given, as "name: Play" or "description: ...".
-  std::map<HWND, std::vector<std::string>> given;
+  // Per control, the last "name" and "description" given; how many were.
+  std::map<HWND, std::map<std::string, std::string>> given;
+  int count = 0;
 
   RecordedAnnotations() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -68,13 +68,6 @@ class RecordedAnnotations final : public IAccPropServices, public IClassFactory 
   ~RecordedAnnotations() {
     CoRevokeClassObject(cookie_);
     CoUninitialize();
-  }
-  std::string Last(HWND control, const char* which) {
-    std::string last;
-    for (const std::string& text : given[control]) {
-      if (text.starts_with(std::string(which) + ": ")) last = text.substr(std::strlen(which) + 2);
-    }
-    return last;
   }
 
   HRESULT WINAPI QueryInterface(REFIID id, void** object) override {
@@ -98,45 +91,37 @@ class RecordedAnnotations final : public IAccPropServices, public IClassFactory 
     EXPECT_EQ(child, static_cast<DWORD>(CHILDID_SELF));
     std::string narrow;
     for (const wchar_t* c = text; *c != 0; ++c) narrow += static_cast<char>(*c);
-    given[control].push_back(
-        (IsEqualGUID(property, PROPID_ACC_NAME) ? "name: " : "description: ") + narrow);
+    given[control][IsEqualGUID(property, PROPID_ACC_NAME) ? "name" : "description"] = narrow;
+    ++count;
     return S_OK;
   }
   HRESULT WINAPI ClearHwndProps(HWND, DWORD, DWORD, const MSAAPROPID*, int) override {
     return S_OK;
   }
   // Not used by the window.
-  HRESULT WINAPI SetPropValue(const BYTE*, DWORD, MSAAPROPID, VARIANT) override {
-    return E_NOTIMPL;
-  }
+  HRESULT WINAPI SetPropValue(const BYTE*, DWORD, MSAAPROPID, VARIANT) override { return E_FAIL; }
   HRESULT WINAPI SetPropServer(const BYTE*, DWORD, const MSAAPROPID*, int, IAccPropServer*,
-                               AnnoScope) override { return E_NOTIMPL; }
-  HRESULT WINAPI ClearProps(const BYTE*, DWORD, const MSAAPROPID*, int) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI SetHwndProp(HWND, DWORD, DWORD, MSAAPROPID, VARIANT) override {
-    return E_NOTIMPL;
-  }
+                               AnnoScope) override { return E_FAIL; }
+  HRESULT WINAPI ClearProps(const BYTE*, DWORD, const MSAAPROPID*, int) override { return E_FAIL; }
+  HRESULT WINAPI SetHwndProp(HWND, DWORD, DWORD, MSAAPROPID, VARIANT) override { return E_FAIL; }
   HRESULT WINAPI SetHwndPropServer(HWND, DWORD, DWORD, const MSAAPROPID*, int, IAccPropServer*,
-                                   AnnoScope) override { return E_NOTIMPL; }
+                                   AnnoScope) override { return E_FAIL; }
   HRESULT WINAPI ComposeHwndIdentityString(HWND, DWORD, DWORD, BYTE**, DWORD*) override {
-    return E_NOTIMPL;
+    return E_FAIL;
   }
   HRESULT WINAPI DecomposeHwndIdentityString(const BYTE*, DWORD, HWND*, DWORD*, DWORD*) override {
-    return E_NOTIMPL;
+    return E_FAIL;
   }
-  HRESULT WINAPI SetHmenuProp(HMENU, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetHmenuPropStr(HMENU, DWORD, MSAAPROPID, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT WINAPI SetHmenuProp(HMENU, DWORD, MSAAPROPID, VARIANT) override { return E_FAIL; }
+  HRESULT WINAPI SetHmenuPropStr(HMENU, DWORD, MSAAPROPID, LPCWSTR) override { return E_FAIL; }
   HRESULT WINAPI SetHmenuPropServer(HMENU, DWORD, const MSAAPROPID*, int, IAccPropServer*,
-                                    AnnoScope) override { return E_NOTIMPL; }
-  HRESULT WINAPI ClearHmenuProps(HMENU, DWORD, const MSAAPROPID*, int) override {
-    return E_NOTIMPL;
-  }
+                                    AnnoScope) override { return E_FAIL; }
+  HRESULT WINAPI ClearHmenuProps(HMENU, DWORD, const MSAAPROPID*, int) override { return E_FAIL; }
   HRESULT WINAPI ComposeHmenuIdentityString(HMENU, DWORD, BYTE**, DWORD*) override {
-    return E_NOTIMPL;
+    return E_FAIL;
   }
   HRESULT WINAPI DecomposeHmenuIdentityString(const BYTE*, DWORD, HMENU*, DWORD*) override {
-    return E_NOTIMPL;
+    return E_FAIL;
   }
 
  private:
@@ -153,20 +138,20 @@ TEST(WindowsMainWindow, ScreenReadersAreGivenTheWordsOfTheQtWindow) {
 
   for (const layout::AccessibleText& text : layout::kAccessibleTexts) {
     HWND button = form.ControlWindow(text.control);
-    EXPECT_EQ(annotations.Last(button, "name"), text.name);
-    EXPECT_EQ(annotations.Last(button, "description"),
+    EXPECT_EQ(annotations.given[button]["name"], text.name);
+    EXPECT_EQ(annotations.given[button]["description"],
               layout::AccessibleDescription(text, std::chrono::seconds(5)));
   }
   HWND display = form.ControlWindow(Control::timeWindow);
-  EXPECT_EQ(annotations.Last(display, "name"), SpokenPosition(form.controller().View()));
-  EXPECT_EQ(annotations.Last(display, "description"), "Playing, track 2");
-  EXPECT_EQ(annotations.Last(form.ControlWindow(Control::totalplay), "name"),
+  EXPECT_EQ(annotations.given[display]["name"], SpokenPosition(form.controller().View()));
+  EXPECT_EQ(annotations.given[display]["description"], "Playing, track 2");
+  EXPECT_EQ(annotations.given[form.ControlWindow(Control::totalplay)]["name"],
             SpokenTotals(form.controller().View()));
 
   // Another poll that finds the same: nothing is given again, so nothing is announced.
-  const auto before = annotations.given;
+  const int given = annotations.count;
   SendMessageA(form.hwnd(), WM_TIMER, 1, 0);
-  EXPECT_EQ(annotations.given, before);
+  EXPECT_EQ(annotations.count, given);
 
   // Enter on the focused Pause button, as the dialog keys deliver it, presses it.
   SetFocus(form.ControlWindow(Control::pause));
