@@ -208,9 +208,9 @@ void MainWindow::ShowView(const PlayerView& view) {
   if (tooltip != timeWindow_->toolTip()) timeWindow_->setToolTip(tooltip);
 
   // The displays in words. The time display's name runs with the position, but it
-  // never takes the focus, and a reader speaks the name of the focused control only;
-  // its description (the mode and the track) changes once for each change of either,
-  // and is what is announced.
+  // never takes the focus, so its name is read when asked for, not spoken as it
+  // changes; its description (the mode and the track) changes once for each change of
+  // either, and is what is announced.
   SetAccessibleName(timeWindow_, SpokenPosition(view));
   SetAccessibleDescription(timeWindow_, SpokenState(view));
   SetAccessibleName(totalplay_, SpokenTotals(view));
