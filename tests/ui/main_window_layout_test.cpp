@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <cstdlib>
 #include <set>
@@ -25,6 +26,7 @@
 #include "ui/main_window.h"
 #include "ui/icon.h"
 #include "ui/layout/accessible_names.h"
+#include "ui/window_style.h"
 
 namespace lyrabox::testing {
 namespace {
@@ -245,6 +247,11 @@ TEST_F(MainWindowLayout, OnlyTheMenuDefinesAccessKeysAndTheBookmarkCaptionDrawsO
     keys.push_back(QKeySequence::mnemonic(action->text()).toString().toStdString());
   }
   EXPECT_THAT(keys, ::testing::UnorderedElementsAre("Alt+O", "Alt+F", "Alt+A"));
+  // Drawn as they always were: a letter is underlined only while Alt is held.
+  UseWindowStyle();
+  EXPECT_EQ(form.menuBar()->style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr,
+                                               form.menuBar()),
+            0);
 }
 
 TEST_F(MainWindowLayout, OptionsMenuHoldsFastForwardSpeedThenAbout) {
