@@ -207,7 +207,7 @@ TEST_F(MainWindowLayout, EveryButtonIsNamedInWordsFromTheOneTable) {
   EXPECT_EQ(names.size(), layout::kAccessibleTexts.size());
   // The step is said in words wherever the description gives it.
   EXPECT_EQ(layout::AccessibleDescription(layout::kAccessibleTexts[6], std::chrono::seconds(1)),
-            "Forward 1 second");
+            "Moves forward 1 second");
 }
 
 TEST_F(MainWindowLayout, TimeDisplayIsReadOnlyNeverFocusedAndGreyOnBlack) {
