@@ -52,6 +52,7 @@ struct PlayerState {
 // device channel.
 struct ScannedDisc {
   std::string id;  // GetDiscId's
+  Frames length{0};  // the whole disc's, as the scan read it; 0 when not readable
   // Nothing from a device that tells no more than its command strings.
   std::optional<platform::DiscSnapshot> snapshot;
   bool operator==(const ScannedDisc&) const = default;

@@ -26,13 +26,6 @@ constexpr ClickOperation kClicks[] = {
     {Control::Bookmark, &Player::StopAndBookmark},
 };
 
-// A track length as the device gives it, "mm:ss:ff"; nothing for any other text.
-std::optional<Frames> LengthOf(std::string_view text) {
-  if (text.size() != 8 || !StartsWithTimeFields(text)) return std::nullopt;
-  const auto [minutes, seconds, frames] = SliceTimeFields(text);
-  return std::chrono::minutes(minutes) + std::chrono::seconds(seconds) + Frames(frames);
-}
-
 }  // namespace
 
 void PlayerController::Controls::SetEnabled(Control control, bool on) {
@@ -186,10 +179,14 @@ PlayerView PlayerController::Read() const {
   view.enabled = controls_.enabled;
   if (!state.DiscReady) return view;
 
-  if (player_.disc) view.discId = player_.disc->id;
+  if (player_.disc) {
+    view.discId = player_.disc->id;
+    view.discLength = player_.disc->length;
+  }
+  view.trackCount = state.TrackCount;
   view.track = state.CurTrack;
   if (state.CurTrack >= 1 && static_cast<std::size_t>(state.CurTrack) < state.TrackLength.size()) {
-    view.trackLength = LengthOf(state.TrackLength[static_cast<std::size_t>(state.CurTrack)])
+    view.trackLength = LengthOfText(state.TrackLength[static_cast<std::size_t>(state.CurTrack)])
                            .value_or(Frames(0));
   }
   view.position = std::chrono::minutes(state.CurMin) + std::chrono::seconds(state.CurSec);

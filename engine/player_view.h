@@ -30,6 +30,8 @@ struct PlayerView {
   PlayMode mode = PlayMode::Stopped;  // as the poll last read it
   bool playing = false;               // `Playing`: what the player believes
   std::string discId;                 // empty without a scanned disc
+  int trackCount = 0;                 // of the scanned disc; 0 without one
+  Frames discLength{0};               // of the scanned disc; 0 when not known
   int track = 0;                      // the current track; 0 without a scanned disc
   Frames trackLength{0};              // the current track's; 0 when not known
   std::chrono::seconds position{0};   // within the current track
@@ -41,15 +43,20 @@ struct PlayerView {
   bool operator==(const PlayerView&) const = default;
 };
 
-// The line that names the current track, "Track 3: Green Bar, The Fixtures" (what is
-// not known left out): the windows' tooltip on the time display. Empty without a
-// track, or without a title or performer for it.
+// The current track's title and performer, "Green Bar, The Fixtures", what is not
+// known left out; empty when neither is.
+inline std::string NamesLine(const TrackNames& names) {
+  if (!names.title.empty() && !names.performer.empty()) return names.title + ", " + names.performer;
+  return names.title + names.performer;
+}
+
+// The line that names the current track, "Track 3: Green Bar, The Fixtures": the
+// windows' tooltip on the time display. Empty without a track, or without a title or
+// performer for it.
 inline std::string TrackTooltip(const PlayerView& view) {
-  const TrackNames& names = view.names;
-  if (view.track <= 0 || (names.title.empty() && names.performer.empty())) return {};
-  std::string line = "Track " + std::to_string(view.track) + ": " + names.title;
-  if (!names.title.empty() && !names.performer.empty()) line += ", ";
-  return line + names.performer;
+  const std::string names = NamesLine(view.names);
+  if (view.track <= 0 || names.empty()) return {};
+  return "Track " + std::to_string(view.track) + ": " + names;
 }
 
 }  // namespace lyrabox

@@ -70,6 +70,7 @@ bool Player::ScanDisc() {
   if (!Answered(StatusQuery("status cd length wait", StatusReply))) return false;
   window_.SetText(Control::totalplay, "Tracks: " + std::to_string(state.TrackCount) +
                                           "  Total time: " + StatusReply.Whole());
+  const Frames discLength = LengthOfText(StatusReply.Whole()).value_or(Frames(0));
 
   // Index 0 stays unused so that TrackLength[n] is track n. A disc that counts no
   // tracks (or a nonsense negative count) is scanned as an empty disc.
@@ -92,7 +93,7 @@ bool Player::ScanDisc() {
   // One look at the new disc for its names, so that what is said of it never mixes
   // with another disc's: a disc swapped after this look reads as gone to the next
   // poll, which scans the new one afresh.
-  disc = ScannedDisc{GetDiscId(platform_.disks, CdDrive), platform_.device.Disc()};
+  disc = ScannedDisc{GetDiscId(platform_.disks, CdDrive), discLength, platform_.device.Disc()};
   SendMci(command::kSeekToStart, true);
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <string>
 
@@ -122,6 +123,12 @@ bool StartsWithTimeFields(std::string_view text) {
     if (!IsDigit(text[i])) return false;
   }
   return text[2] == ':' && text[5] == ':';
+}
+
+std::optional<Frames> LengthOfText(std::string_view text) {
+  if (text.size() != 8 || !StartsWithTimeFields(text)) return std::nullopt;
+  const auto [minutes, seconds, frames] = SliceTimeFields(text);
+  return std::chrono::minutes(minutes) + std::chrono::seconds(seconds) + Frames(frames);
 }
 
 bool TextToTruth(std::string_view text) {

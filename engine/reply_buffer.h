@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace lyrabox {
 
 template <std::size_t Length>
@@ -78,6 +80,9 @@ std::array<std::int16_t, 3> SliceTimeFields(std::string_view text);
 // Whether `text` starts with three such fields of two digits each ("dd:dd:dd"), which
 // SliceTimeFields then reads without error.
 bool StartsWithTimeFields(std::string_view text);
+
+// A length as the device writes it, "mm:ss:ff"; nothing for any other text.
+std::optional<Frames> LengthOfText(std::string_view text);
 
 // The track, minute and second of a TMSF reply, frames ignored (SliceTimeFields).
 template <std::size_t N>

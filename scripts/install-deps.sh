@@ -11,6 +11,7 @@ packages=(
   fonts-liberation xvfb xauth imagemagick
   desktop-file-utils appstream
   dbus-daemon dbus-session-bus-common playerctl xdotool
+  at-spi2-core python3-pyatspi  # the window as a screen reader reads it
   dpkg-dev lintian file
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine wine32:i386 wine64
   nsis          # the Windows installer

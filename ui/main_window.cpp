@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -18,6 +19,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include "engine/spoken.h"
+#include "ui/layout/accessible_names.h"
 #include "ui/layout/main_window_layout.h"
 #include "ui/fonts.h"
 #include "ui/icon.h"
@@ -39,6 +42,16 @@ constexpr QRgb kScrollBarGrey = qRgb(0xC0, 0xC0, 0xC0);
 // holds: such a tooltip goes escaped, as one paragraph of plain text.
 QString AsPlainTooltip(const QString& text) {
   return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
+
+// A screen reader hears of every change of these, so each is set only when it changes.
+void SetAccessibleName(QWidget* widget, const std::string& name) {
+  const QString text = QString::fromStdString(name);
+  if (text != widget->accessibleName()) widget->setAccessibleName(text);
+}
+void SetAccessibleDescription(QWidget* widget, const std::string& description) {
+  const QString text = QString::fromStdString(description);
+  if (text != widget->accessibleDescription()) widget->setAccessibleDescription(text);
 }
 
 QRect PixelRect(const layout::ControlLayout& control) {
@@ -128,6 +141,7 @@ void MainWindow::BuildControls(QWidget* client) {
       default: {
         auto* button = new QPushButton(QString::fromLatin1(control.caption), client);
         button->setAutoDefault(false);
+        button->installEventFilter(this);
         QPushButton** slot = nullptr;
         switch (control.control) {
           case Control::play: slot = &play_; break;
@@ -185,13 +199,27 @@ void MainWindow::WireEvents() {
     manager.release();
   });
   connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { controller_.SessionEnd(); });
-  controller_.Observe([this](const PlayerView& view) { ShowNames(view); });
+  controller_.Observe([this](const PlayerView& view) { ShowView(view); });
 }
 
-void MainWindow::ShowNames(const PlayerView& view) {
+void MainWindow::ShowView(const PlayerView& view) {
   // The names are UTF-8, unlike the logic's own texts.
   const QString tooltip = AsPlainTooltip(QString::fromStdString(TrackTooltip(view)));
   if (tooltip != timeWindow_->toolTip()) timeWindow_->setToolTip(tooltip);
+
+  // The displays in words. The time display's name runs with the position, but it
+  // never takes the focus, so its name is read when asked for, not spoken as it
+  // changes; its description (the mode and the track) changes once for each change of
+  // either, and is what is announced.
+  SetAccessibleName(timeWindow_, SpokenPosition(view));
+  SetAccessibleDescription(timeWindow_, SpokenState(view));
+  SetAccessibleName(totalplay_, SpokenTotals(view));
+  SetAccessibleName(tracktime_, SpokenTrackLength(view));
+  for (const layout::AccessibleText& text : layout::kAccessibleTexts) {
+    QWidget* button = ControlWidget(text.control);
+    SetAccessibleName(button, text.name);
+    SetAccessibleDescription(button, layout::AccessibleDescription(text, view.fastForwardStep));
+  }
 }
 
 void MainWindow::ShowCentred() {
@@ -207,6 +235,20 @@ void MainWindow::Raise() {
   showNormal();
   raise();
   activateWindow();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Space presses a focused button in Qt; Enter does so only in a dialog. Here it
+  // presses the focused button too, as it does in the native Windows window.
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      if (!key->isAutoRepeat()) static_cast<QPushButton*>(watched)->click();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

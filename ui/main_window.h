@@ -2,8 +2,9 @@
 // controls from the layout table, forwards its events (the load, the poll timer's tick,
 // the buttons, the menu item, the close box, the end of the session) to the controller
 // it owns, and shows what the logic writes, and on the time display's tooltip the names
-// of the current track from the controller's view. The rules of the window live in the
-// controller (engine/player_controller.h).
+// of the current track from the controller's view. A screen reader is given words for
+// every control (ui/layout/accessible_names.h, engine/spoken.h). The rules of the window
+// live in the controller (engine/player_controller.h).
 //
 // Sizes: the window's layout is given in twips; at 15 twips a pixel the client area is
 // 339 x 130 pixels below the menu bar. Qt scales logical pixels on dense screens, so the
@@ -63,13 +64,16 @@ class MainWindow final : public QMainWindow, public Window {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // The buttons' keys: Enter presses the focused button.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls(QWidget* client);
   void BuildMenu();
   void WireEvents();
-  // The time display's tooltip from the view.
-  void ShowNames(const PlayerView& view);
+  // From the view: the time display's tooltip, and what a screen reader says of the
+  // displays and the buttons.
+  void ShowView(const PlayerView& view);
 
   PlayerController controller_;
 

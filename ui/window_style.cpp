@@ -1,6 +1,8 @@
 #include "ui/window_style.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProxyStyle>
 #include <QStyle>
 
@@ -17,6 +19,18 @@ class WindowStyle final : public QProxyStyle {
       return {};
     }
     return QProxyStyle::standardIcon(icon, option, widget);
+  }
+
+  // The menu's access letters ("&Options") are underlined only while Alt is held, as
+  // on Windows, so that the captions look as they always have.
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    if (hint == SH_UnderlineShortcut &&
+        (qobject_cast<const QMenuBar*>(widget) != nullptr ||
+         qobject_cast<const QMenu*>(widget) != nullptr)) {
+      return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier) ? 1 : 0;
+    }
+    return QProxyStyle::styleHint(hint, option, widget, returned);
   }
 };
 

@@ -17,13 +17,7 @@ rm -rf "$work"
 mkdir -p "$work/home/drive_c/lyrabox" "$work/run"
 chmod 700 "$work/run"
 
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-bus_pid=$(printf '%s\n' "$bus" | sed -n 2p)
-trap 'kill "$xvfb_pid" "$bus_pid" 2>/dev/null || true' EXIT
-wait_until "the virtual display" test -s "$work/display"
-export DISPLAY=":$(cat "$work/display")" DBUS_SESSION_BUS_ADDRESS="$(printf '%s\n' "$bus" | sed -n 1p)"
+own_display_and_bus "$work"
 
 env LYRABOX_CD=demo LYRABOX_HOME="$work/home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb \
     LYRABOX_TIMELINE=1 \

@@ -224,6 +224,8 @@ TEST_F(PlayerControllerTest, TheViewTellsWhatThePollRead) {
   EXPECT_EQ(view.discId, "A1B2C3D");
   EXPECT_EQ(view.track, 2);
   EXPECT_EQ(view.trackLength, Frames((12 * 60 + 30) * 75 + 40));  // "12:30:40"
+  EXPECT_EQ(view.trackCount, 3);
+  EXPECT_EQ(view.discLength, Frames((41 * 60 + 7) * 75 + 12));  // "41:07:12"
   EXPECT_EQ(view.position, std::chrono::seconds(3 * 60 + 30));
   EXPECT_EQ(view.fastForwardStep, std::chrono::seconds(5));
   EXPECT_TRUE(view.Enabled(Control::play) && view.Enabled(Control::eject));
@@ -249,6 +251,7 @@ TEST_F(PlayerControllerTest, TheViewTellsWhatThePollRead) {
   controller.Tick();
   EXPECT_EQ(controller.View().discId, "");
   EXPECT_EQ(controller.View().track, 0);
+  EXPECT_EQ(controller.View().discLength, Frames(0));
   EXPECT_FALSE(controller.View().Enabled(Control::play));
   world.device.Set("status cd media present", "true");
   controller.Tick();

@@ -40,3 +40,19 @@ ended_with() {
   [ "$status" = "$1" ] || fail "the program ended with status $status, not $1"
 }
 program_ended() { ! kill -0 "$pid"; }
+
+# own_display_and_bus FOLDER: a virtual display (Xvfb) and a session bus of the
+# script's own, with DISPLAY and DBUS_SESSION_BUS_ADDRESS exported for the programs it
+# starts; both end with the script, as do the processes whose ids the script adds to
+# $ended_at_exit.
+own_display_and_bus() {
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$1/display" 2>/dev/null &
+  ended_at_exit=$!
+  bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+  ended_at_exit="$ended_at_exit $(printf '%s\n' "$bus" | sed -n 2p)"
+  trap 'kill $ended_at_exit 2>/dev/null || true' EXIT
+  wait_until "the virtual display" test -s "$1/display"
+  export DISPLAY=":$(cat "$1/display")"
+  DBUS_SESSION_BUS_ADDRESS=$(printf '%s\n' "$bus" | sed -n 1p)
+  export DBUS_SESSION_BUS_ADDRESS
+}

@@ -10,8 +10,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QTest>
 #include <QTextDocument>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,6 +65,50 @@ TEST(MainWindowLoad, AStartThatEndsTheProgramNeverShowsTheWindow) {
     EXPECT_FALSE(PollTimer(form)->isActive());
     EXPECT_FALSE(form.isVisible());
   }
+}
+
+// The keyboard alone: Tab reaches Play and Space starts the disc, Tab on to Pause and
+// Space pauses it; Enter presses the focused button too, and Alt+O opens the menu.
+TEST(MainWindowKeyboard, TabAndSpaceAlonePlayAndPauseTheDisc) {
+  FakeWorld world;
+  InsertAudioDisc(world);
+  MainWindow form(world.platform);
+  form.Load();
+  FirePollTimer(form);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  const auto press = [&form](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus != nullptr ? focus : &form, key, modifiers);
+  };
+  // Whether the keys since the last look sent `command`.
+  const auto sent = [&world](const std::string& command) {
+    const std::vector<std::string> commands = world.device.Commands();
+    world.device.ClearLog();
+    return std::find(commands.begin(), commands.end(), command) != commands.end();
+  };
+
+  for (int tabs = 0; tabs < 12 && QApplication::focusWidget() != form.ControlWidget(Control::play);
+       ++tabs) {
+    press(Qt::Key_Tab);
+  }
+  ASSERT_EQ(QApplication::focusWidget(), form.ControlWidget(Control::play));
+  world.device.ClearLog();
+  press(Qt::Key_Space);
+  EXPECT_TRUE(sent("play cd"));
+  press(Qt::Key_Tab);
+  press(Qt::Key_Space);
+  EXPECT_TRUE(sent("pause cd"));
+  press(Qt::Key_Tab, Qt::ShiftModifier);
+  press(Qt::Key_Return);
+  EXPECT_TRUE(sent("play cd"));
+
+  press(Qt::Key_O, Qt::AltModifier);
+  QMenu* options = form.findChild<QMenu*>("options");
+  EXPECT_TRUE(options->isVisible());
+  QTest::keyClick(options, Qt::Key_Escape);  // and the keys are let go
+  EXPECT_FALSE(options->isVisible());
+  form.hide();
 }
 
 // The main window is the logic's window: whatever the poll writes must reach the very

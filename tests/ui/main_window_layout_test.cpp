@@ -10,9 +10,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,8 @@
 #include "tests/fakes/fakes.h"
 #include "ui/main_window.h"
 #include "ui/icon.h"
+#include "ui/layout/accessible_names.h"
+#include "ui/window_style.h"
 
 namespace lyrabox::testing {
 namespace {
@@ -178,6 +183,33 @@ TEST_F(MainWindowLayout, TabOrderFollowsTheTable) {
   EXPECT_EQ(Control("tracktime")->focusPolicy(), Qt::NoFocus);
 }
 
+TEST_F(MainWindowLayout, EveryButtonIsNamedInWordsFromTheOneTable) {
+  form.Load();  // which publishes the view the names are set from
+  std::set<lyrabox::Control> named;
+  std::set<std::string> names;
+  for (const layout::AccessibleText& text : layout::kAccessibleTexts) {
+    SCOPED_TRACE(text.name);
+    named.insert(text.control);
+    names.insert(text.name);
+    EXPECT_TRUE(QRegularExpression("^[A-Z][a-z]+( ([a-z]+|&|[A-Z][a-z]+))*$")
+                    .match(QString(text.name))
+                    .hasMatch());
+    QWidget* button = form.ControlWidget(text.control);
+    EXPECT_EQ(button->accessibleName().toStdString(), text.name);
+    EXPECT_EQ(button->accessibleDescription().toStdString(),
+              layout::AccessibleDescription(text, std::chrono::seconds(5)));
+    EXPECT_FALSE(button->accessibleDescription().isEmpty());
+  }
+  for (const layout::ControlLayout& control : layout::kControls) {
+    EXPECT_EQ(named.count(control.control), control.kind == layout::Kind::Button ? 1u : 0u)
+        << ControlName(control.control);
+  }
+  EXPECT_EQ(names.size(), layout::kAccessibleTexts.size());
+  // The step is said in words wherever the description gives it.
+  EXPECT_EQ(layout::AccessibleDescription(layout::kAccessibleTexts[6], std::chrono::seconds(1)),
+            "Moves forward 1 second");
+}
+
 TEST_F(MainWindowLayout, TimeDisplayIsReadOnlyNeverFocusedAndGreyOnBlack) {
   auto* display = qobject_cast<QLineEdit*>(Control("timeWindow"));
   ASSERT_NE(display, nullptr);
@@ -198,28 +230,34 @@ TEST_F(MainWindowLayout, TimeDisplayIsReadOnlyNeverFocusedAndGreyOnBlack) {
   form.hide();
 }
 
-TEST_F(MainWindowLayout, NoCaptionDefinesAnAccessKeyAndTheBookmarkCaptionDrawsOneAmpersand) {
+TEST_F(MainWindowLayout, OnlyTheMenuDefinesAccessKeysAndTheBookmarkCaptionDrawsOneAmpersand) {
   auto* bookmark = qobject_cast<QPushButton*>(Control("Bookmark"));
   // Qt's caption form: a doubled ampersand draws one and makes no access key.
   EXPECT_EQ(bookmark->text(), "Stop && Bookmark");
-  EXPECT_TRUE(bookmark->shortcut().isEmpty());
-
   for (QAbstractButton* button : form.findChildren<QAbstractButton*>()) {
     SCOPED_TRACE(button->objectName().toStdString());
     EXPECT_TRUE(button->shortcut().isEmpty());
     EXPECT_TRUE(QKeySequence::mnemonic(button->text()).isEmpty());
   }
+  // Alt+O opens the menu, F and A choose its items; no item has a shortcut key.
+  std::vector<std::string> keys;
   for (QAction* action : form.findChildren<QAction*>()) {
-    SCOPED_TRACE(action->text().toStdString());
-    EXPECT_TRUE(action->shortcut().isEmpty());
-    EXPECT_TRUE(QKeySequence::mnemonic(action->text()).isEmpty());
+    if (action->text().isEmpty()) continue;
+    EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
+    keys.push_back(QKeySequence::mnemonic(action->text()).toString().toStdString());
   }
+  EXPECT_THAT(keys, ::testing::UnorderedElementsAre("Alt+O", "Alt+F", "Alt+A"));
+  // Drawn as they always were: a letter is underlined only while Alt is held.
+  UseWindowStyle();
+  EXPECT_EQ(form.menuBar()->style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr,
+                                               form.menuBar()),
+            0);
 }
 
 TEST_F(MainWindowLayout, OptionsMenuHoldsFastForwardSpeedThenAbout) {
   const QList<QAction*> titles = form.menuBar()->actions();
   ASSERT_EQ(titles.size(), 1);
-  EXPECT_EQ(titles[0]->text(), "Options");
+  EXPECT_EQ(titles[0]->text(), "&Options");
   QMenu* options = titles[0]->menu();
   ASSERT_NE(options, nullptr);
   EXPECT_EQ(options->objectName(), "options");
@@ -230,9 +268,9 @@ TEST_F(MainWindowLayout, OptionsMenuHoldsFastForwardSpeedThenAbout) {
   }
   QAction* item = options->actions()[0];
   EXPECT_EQ(item->objectName(), "ffspeed");
-  EXPECT_EQ(item->text(), "Fast forward speed");
+  EXPECT_EQ(item->text(), "&Fast forward speed");
   QAction* about = options->actions()[1];
-  EXPECT_EQ(about->text(), "About");
+  EXPECT_EQ(about->text(), "&About");
 
   // Choosing the title itself runs nothing.
   titles[0]->trigger();

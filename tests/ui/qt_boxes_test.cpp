@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -67,6 +68,21 @@ TEST(QtBoxes, QuestionAsksYesOrNoWithTheQuestionIcon) {
   // Closing the box without an answer is a No.
   WhenBoxOpens<QMessageBox>([](QMessageBox& box) { box.close(); });
   EXPECT_FALSE(boxes.Question("Again ?"));
+
+  // From the keyboard: Y and N, Enter for Yes (the default), Escape for No.
+  const std::pair<Qt::Key, bool> kKeys[] = {
+      {Qt::Key_Y, true}, {Qt::Key_N, false}, {Qt::Key_Return, true}, {Qt::Key_Escape, false}};
+  for (const auto& [key, yes] : kKeys) {
+    // A letter presses its button with a short animation, after this returns: the box
+    // is left open for it, and closed only should nothing answer it in good time.
+    QTimer::singleShot(0, [key] {
+      QWidget* box = QApplication::activeModalWidget();
+      ASSERT_NE(box, nullptr);
+      QTest::keyClick(box, key);
+      QTimer::singleShot(10000, box, &QWidget::close);
+    });
+    EXPECT_EQ(boxes.Question("Again ?"), yes) << QKeySequence(key).toString().toStdString();
+  }
 }
 
 TEST(QtBoxes, InputShowsPromptTitleAndDefaultAndReturnsTheEntryOrNothing) {

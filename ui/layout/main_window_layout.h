@@ -18,10 +18,13 @@ inline constexpr char kTitle[] = "Lyrabox  Version 1.00";
 inline constexpr int kClientWidth = 5085;
 inline constexpr int kClientHeight = 1950;
 inline constexpr int kPollIntervalMs = 1000;
-inline constexpr char kOptionsMenu[] = "Options";
-inline constexpr char kFfspeedItem[] = "Fast forward speed";
+// The menu and its items can be reached from the keyboard: "&" marks the letter of
+// each that chooses it (Alt+O opens the menu, then F or A), in both toolkits. The
+// buttons' captions define no such letter.
+inline constexpr char kOptionsMenu[] = "&Options";
+inline constexpr char kFfspeedItem[] = "&Fast forward speed";
 // Below "Fast forward speed": the version, the licence and the names' credit.
-inline constexpr char kAboutItem[] = "About";
+inline constexpr char kAboutItem[] = "&About";
 
 // The two faces the design names, and the window's own font for controls without one.
 enum class Face { SansSerif, Arial, WindowDefault };

@@ -5,6 +5,10 @@
 #include <cmath>
 #include <string>
 
+#include "engine/spoken.h"
+#include "ui/layout/accessible_names.h"
+#include "ui/windows/wide_text.h"
+
 namespace lyrabox::windows {
 namespace {
 
@@ -22,16 +26,6 @@ HFONT MakeFont(const layout::ControlLayout& control, int dotsPerInch) {
   return CreateFontA(height, 0, 0, 0, control.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                      ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_SWISS, FaceName(control.face));
-}
-
-// The names are UTF-8; the window is otherwise in the system's ANSI character set.
-std::wstring FromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
 }
 
 int ScreenDotsPerInch() {
@@ -76,7 +70,7 @@ MainWindow::MainWindow(platform::Platform& platform, HINSTANCE instance)
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   BuildControls(instance, dotsPerInch);
   BuildTooltip(instance);
-  controller_.Observe([this](const PlayerView& view) { ShowNames(view); });
+  controller_.Observe([this](const PlayerView& view) { ShowView(view); });
 }
 
 MainWindow::~MainWindow() {
@@ -142,16 +136,29 @@ void MainWindow::BuildTooltip(HINSTANCE instance) {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, client.right);
 }
 
-void MainWindow::ShowNames(const PlayerView& view) {
+void MainWindow::ShowView(const PlayerView& view) {
+  // The names are UTF-8; the window is otherwise in the system's ANSI character set.
   std::wstring text = FromUtf8(TrackTooltip(view));
-  if (text == tooltipText_) return;
-  tooltipText_ = std::move(text);
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V1_SIZE;
-  tool.hwnd = window_;
-  tool.uId = static_cast<UINT_PTR>(ControlId(Control::timeWindow));
-  tool.lpszText = tooltipText_.data();
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  if (text != tooltipText_) {
+    tooltipText_ = std::move(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    tool.hwnd = window_;
+    tool.uId = static_cast<UINT_PTR>(ControlId(Control::timeWindow));
+    tool.lpszText = tooltipText_.data();
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+
+  // What a screen reader says, as in the Qt window: the time display's name runs with
+  // the position (it never takes the focus, so it is read, not announced); its
+  // description changes once for each change of the mode or the track.
+  annotations_.Set(ControlWindow(Control::timeWindow), SpokenPosition(view), SpokenState(view));
+  annotations_.Set(ControlWindow(Control::totalplay), SpokenTotals(view), "");
+  annotations_.Set(ControlWindow(Control::tracktime), SpokenTrackLength(view), "");
+  for (const layout::AccessibleText& text : layout::kAccessibleTexts) {
+    annotations_.Set(ControlWindow(text.control), text.name,
+                     layout::AccessibleDescription(text, view.fastForwardStep));
+  }
 }
 
 void MainWindow::BuildMenu() {
@@ -213,6 +220,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       KillTimer(window_, kPollTimer);
+      annotations_.Clear();
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
@@ -230,6 +238,13 @@ void MainWindow::OnCommand(int id) {
   if (id == kAboutId) {
     controller_.About();
     return;
+  }
+  // Enter, which the dialog keys turn into IDOK in a window without a default button:
+  // it presses the button that has the focus, as Space does.
+  if (id == IDOK) {
+    HWND focus = GetFocus();
+    if (focus == nullptr || GetParent(focus) != window_) return;
+    id = GetDlgCtrlID(focus);
   }
   for (const layout::ControlLayout& control : layout::kControls) {
     if (id == ControlId(control.control)) controller_.Click(control.control);

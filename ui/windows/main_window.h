@@ -1,8 +1,9 @@
 // The main window (Form1) as a native Windows window: the same controls, captions,
 // fonts, tab order, menu and timer as the Qt window, from the one layout table
 // (ui/layout/), the same controller behind its events (engine/player_controller.h),
-// which keeps the rules of the window, and the same tooltip on the time display naming
-// the current track, from the controller's view (the system's tooltip control).
+// which keeps the rules of the window, the same tooltip on the time display naming the
+// current track, from the controller's view (the system's tooltip control), and the same
+// words for a screen reader (accessible_annotations.h).
 //
 // Sizes: twips become pixels at the screen's dots per inch (15 twips a pixel at 96).
 //
@@ -19,6 +20,7 @@
 #include "engine/window.h"
 #include "platform/platform.h"
 #include "ui/layout/main_window_layout.h"
+#include "ui/windows/accessible_annotations.h"
 
 namespace lyrabox::windows {
 
@@ -63,9 +65,12 @@ class MainWindow final : public Window {
   void BuildMenu();
   void BuildTooltip(HINSTANCE instance);
   void OnCommand(int id);
-  // The time display's tooltip from the view.
-  void ShowNames(const PlayerView& view);
+  // From the view: the time display's tooltip, and what a screen reader says of the
+  // displays and the buttons.
+  void ShowView(const PlayerView& view);
 
+  // Before the controller, whose view they show, and gone after the window.
+  AccessibleAnnotations annotations_;
   PlayerController controller_;
   HWND window_ = nullptr;
   std::array<HWND, layout::kControls.size()> controls_{};
