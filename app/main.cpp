@@ -99,9 +99,11 @@ int main(int argc, char** argv) {
 
   // The device is made when the logic first talks to it (the disc id, or the open),
   // after the instance check, so a second start touches no drive and no sound output.
-  // Its sound output is loaded and opened by the first Play (sound_module.h).
+  // Its sound output is loaded once the window is shown, and opened by the first Play
+  // (sound_module.h).
+  lyrabox::cdaudio::SoundModule sound;
   auto device = std::make_unique<lyrabox::cdaudio::DeferredDevice>(
-      [] { return lyrabox::cdaudio::OpenFromEnvironment(&lyrabox::cdaudio::OpenSoundModule); });
+      [&sound] { return lyrabox::cdaudio::OpenFromEnvironment(sound.Opener()); });
   lyrabox::LinuxHost host(std::move(arguments.logic), std::move(device));
   host.SetCdDriveNode(&lyrabox::cdaudio::DriveNodeFromEnvironment);
   lyrabox::QtBoxes boxes;
@@ -123,6 +125,7 @@ int main(int argc, char** argv) {
   // seeing the window. Without a bus the player runs on.
   std::unique_ptr<lyrabox::MediaControls> mediaControls;
   lyrabox::AfterFirstShown(form, [&] {
+    sound.WarmInBackground();
     mediaControls = std::make_unique<lyrabox::MediaControls>(
         form.controller(),
         lyrabox::WindowRequests{[&form] { form.Raise(); }, [&form] { form.close(); }});

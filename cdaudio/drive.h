@@ -67,6 +67,10 @@ class Drive {
   // must hold count of them). False without a disc, on a read error, or when the
   // frames are not all on the disc; `out` is then unspecified.
   virtual bool ReadAudio(FrameAddress start, int count, std::span<std::int16_t> out) = 0;
+  // Play has stopped for now: what the drive keeps only to read on from where it was
+  // (a real drive's error correction holds its last reads) may go. Reads work as
+  // before afterwards, from anywhere. For the thread that plays the sound.
+  virtual void Rest() {}
 };
 
 }  // namespace lyrabox::cdaudio

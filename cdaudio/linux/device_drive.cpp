@@ -8,6 +8,7 @@
 #include <cdio/paranoia/paranoia.h>
 #include <fcntl.h>
 #include <linux/cdrom.h>
+#include <malloc.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <utility>
 
 #include "base/tell_user.h"
@@ -257,17 +259,12 @@ class DeviceDrive::ParanoiaReader {
     cdrom_drive_t* drive = cdio_cddap_identify_cdio(cdio, CDDA_MESSAGE_FORGETIT, nullptr);
     if (drive == nullptr) return nullptr;
     std::unique_ptr<ParanoiaReader, ParanoiaDeleter> reader(new ParanoiaReader(drive));
-    if (cdio_cddap_open(drive) != 0) return nullptr;
-    reader->paranoia_ = cdio_paranoia_init(drive);
-    if (reader->paranoia_ == nullptr) return nullptr;
+    KeepLargeBlocksApart();
+    if (cdio_cddap_open(drive) != 0 || !reader->Renew()) return nullptr;
     // Every read paranoia makes goes through ReadWatched, which notices a disc that
     // has gone and then fails the rest of paranoia's tries at once.
     reader->read_ = drive->read_audio;
     drive->read_audio = &ReadWatched;
-    // Full checking, but a sector that stays unreadable after the retries is given up
-    // rather than retried for ever: the music must go on.
-    cdio_paranoia_modeset(reader->paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-    cdio_paranoia_cachemodel_size(reader->paranoia_, kReadSectors);
     return reader;
   }
 
@@ -278,6 +275,18 @@ class DeviceDrive::ParanoiaReader {
   }
   ParanoiaReader(const ParanoiaReader&) = delete;
   ParanoiaReader& operator=(const ParanoiaReader&) = delete;
+
+  // Lets go of what was read at the last place; the next read starts afresh.
+  void Rest() {
+    if (paranoia_ != nullptr) cdio_paranoia_free(paranoia_);
+    paranoia_ = nullptr;
+    next_ = -1;
+    // The small blocks of paranoia's reads (their flags, its fragments) lie among
+    // others in the heap, which glibc gives back to the system only from its top: the
+    // pages they leave free go back now, so that the next play starts from the size
+    // of the last rest rather than from the largest the player has been.
+    ::malloc_trim(0);
+  }
 
   // False on a read error; `gone` then tells whether the disc has left the drive.
   bool Read(lsn_t sector, int count, std::span<std::int16_t> out, bool& gone) {
@@ -292,14 +301,16 @@ class DeviceDrive::ParanoiaReader {
  private:
   static constexpr int kRetries = 10;
   // How much paranoia reads from the drive at a time: one second of sound. Paranoia
-  // keeps its last 15 reads, at 3.5 KB a sector with their flags; at its own 1200
-  // sectors (the size of a large drive cache, which it reads past so that a second
-  // read comes from the disc) that is 63 MB, held after every seek, and 3 s of reading
-  // on a 10x drive before the first sound there. At 75 it is 4 MB, and the sound after
+  // keeps up to its last 15 reads, at 3.5 KB a sector with their flags; at its own
+  // 1200 sectors (the size of a large drive cache, which it reads past so that a
+  // second read comes from the disc) that is 63 MB, and 3 s of reading on a 10x drive
+  // before the first sound after a seek. At 75 it is 4 MB at most, and the sound after
   // a seek is there in a fifth of a second. Every sector is still read twice and
   // compared, with jitter, scratch repair and retries as before; a drive whose cache
   // holds more than a second of sound may answer the second read from its cache.
   static constexpr int kReadSectors = 75;
+  // glibc's default threshold for a block of its own mapping: 128 KiB.
+  static constexpr int kLargeBlockBytes = 128 * 1024;
   using ReadFunction = long (*)(cdrom_drive_t*, void*, lsn_t, long);
   explicit ParanoiaReader(cdrom_drive_t* drive) : drive_(drive) {}
 
@@ -311,9 +322,40 @@ class DeviceDrive::ParanoiaReader {
     return got;
   }
 
+  // A paranoia of its own, with nothing read yet. False when it cannot be made.
+  bool Renew() {
+    if (paranoia_ != nullptr) cdio_paranoia_free(paranoia_);
+    paranoia_ = cdio_paranoia_init(drive_);
+    if (paranoia_ == nullptr) return false;
+    // Full checking, but a sector that stays unreadable after the retries is given up
+    // rather than retried for ever: the music must go on.
+    cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    cdio_paranoia_cachemodel_size(paranoia_, kReadSectors);
+    return true;
+  }
+
+  // Paranoia's sort index is one calloc of 11 MB, made with every paranoia, that is at
+  // every new place (its size comes from the 1200 sectors paranoia starts with, before
+  // cachemodel_size; only the part a read fills is touched). glibc raises the size
+  // from which a block gets a mapping of its own to that of the largest such block
+  // freed: after the first paranoia has gone, the next index would be carved out of
+  // the heap and cleared by hand, 11 MB resident, and the heap kept that large. A
+  // threshold set once (glibc's own default) stays where it is, so that a large block
+  // has a mapping of its own and goes back to the system when it is freed.
+  static void KeepLargeBlocksApart() {
+    static std::once_flag once;
+    std::call_once(once, [] { ::mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes); });
+  }
+
   bool ReadFrames(lsn_t sector, int count, std::span<std::int16_t> out) {
     if (sector != next_) {
-      if (cdio_paranoia_seek(paranoia_, sector, SEEK_SET) < 0) return false;
+      // Paranoia keeps its last reads at the old place (after a move back, all 15 of
+      // them: 4 MB) until as many reads have been made at the new one, where they are
+      // of no use: it starts afresh instead.
+      if (!Renew() || cdio_paranoia_seek(paranoia_, sector, SEEK_SET) < 0) {
+        next_ = -1;
+        return false;
+      }
       next_ = sector;
     }
     for (int f = 0; f < count; ++f) {
@@ -342,6 +384,11 @@ class DeviceDrive::ParanoiaReader {
 thread_local DeviceDrive::ParanoiaReader* DeviceDrive::ParanoiaReader::reading_ = nullptr;
 
 void DeviceDrive::ParanoiaDeleter::operator()(ParanoiaReader* reader) const { delete reader; }
+
+void DeviceDrive::Rest() {
+  std::lock_guard io(ioMutex_);
+  if (paranoia_) paranoia_->Rest();
+}
 
 void DeviceDrive::ReplaceHandle(CdIo_t* handle) {
   paranoia_.reset();

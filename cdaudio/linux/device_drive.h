@@ -47,6 +47,7 @@ class DeviceDrive final : public Drive {
   bool CloseDoor() override;
   void AwaitSettled(std::chrono::milliseconds limit) override;
   bool ReadAudio(FrameAddress start, int count, std::span<std::int16_t> out) override;
+  void Rest() override;
 
  private:
   // Error-corrected reading on handle_.

@@ -5,12 +5,10 @@
 #include <algorithm>
 
 #include "base/ascii.h"
-#include "base/module.h"
 #include "base/tell_user.h"
 #include "cdaudio/device_setup.h"
 #include "cdaudio/linux/device_drive.h"
 #include "cdaudio/linux/image_drive.h"
-#include "cdaudio/linux/sound_module.h"
 
 namespace lyrabox::cdaudio {
 
@@ -113,6 +111,10 @@ std::string DescribeEnvironment() {
   return text;
 }
 
+bool SilentByChoice() {
+  return ascii::EqualsIgnoringCase(EnvironmentValue(kAudioVariable), kSilentOutput);
+}
+
 std::optional<std::string> DriveNodeFromEnvironment() {
   const std::string source = EnvironmentValue(kDiscVariable);
   if (source.empty()) return FirstCdDrive();
@@ -123,7 +125,7 @@ std::optional<std::string> DriveNodeFromEnvironment() {
 std::unique_ptr<Transport> TransportFromEnvironment(std::shared_ptr<Drive> drive,
                                                     std::shared_ptr<Clock> clock,
                                                     SoundOpener openSound) {
-  if (ascii::EqualsIgnoringCase(EnvironmentValue(kAudioVariable), kSilentOutput) || !drive) {
+  if (SilentByChoice() || !drive) {
     return std::make_unique<ClockTransport>(std::move(clock));
   }
   return std::make_unique<FirstPlayTransport>(
@@ -144,12 +146,6 @@ std::unique_ptr<Device> OpenFromEnvironment(SoundOpener openSound) {
                        return TransportFromEnvironment(std::move(drive), std::move(clock),
                                                        openSound);
                      }});
-}
-
-std::unique_ptr<Transport> OpenSoundModule(std::shared_ptr<Drive> drive, std::string& why) {
-  auto* open = modules::Entry<OpenSoundEntry>(kSoundModule, kOpenSoundEntry, why);
-  if (open == nullptr) return nullptr;
-  return std::unique_ptr<Transport>(open(drive, why));
 }
 
 }  // namespace lyrabox::cdaudio

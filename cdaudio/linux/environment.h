@@ -20,7 +20,7 @@ namespace lyrabox::cdaudio {
 
 // Opens the sound output for a drive: a transport that plays it out loud, or null with
 // `why` saying why not. SoundTransport::Open, or the same through its module
-// (OpenSoundModule, sound_module.h).
+// (SoundModule::Open, sound_module.h).
 using SoundOpener =
     std::function<std::unique_ptr<Transport>(std::shared_ptr<Drive> drive, std::string& why)>;
 
@@ -45,6 +45,10 @@ std::string DescribeEnvironment();
 // - The sound: TransportFromEnvironment, with `openSound`.
 // - The log: when kMciLogVariable names a file, every command is appended to it.
 std::unique_ptr<Device> OpenFromEnvironment(SoundOpener openSound);
+
+// Whether the environment asks for the disc to be played silently (kAudioVariable is
+// kSilentOutput, in any letter case).
+bool SilentByChoice();
 
 // The device node of the CD drive the environment picks: the one kDiscVariable names,
 // or the system's first CD drive when it is unset. Nothing for a disc image, the demo

@@ -100,17 +100,21 @@ class SoundTransport::Core {
   std::size_t ringSize_ = 0;
 };
 
-std::unique_ptr<SoundTransport> SoundTransport::Open(std::shared_ptr<Drive> drive,
-                                                     std::string& why) {
+bool SoundTransport::Warm(std::string& why) {
   QuietAlsaLibrary();
   // SDL's audio brings its event queue along, which by default turns SIGINT and
   // SIGTERM into a quit event that nobody here reads: the program would then ignore
   // a plain kill and a session's logout. Leave the signals alone.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    why = SDL_GetError();
-    return nullptr;
-  }
+  // SDL counts the starts: each Open adds one, which its transport's end takes away.
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return true;
+  why = SDL_GetError();
+  return false;
+}
+
+std::unique_ptr<SoundTransport> SoundTransport::Open(std::shared_ptr<Drive> drive,
+                                                     std::string& why) {
+  if (!Warm(why)) return nullptr;
   std::unique_ptr<SoundTransport> transport(new SoundTransport(std::move(drive)));
   SDL_AudioSpec wanted{};
   wanted.freq = static_cast<int>(kSampleRate);
@@ -192,6 +196,7 @@ void SoundTransport::Core::Halt() {
     playing_ = false;
     ringStart_ = ringSize_ = 0;
   }
+  readerWake_.notify_all();  // to let the drive rest
   soundArrived_.notify_all();
   MatchOutputToPlay();
 }
@@ -274,6 +279,17 @@ void SoundTransport::Core::ReadAhead() {
   std::vector<std::int16_t> chunk(static_cast<std::size_t>(kReadFrames) *
                                   kInterleavedSamplesPerFrame);
   std::unique_lock lock(mutex_);
+  // Calls into the drive without the lock, which the drive may keep as long as it
+  // takes; Stop waits for the call to end (reading_).
+  const auto inDrive = [&](auto call) {
+    reading_ = true;
+    lock.unlock();
+    call();
+    lock.lock();
+    reading_ = false;
+    readEnded_.notify_all();
+  };
+  bool resting = true;  // the drive knows that play has stopped
   while (true) {
     // Whole reads only, until the last one before the end: a drive reads a few
     // sectors at once far better than one at a time, and the reads stay on the
@@ -285,10 +301,15 @@ void SoundTransport::Core::ReadAhead() {
       return static_cast<int>(room >= wanted ? wanted : 0);
     };
     readerWake_.wait(lock, [&] {
-      return stopping_ || outputStale_ ||
+      return stopping_ || outputStale_ || (!resting && !SoundingLocked()) ||
              (SoundingLocked() && nextToRead_ < end_ && readFrom(nextToRead_) > 0);
     });
     if (stopping_) return;
+    if (!resting && !SoundingLocked()) {
+      resting = true;
+      inDrive([this] { drive_->Rest(); });
+      continue;
+    }
     if (outputStale_) {
       lock.unlock();
       MatchOutputToPlay();
@@ -299,12 +320,9 @@ void SoundTransport::Core::ReadAhead() {
     const FrameAddress at = nextToRead_;
     const int count = readFrom(at);
     const std::span<std::int16_t> out(chunk.data(), count * kInterleavedSamplesPerFrame);
-    reading_ = true;
-    lock.unlock();
-    const bool discThere = ReadFrames(at, count, out);
-    lock.lock();
-    reading_ = false;
-    readEnded_.notify_all();
+    bool discThere = false;
+    inDrive([&] { discThere = ReadFrames(at, count, out); });
+    resting = false;
     // A Play or Halt while the drive was reading: this is no longer wanted.
     if (generation != generation_) continue;
     if (!discThere) {

@@ -5,7 +5,8 @@
 // - the caller's (the user interface): Play, Halt, Position, Running. These never wait
 //   for the drive or for the sound output; they only take a short lock.
 // - a reader thread that reads ahead from the drive into a buffer of about
-//   kReadAheadFrames. A slow or stalling drive only delays that thread.
+//   kReadAheadFrames. A slow or stalling drive only delays that thread. When play
+//   stops, it tells the drive (Drive::Rest).
 // - SDL's output thread, which takes the sound from the buffer.
 //
 // The position is counted from what the output has taken, not from what was read, so
@@ -34,6 +35,14 @@ class SoundTransport final : public Transport {
   static constexpr int kReadFrames = 6;
   // Samples a channel the output asks for at a time: about 23 ms.
   static constexpr int kOutputSamples = 1024;
+
+  // Starts SDL's audio without opening an output, so that a later Open is quick: SDL
+  // loads the libraries of its audio drivers and connects to the sound server, which
+  // shows nothing in the desktop's sound settings and leaves the sound card asleep (an
+  // output opened and idle would be listed there as playing, and keep the card awake).
+  // It stays started for the rest of the run. False, with `why` saying what SDL said,
+  // when SDL cannot start its audio.
+  static bool Warm(std::string& why);
 
   // Opens the default sound output for `drive`. Null when SDL cannot start its audio
   // or open the output; `why` then says what SDL said.

@@ -1,9 +1,9 @@
 #!/bin/sh
 # The built player on a display of its own (Xvfb), with a session bus of its own,
 # playing the demo disc out loud through SDL's file output:
-#   1. until the first Play it has loaded none of the libraries that only a later step
-#      needs (SDL for the sound, GIO for the hand-over, Qt Network for the names); the
-#      first Play loads the sound output's module, found beside the player;
+#   1. nothing is loaded before it is needed: the sound output's module (found beside
+#      the player, with SDL) once the window is shown, before any Play; GIO for the
+#      hand-over and Qt Network for the names not before the first Play;
 #   2. asked to close while the disc plays, the close question answered Yes writes the
 #      bookmark before the process ends, and the process ends with status 0.
 #
@@ -20,6 +20,7 @@ chmod 700 "$work/run"
 own_display_and_bus "$work"
 
 env LYRABOX_CD=demo LYRABOX_HOME="$work/home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb \
+    LYRABOX_TIMELINE=1 \
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null "$player" > "$work/player.out" 2>&1 &
 pid=$!
 
@@ -27,13 +28,15 @@ pid=$!
 loaded() { grep -q "/$1[.-]" "/proc/$pid/maps"; }
 on_bus() { playerctl -p lyrabox status > /dev/null; }
 wait_until "the player on the session bus" on_bus
-for library in libSDL2 libgio-2.0 libQt6Network; do
+wait_until "the sound output's module" logged "$work/player.out" "sound output loaded"
+logged "$work/player.out" "window shown" "sound output loaded" && loaded libSDL2 ||
+  fail "the sound output was not loaded after the window was shown:
+$(cat "$work/player.out")"
+for library in libgio-2.0 libQt6Network; do
   ! loaded "$library" || fail "$library is loaded before the first Play"
 done
 plays() { playerctl -p lyrabox play && [ "$(playerctl -p lyrabox status)" = Playing ]; }
 wait_until "the demo disc playing" plays
-loaded libSDL2 || fail "the first Play did not load the sound output:
-$(cat "$work/player.out")"
 
 # --- 2. The close question answered Yes -------------------------------------------------
 dbus-send --print-reply --session --dest=org.mpris.MediaPlayer2.lyrabox /org/mpris/MediaPlayer2 \

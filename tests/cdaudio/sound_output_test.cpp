@@ -14,6 +14,7 @@
 #include <csignal>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -28,6 +29,7 @@
 #include "cdaudio/device.h"
 #include "cdaudio/linux/environment.h"
 #include "cdaudio/linux/image_drive.h"
+#include "cdaudio/linux/sound_module.h"
 #include "cdaudio/scripted_drive.h"
 #include "scoped_environment.h"
 #include "test_discs.h"
@@ -242,6 +244,14 @@ class GatedDrive final : public Drive {
     lock.unlock();
     return inner_->ReadAudio(start, count, out);
   }
+  void Rest() override {
+    std::lock_guard lock(mutex_);
+    ++rests_;
+  }
+  int Rests() {
+    std::lock_guard lock(mutex_);
+    return rests_;
+  }
   // True while a read waits at the gate.
   bool Holding() {
     std::lock_guard lock(mutex_);
@@ -268,6 +278,7 @@ class GatedDrive final : public Drive {
   std::mutex mutex_;
   std::condition_variable moved_;
   int held_ = 0;
+  int rests_ = 0;
   bool open_ = false;
   FrameAddress limit_{0};
 };
@@ -316,6 +327,7 @@ TEST_F(GatedSoundTest, PausedPositionIsWhatWasPlayedAndPlayGoesOnFromIt) {
   StartOnGatedImage();
   const FrameAddress pausedAt = Track(1) + kTwoSeconds;
   PlayUpTo(Track(1), pausedAt, "play cd from 1");
+  EXPECT_EQ(drive->Rests(), 0);
   Ask("pause cd");
   heard.Settle();
   EXPECT_EQ(heard.Sound().size(), 2 * kSecond);
@@ -331,6 +343,8 @@ TEST_F(GatedSoundTest, PausedPositionIsWhatWasPlayedAndPlayGoesOnFromIt) {
 
   const Bytes sound = heard.Sound();
   EXPECT_EQ(sound, SoundFolder::ImageBytes(Track(1), sound.size()));
+  // What the drive keeps to read on from where it was may go while nothing plays.
+  EXPECT_TRUE(Eventually([&] { return drive->Rests() > 0; }));
 }
 
 // SDL would otherwise catch these for an event queue nobody reads, and the player
@@ -461,6 +475,72 @@ TEST_F(SilentPlaybackTest, NoneAsksForSilencePacedByTheClockWithoutAWord) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(PlayTwoSecondsOn(std::move(transport)), "02:00:02:00");
   EXPECT_FALSE(fs::exists(folder.Output()));
+}
+
+// The sound output's module, loaded by a load the test holds: the window's warming and
+// the first Play share one load, whichever comes first.
+class SoundModuleTest : public SilentPlaybackTest {
+ protected:
+  static Transport* OpenSilently(const std::shared_ptr<Drive>&, std::string&) {
+    return new ClockTransport(std::make_shared<ManualClock>());
+  }
+  std::unique_ptr<Transport> Play(SoundModule& module) {
+    std::string why;
+    return module.Open(drive, why);
+  }
+  static void Raise(std::atomic<bool>& flag) {
+    flag = true;
+    flag.notify_all();
+  }
+};
+
+TEST_F(SoundModuleTest, APlayDuringTheWarmingWaitsForItsLoadAndNothingIsLoadedAgain) {
+  std::atomic<bool> began{false};
+  std::atomic<bool> released{false};
+  int loads = 0;
+  int waits = 0;
+  SoundModule module(
+      [&] {
+        if (++loads == 1) {
+          Raise(began);
+          released.wait(false);
+        }
+        return SoundModule::Loaded{&OpenSilently, ""};
+      },
+      [&] {
+        ++waits;
+        Raise(released);
+      });
+  module.WarmInBackground();
+  began.wait(false);
+  EXPECT_NE(Play(module), nullptr);
+  EXPECT_NE(Play(module), nullptr);
+  module.WarmInBackground();
+  EXPECT_EQ(loads, 1);
+  EXPECT_EQ(waits, 1);
+  Raise(released);  // lets the warming end, should the Play not have waited
+}
+
+TEST_F(SoundModuleTest, APlayBeforeAnyWarmingLoadsItselfAndSilenceLoadsNothing) {
+  int loads = 0;
+  const SoundModule::Load load = [&loads] {
+    ++loads;
+    return SoundModule::Loaded{nullptr, "the module is not there"};
+  };
+  {
+    Environment silent(kAudioVariable, "none");
+    SoundModule module(load, [] {});
+    module.WarmInBackground();
+  }
+  EXPECT_EQ(loads, 0);
+  {
+    SoundModule module(load, [] {});
+    std::string why;
+    EXPECT_EQ(module.Open(drive, why), nullptr);
+    EXPECT_EQ(why, "the module is not there");
+    module.WarmInBackground();
+  }
+  EXPECT_EQ(loads, 1);
 }
 
 }  // namespace
