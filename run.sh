@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the player and starts it. Without a CD drive it
 # plays the built-in demo disc. On a machine with no display it starts the player on
 # a virtual display, saves a screenshot of the window and ends.

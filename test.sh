@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds from scratch with warnings as errors and runs every
 # test twice: a normal build, then one under AddressSanitizer and
 # UndefinedBehaviorSanitizer. Then fuzzes the six readers of outside input (command

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lyrabox: a desktop player for audio CDs that keeps one bookmark per disc.
 //
 // The program's start: Qt, the Linux host with the CD audio device the environment

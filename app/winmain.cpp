@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lyrabox for Windows: the program's start. The Windows host, the CD audio device the
 // environment picks, and the one native window; everything else lives in the libraries.
 //

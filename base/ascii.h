@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Locale-independent ASCII helpers for the texts the player handles: command strings,
 // device replies, Windows paths and command lines, data files.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names of a disc: the album's title and performer, and each track's. They come
 // from the disc itself (CD-Text, written into the lead-in of a pressed disc, or lines of
 // a cue sheet) or from a lookup of its table of contents, and reach every face of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The environment variables the programs read, named once. Settings never travel in
 // the argument text, which the logic searches for "/Play"; the manual page
 // (docs/man/lyrabox.1) says what each one does.

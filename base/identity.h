@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Who the program is, to the user and to the desktop: said once, used by every face.
 #pragma once
 

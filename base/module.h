@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's modules: the parts of the program that need a large library (the sound
 // output needs SDL and the sound server's libraries, the desktop's CD player GIO, the
 // names lookup Qt Network) are shared objects of ours, loaded the first time they are

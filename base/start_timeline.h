@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start's timeline: with kTimelineVariable set, each step of the start is written
 // to standard error with the milliseconds since the process began, so that a slow
 // start can be taken apart without a profiler:

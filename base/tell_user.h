@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way the player and its tools tell the user something outside the window:
 // one line on standard error, behind the program's name, so that a line in a desktop
 // session's log says where it came from.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for the player's start and close: a bare Qt window of the player's
 // size, built with the same compiler and flags. Escape asks to close it, and it asks
 // the question the player asks before closing a playing disc, in a box of its own; the

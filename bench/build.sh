@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the benchmarks. bench_build TARGET... makes an optimised build of its own
 # of those targets in $build_dir (default build/bench), its configure log beside it.
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

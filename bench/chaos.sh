@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The player's memory over some minutes of everything at once, in a real window on a
 # virtual display (Xvfb): clicks on its buttons at random, its boxes answered Yes or No,
 # calls of the desktop's media controls, and discs swapped by hand in the emulated drive

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The player's peak memory and its CPU time while it plays and is moved about, on a
 # drive and on the demo disc, two ways:
 #   offscreen   (QT_QPA_PLATFORM=offscreen) every 3 s the media controls move it on by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // When the first sound was written: reads what SDL's file output writes into the named
 // pipe FIFO and prints, as milliseconds since midnight on the local clock (the clock of
 // Qt's log stamps), the moment the first sample that is not silence came. Then reads on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What playing a disc out loud costs: CPU time per minute of playback, the time from a
 // seek to the first sound of the new place, and the peak memory of a process that
 // plays. Not a test: it prints figures.

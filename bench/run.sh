@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the playback benchmark (an optimised build of its own) and prints its figures:
 # CPU seconds per minute of playback, the latency from a seek to the first sound of the
 # new place, and the peak memory of a process playing. Needs no sound card.

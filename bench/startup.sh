@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How long the player takes to start, to sound and to close, against a bare Qt window
 # on the same machine in the same run, on a virtual display (Xvfb) with a session bus
 # of its own:

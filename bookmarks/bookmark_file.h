@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bookmark file of a disc: where it lives and what it holds, byte for byte.
 //
 // One file per disc, named after the disc id, in the data directory: three records,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The disc id: the volume serial number of the CD drive as upper-case hexadecimal.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our own CD audio device: it understands the MCI command strings the player sends
 // ("open cdaudio alias cd wait shareable", "status cd position", "play cd from 3" ...)
 // and drives a CD drive, a disc image or the built-in demo disc.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device's sense of time. The play position moves with a clock; the tests move a
 // ManualClock by hand so that nothing waits on the wall clock.
 #pragma once

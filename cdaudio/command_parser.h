@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads an MCI command string ("status cd length track 3 wait") into a Command.
 //
 // The parser knows the words; what they mean on the disc (is track 3 there? which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A device made on its first use. The player's main hands the host one of these, so
 // that a start that ends before the device is needed (a second instance) never looks
 // for a drive, opens the sound output or says anything about either.

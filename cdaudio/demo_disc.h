@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in demo disc: twelve audio tracks of varied lengths, 53 minutes in all,
 // whose music is made up on demand, so the player can be tried without a CD drive
 // or any file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our CD audio device: the command strings of cdaudio.h carried out on one Drive, with
 // the play position moved by a Transport.
 //

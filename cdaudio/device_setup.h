@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How both programs make their CD audio device from the environment: which disc
 // (kDiscVariable), whether its tray comes back by itself after an eject, what plays
 // it, and the command log (kMciLogVariable). The demo disc, the returning tray and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text a disc carries about itself, as a drive reads it (base/disc_text.h holds
 // the names themselves): CD-Text is Latin-1 by the letter of its standard, and a cue
 // sheet is whatever its writer saved, so each field is decided by its bytes.

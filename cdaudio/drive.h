@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the device needs of a CD drive, whatever stands behind it: a real drive or a
 // disc image through libcdio (linux/device_drive.h, linux/image_drive.h), the built-in
 // demo disc (demo_disc.h), or the scripted drive of the tests (scripted_drive.h).

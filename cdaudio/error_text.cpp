@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/environment_names.h"
 #include "cdaudio/cdaudio.h"
 #include "cdaudio/result_codes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Places and lengths on an audio CD, and the one place where the 75-frames-a-second
 // arithmetic lives. A frame (a sector) is 1/75 s of audio: 588 stereo samples.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command log that LYRABOX_MCI_LOG asks for: a diagnostic for users and for
 // end-to-end tests, kept the same by the player (on our device and on the system's)
 // and lyrabox-mci.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What lyrabox-mci does, kept in the library so that the tests run it.
 #pragma once
 

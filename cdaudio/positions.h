@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Positions and lengths in the device's three time formats: what a position in a
 // command means on a given disc, and how positions and lengths are written in replies.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MCI result codes our device returns, with the numbers the real device uses so
 // that a user comparing notes with another system finds the same codes. ErrorText
 // (cdaudio.h) gives the English text of each.

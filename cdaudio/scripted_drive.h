@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A drive that tests steer by hand: which disc is in it, whether the tray is open,
 // whether it is still reading, and faults (a tray that will not move, reads that
 // fail). Its audio is a pattern that tells where it was read from: both samples of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A disc's table of contents: where each track starts, which tracks hold audio, and
 // where the lead-out begins. Everything the device reports about lengths and tracks
 // is computed here from those few numbers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device's transport: what moves the play position while the disc plays (the
 // engine's transport commands, Play, Stop, Pause and Eject, are another thing: they
 // send command strings). The device decides what to play (from where, up to where); a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tray of a drive that nobody has to push back: the demo disc and disc images. After
 // "set cd door open" the disc is out for a few seconds and then back in, as if the tray
 // had been pushed in again, so that a user who tried the eject button has the disc

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What both MinGW-w64 toolchains share; LYRABOX_MINGW_TRIPLE names the target.
 set(CMAKE_C_COMPILER ${LYRABOX_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${LYRABOX_MINGW_TRIPLE}-g++-posix)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds the player for 32-bit Windows with Debian's MinGW-w64
 # (g++-mingw-w64-i686-posix: the posix thread model gives std::thread and std::mutex).
 #   cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The same build for 64-bit Windows. Only for running the tests under a Wine that
 # cannot run 32-bit programs (a kernel without 32-bit support); the player we ship is
 # the 32-bit one (mingw-w64-i686.cmake).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build (cmake/mingw-w64-i686.cmake): the portable libraries unchanged, the
 # device core without libcdio and SDL, the Windows host, the native window and
 # lyrabox.exe, a GUI program that needs nothing beyond Windows itself. No Qt.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start by AutoPlay: the hand-over of a disc without a bookmark to the other
 // player, and the resume at the bookmark of a disc that has one.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and saving the current disc's bookmark, the "Stop && Bookmark" button and
 // the close prompt.
 //

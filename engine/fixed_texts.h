@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed texts and counts of start-up and of the start by AutoPlay. Paths and
 // command lines are in the player's own Windows form; the host maps them.
 #pragma once

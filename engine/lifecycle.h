@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shutdown of the player, and the start by AutoPlay.
 //
 // The player's controller owns one Lifecycle next to its Player and runs Load from its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device channel: the checked send, the direct send, and the player's setup.
 #include "engine/player.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the names of a disc without text of its own come from: a lookup that works them
 // out from the disc's table of contents (names/ on Linux: a cache of earlier answers
 // and the MusicBrainz web service). The program's main hands one to the player's

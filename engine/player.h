@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player: its state, its reply buffers, the device channel and every operation that
 // a window event runs. The player's controller owns one Player for the window's whole
 // life; the logic here touches the world only through platform::Platform and the Window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's controller: the rules of its window (Form1), kept once for every face of
 // the player.
 //

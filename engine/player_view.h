@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every face of the player shows of it: the view that the player's controller
 // publishes after each event that ran (engine/player_controller.h). The faces (the Qt
 // window, the native Windows window, the desktop's media controls) read the player's

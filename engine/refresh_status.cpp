@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status poll: finds the disc, scans it once, and keeps the display, the buttons
 // and the player state in line with the device. It is the only code that enables or
 // disables buttons and writes the three displays.

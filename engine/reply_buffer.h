@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fixed-length reply buffers and the conversions of the status-query convention.
 //
 // A buffer keeps its content from one query to the next: a reply is written at its

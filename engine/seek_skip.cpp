@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fast forward and rewind by FFSpeed seconds (and the media controls' seek, the same
 // move by the amount asked), next and previous track, and the "Fast forward speed"
 // entry. A move keeps the device's state: while playing it plays from the new place,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader says of the player's displays, worked out from the view once
 // for every face, so that the Qt window and the native Windows window say the same.
 // A time is said as a person says it ("2 minutes 41 seconds"), never as the digits

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Play, Stop, Pause and Eject. Each sets Playing to what it believes and leaves the
 // truth to the status poll, which reads the device's mode.
 #include <string>

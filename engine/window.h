@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the player's logic needs of its window. The player's controller keeps the
 // controls' state and passes each change on to the face that draws it (ui/); the tests
 // implement it with a recorder so the order of changes is visible.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names lookup as the player makes it (names_lookup.h), for main to hand to the
 // player's controller: its settings from the environment (LYRABOX_LOOKUP,
 // LYRABOX_LOOKUP_SERVICE), the client of the service from the module lyrabox-names.so,

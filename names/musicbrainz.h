@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the MusicBrainz web service is asked about a disc, and what its answer means.
 //
 // The question is the disc's MusicBrainz disc id, computed from its table of contents

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names found for discs, kept so that a disc is asked about once: one small JSON
 // file per disc in the folder "names" of the player's data folder ("c:\lyrabox\names\",
 // on Linux $LYRABOX_HOME/drive_c/lyrabox/names/), named after the disc's MusicBrainz

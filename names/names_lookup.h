@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names of a disc without text of its own, as the player's controller asks for them
 // (engine/names_source.h): what MusicBrainz knows of its table of contents.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry of the module lyrabox-names.so (web_client.h).
 #include <type_traits>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The client of the names lookup on Qt Network (web_client.h); the module
 // lyrabox-names.so is this file and its entry point (names_module.cpp).
 #include <QNetworkAccessManager>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one request the names lookup makes, behind an interface: the client that makes it
 // (Qt Network, and what that loads: TLS, Kerberos, the proxy settings' library) is the
 // module lyrabox-names.so (base/module.h), which the player loads with its first

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh prefix and checks the desktop integration there:
 # the desktop entries and the AppStream metadata pass the desktop's validators, the
 # entry for inserted CDs starts the player with "/Play" and the menu entry does not,

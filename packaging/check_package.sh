@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a finished build and checks it as a user's system would
 # meet it: the name lyrabox_<version>_<architecture>.deb, the files laid out in a scratch
 # root as dpkg lays them out, the desktop entries valid there, the libraries the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How the player is packed, with `cpack` in the build folder. One generator per system:
 # a Debian package on Linux (cpack -G DEB gives lyrabox_<version>_amd64.deb). Another
 # system adds its own branch below, ahead of include(CPack).

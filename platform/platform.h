@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one narrow interface between the player's logic and the machine it runs on.
 //
 // The logic (engine/, bookmarks/) talks to the world only through these

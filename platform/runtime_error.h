@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run-time error model of the logic.
 //
 // An operation that cannot go on (a reply that is not a number, an arithmetic

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sequential reading of a text file by fields, the way the player's data files are
 // read (the drive-setting file, the bookmark files).
 //

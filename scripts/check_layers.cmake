@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Rejects an include that runs against the layers:
 #   app/main.cpp -> ui/ and names/ -> engine/ -> bookmarks/ -> platform/ (interface) -> base/
 # with cdaudio/ (the portable device core) beside the platform interface, and the Linux

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes an audio disc image of silent tracks, for the emulated CD drive
 # (tests/emulated_drive) and for LYRABOX_CD: DISC.cue over DISC.bin, raw 2352-byte
 # sectors, one track per length given in seconds (4, 6 and 5 when none is given).

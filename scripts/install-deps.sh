@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs, from Debian's packages, whatever the build, the player and the tests need
 # and this machine lacks. Does nothing (and needs no network) when all is there.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays a short session on the demo disc on a virtual display and saves what the
 # window showed after each step, one picture below the other:
 #   start, Play (3 s), next track (2 s), rewind by the 5-second step, pause.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows builds, built with MinGW-w64 and tested by CTest under Wine on a virtual
 # display (tests/windows): the logic suites as they are, the Windows host's own suite,
 # lyrabox.exe end to end on the demo disc, the installer, and, on the emulated CD drive

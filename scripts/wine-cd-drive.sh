@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes PREFIX a Wine prefix whose drive d: is a CD-ROM drive on the emulated CD drive
 # (tests/emulated_drive) holding DISC, a .cue image: Wine's d:: device link to the
 # drive's node /dev/sr0, the drive type "cdrom" in Wine's registry, and, standing in

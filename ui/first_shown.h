@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What waits until the window is on the screen: work that the user need not wait for
 // before seeing the window (the media controls on the session bus) runs once the
 // display has first shown it, from the event loop, after it has been drawn.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's fonts. Its design names two Windows faces, "MS Sans Serif" and "Arial";
 // on Linux both become Liberation Sans, which has Arial's metrics exactly (so the time
 // display's digits fill it as designed) and reads close to the bitmap sans serif at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's icon: a silver disc with rainbow reflections and a white card with
 // lines of text over its upper right part, 32 x 32 pixels in 16 colours. Its picture
 // is ui/lyrabox_icon.xpm; the PNGs under packaging/icons are rendered from it.

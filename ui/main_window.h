@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window (Form1): the player's one window, drawn with Qt. It lays out the
 // controls from the layout table, forwards its events (the load, the poll timer's tick,
 // the buttons, the menu item, the close box, the end of the session) to the controller

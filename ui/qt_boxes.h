@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The modal boxes of the player, drawn with Qt: every box is titled "Lyrabox" unless
 // an input box is given a title of its own. Each runs a nested event loop until it is
 // answered; the main window keeps its poll out of that loop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logic's texts (captions, displays, the boxes' texts) are in the Western (ANSI)
 // character set of the system it was written for: Latin-1, both ways.
 #pragma once

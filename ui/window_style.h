@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The style the player's window is drawn in: the desktop's own, with two things left
 // out. The menu's access letters are underlined only while Alt is held. And the menu
 // bar makes a button for menus that do not fit, and gives it an icon read from a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cdaudio/linux/cdio_support.h"
 
 #include <cdio/cdio.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the image drive and the device drive share: libcdio's handle and its log, the
 // table of contents read through a handle, plain audio reads, the rule for when a disc
 // counts as newly loaded, and the thread that looks at the drive every second.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cdaudio/linux/device_drive.h"
 
 #include <cdio/cdio.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real CD drive, through libcdio.
 //
 // A real drive can take seconds to spin up, read its table of contents or move its

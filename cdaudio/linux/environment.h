@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device as the environment chooses it on Linux: which disc, which sound output,
 // and the command log. The variables (base/environment_names.h) are described once, in
 // EnvironmentVariables, which every help text lists.

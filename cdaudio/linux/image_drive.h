@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A disc image read through libcdio, as a drive. The kinds of image it reads are the
 // ones DiscImageExtensions lists, told apart by the file's extension.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound output as a module (base/module.h): lyrabox-sound.so holds the
 // SoundTransport and links SDL, which brings the sound server's libraries and SDL's
 // own (about 50 shared libraries in all). The player loads none of them before its

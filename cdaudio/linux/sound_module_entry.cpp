@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entries of the module lyrabox-sound.so (sound_module.h).
 #include <type_traits>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cdaudio/linux/sound_transport.h"
 
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playing the disc out loud: a Transport that reads the audio from the drive and plays
 // it through the machine's default sound output (SDL2), 44.1 kHz, 16-bit stereo.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrabox-mci: talks to Lyrabox's CD audio device from the command line. Reads command
 // strings from standard input, one a line, and prints each reply or error.
 #include <cstdio>

@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer of the 32-bit program, made by makensis with the build
 ; (packaging/windows/CMakeLists.txt defines PROGRAM, README, LICENSE, ICON, VERSION,
 ; MUTEX and OUTFILE). It installs for all users into Program Files, with a Start-menu shortcut,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How Windows presents an audio CD in a drive: its volume serial number and the one
 // file TrackNN.cda per track in its root. Both hosts show our own device's disc this
 // way (Linux for every disc, Windows for the demo disc standing in for a drive), so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our own CD audio device as both hosts hand it to the logic: command strings with the
 // reply-buffer rules of the Windows multimedia string interface, the device's error
 // texts, and the disc in it as Windows presents an audio CD (audio_cd.h). Linux uses it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows command lines taken apart the way Windows does it, so that the fixed
 // command lines of the logic ("E:\program files\Plus!\DeluxeCD\deluxecd.exe /play G:\",
 // "c:\lyrabox\killapp MMFRAME* *Deluxe*") start the same program with the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's own CD player, which takes a disc that Lyrabox hands on when the
 // hand-over program is not there.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The module lyrabox-desktop.so (desktop_player.h): the desktop's CD players through
 // GIO, which brings GObject and its own libraries along.
 #include <gio/gdesktopappinfo.h>

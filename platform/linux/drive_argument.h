@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drive the desktop names when it starts the player for an inserted disc.
 //
 // The AutoPlay desktop entry passes the inserted disc's location after "/Play": a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows paths on Linux: each drive letter is a folder of the host home
 // ("c:\lyrabox\lbx.ini" is <home>/drive_c/lyrabox/lbx.ini), and every name along a
 // path is found without regard to letter case, as on the Windows file system, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Disks and files for the logic, on Linux: the drive folders of drive_folders.h, and
 // the CD drive, whose root lists one virtual file per audio track of the disc in it.
 #pragma once

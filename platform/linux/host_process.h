@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running player and the programs it starts, on Linux.
 #pragma once
 

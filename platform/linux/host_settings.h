@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the Linux host keeps things, read from the environment once at start.
 //
 // Host settings never travel in the argument text (the logic searches that for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single-instance lock: an exclusive flock on one file per user. The kernel
 // drops it when the holding process ends in any way, so a crash never blocks the
 // next start. The descriptor is closed on exec, so programs the player starts never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Linux host: everything platform.h asks of the machine but the boxes (those are
 // Qt's, in ui/). The program's main makes one and hands its parts to the logic:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting a program detached: it runs in a session of its own, is not our child
 // (so it never becomes a zombie of ours and outlives us), and we do not wait for it.
 #pragma once

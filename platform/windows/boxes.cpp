@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The modal boxes: the system's message box, and a small input dialog of our own
 // (Windows has no input box of its own).
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two devices the Windows host can talk to: the system's MCI and our own core.
 #include "platform/windows/windows_host.h"
 

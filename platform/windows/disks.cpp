@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Disks and files through the system's own calls, on the system's own paths.
 #include <algorithm>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running program and the programs it starts.
 #include <string>
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows host: everything platform.h asks of the machine, done with the system's
 // own calls and paths ("c:\lyrabox\lbx.ini" is that file; nothing is mapped).
 //

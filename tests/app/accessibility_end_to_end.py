@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The player's window as a screen reader reads it through AT-SPI, driven by the keys
 alone (run by accessibility_end_to_end.sh, with the player started on the demo disc):
   1. every button is named in words and described; the status lines are said in words;

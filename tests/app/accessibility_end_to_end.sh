@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The built player as a screen reader meets it: on a display of its own (Xvfb), with a
 # session bus and an accessibility bus of its own (at-spi2-core's bus launcher), the
 # window is read through AT-SPI and driven with the keys alone

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The built player started the way the desktop starts it for an inserted audio CD
 # ("lyrabox /Play"), on a small disc image, with every outside program replaced by a
 # script that notes how it was started:

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The built player on a display of its own (Xvfb), with a session bus of its own,
 # playing the demo disc out loud through SDL's file output:
 #   1. nothing is loaded before it is needed: the sound output's module (found beside

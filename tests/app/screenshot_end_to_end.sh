@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The built player asked for a screenshot (LYRABOX_SCREENSHOT), as run.sh asks for one
 # on a machine without a display, where nobody answers a box:
 #   1. on the demo disc: the picture is saved and the player ends the usual way, the

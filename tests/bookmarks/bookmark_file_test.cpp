@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The disc id and the bookmark file's name and format, byte for byte.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A cue sheet and its bin file, written by the test, read through libcdio: the
 // table of contents, the audio, the door, and a file that changes.
 #include "cdaudio/linux/image_drive.h"

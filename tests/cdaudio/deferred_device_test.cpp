@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device the player's main makes on first use: nothing happens before the first
 // call, and then exactly one device answers everything.
 #include "cdaudio/deferred_device.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A device on a scripted drive with a hand-moved clock, and short ways to talk to it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command vocabulary on a scripted three-track disc (tracks at 00:02:00, 04:17:32
 // and 09:05:70, lead-out at 13:20:10), with a clock moved by hand.
 #include <gtest/gtest.h>

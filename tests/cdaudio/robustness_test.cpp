@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Thousands of generated and mutated command strings through the parser and the
 // device: every answer is a known code, a refused command has no reply, and the
 // device still answers sensibly afterwards. Run under the sanitizers too.

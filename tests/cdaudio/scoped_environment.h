@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moved to tests/support/ so that every suite shares it; kept here under its old
 // name until the cdaudio tests include it from there.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrabox-mci's loop, the command log, and the choice of disc from the environment.
 #include <gtest/gtest.h>
 #include <stdlib.h>

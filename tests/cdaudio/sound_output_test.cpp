@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The disc played out loud, heard through SDL's file-writing output: what reaches the
 // file must be the disc's own samples from where play starts, after a seek and after
 // a pause; the position must be what has been played; an output that cannot be

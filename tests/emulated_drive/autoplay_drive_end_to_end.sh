@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The built player on the emulated CD drive at /dev/sr0, with the media controls on a
 # session bus of the test's own:
 #   1. started by the desktop for an inserted audio CD ("lyrabox /Play"), on a drive

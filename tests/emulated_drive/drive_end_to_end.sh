@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # lyrabox-mci on the emulated CD drive at /dev/sr0 (the real-drive code, libcdio's Linux
 # driver and paranoia, unchanged), one scenario per case:
 #   1. named by LYRABOX_CD, spinning up: "open ... wait" waits for the disc, so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* An emulated Linux CD-ROM drive, for tests: loaded with LD_PRELOAD, it makes one
  * device path behave like a drive holding a disc image, so that libcdio's Linux driver,
  * libcdio-paranoia and the player above them run unchanged, as on a real drive; and

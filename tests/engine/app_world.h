@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A player with its lifecycle over the fake world, and a start that runs the load
 // sequence the way the window's load event does: through the event guard.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start by AutoPlay: which argument texts count, the hand-over of a disc without
 // a bookmark, the kill steps, and the resume at the bookmark.
 #include <algorithm>

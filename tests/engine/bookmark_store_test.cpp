@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and saving a disc's bookmark through the player, the "Stop && Bookmark"
 // button and the close prompt, on the fake device and disks.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The load and unload sequences: what reaches the device, in which order, and when
 // start-up ends the program instead of showing the window.
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device channel: the checked send, the direct send, status queries into the
 // persistent reply buffers, and the conversions their readers use.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the window, kept once in the controller that every face forwards its
 // events to: one event at a time, a disabled control ignores its click, the close
 // prompt then the unload then nothing more, the end of the session, and the view the

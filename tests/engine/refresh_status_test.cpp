@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status poll: disc detection, the one-time scan, the display, the buttons and
 // the three drive states, through the scripted device.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fixture for the commands: a player whose poll has scanned a 12-track audio disc
 // in d:\, with the device's records cleared afterwards.
 #pragma once

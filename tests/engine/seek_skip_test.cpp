@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fast forward and rewind, next and previous track, and the "Fast forward speed"
 // entry.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The displays in words, as a screen reader is to say them.
 #include "engine/spoken.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Play, Stop, Pause and Eject: what each sends and how, the questions, Playing, and
 // the poll that follows.
 #include <gtest/gtest.h>

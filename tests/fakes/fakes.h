@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test doubles for every platform interface and for the window. They record what the
 // logic does, in order, and answer from a script. A shared journal (optional) shows
 // device commands and window changes interleaved.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: a bookmark file's content into the reader the player uses. What
 // it reads must be written back to the same bookmark.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a disc's text promises of its fields (base/disc_text.h), checked by the fuzz
 // targets with Qt's own reading of UTF-8: valid UTF-8, no control character, no blank
 // at either end, no more than kMostFieldBytes, and tracks numbered as a disc can

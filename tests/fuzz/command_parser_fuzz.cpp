@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: command strings into the parser and into a device on the demo
 // disc. Each input is split at line ends into several commands sent in turn, so that
 // the fuzzer can reach states (paused, door open, closed) as well as words.

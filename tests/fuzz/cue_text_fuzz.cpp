@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: a cue sheet, read as the player reads a disc image (libcdio, then
 // the disc's text as the drive hands it on), UTF-8 or Latin-1, with control characters
 // and long lines. The sheet always names the same small bin file: any FILE of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the drive-setting file's content into the reader the load
 // sequence uses. A root it gives is never empty.
 #include <cstddef>

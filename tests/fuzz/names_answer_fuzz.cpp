@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the MusicBrainz service's answer into the reader the lookup uses,
 // for a disc whose tracks start at 1 and for one whose tracks start at 90. The names
 // it finds are clean, on tracks the disc can have, and come back unchanged from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: a names cache file's content into the reader the lookup uses. The
 // names it reads are clean, on tracks a disc can have, and written back they read the
 // same.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the host tests: a real temporary folder, file writing, a small scripted
 // CD device, and a wait for a file that another process writes.
 #pragma once

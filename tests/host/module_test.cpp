@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The loader of the player's modules, on a module of the tests' own beside the test:
 // an entry that is there is called; a module without the entry asked for is given back
 // at once; a module that is not there is said to be missing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The module the loader's test loads (module_test.cpp).
 #include "base/module.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's logic on the real device with the demo disc, through the Linux host's
 // device channel and disks on a temporary home. The device's clock is moved by hand;
 // only the boxes and the window are recorded.

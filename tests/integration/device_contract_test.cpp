@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contract of DeviceCommands, held against both implementations the logic meets:
 // the fake device of the logic's tests and the channel over our own CD audio device,
 // which both hosts use. A fake that wrote what the real channel does not would let

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The media controls on a private session bus, driven as playerctl drives them: the
 // window on the demo disc, its clock moved by hand, the boxes scripted.
 #include <QCoreApplication>

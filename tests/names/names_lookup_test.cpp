@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names of a disc: its MusicBrainz disc id, and the lookup against a small HTTP
 // server on the loopback address that answers as each row of the table says.
 #include "names/names_lookup.h"

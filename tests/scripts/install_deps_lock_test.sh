@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # scripts/install-deps.sh while another package manager holds the package system's
 # lock: it waits and tries again, gives up after its time, and fails at once on any
 # other error. apt-get, dpkg and sudo are stand-ins; apt-get logs its arguments, and its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small HTTP server on the loopback address for the tests of the names lookup: it
 // answers requests in turn from the answers it is given, and keeps what it was asked.
 // Runs on the test's event loop.

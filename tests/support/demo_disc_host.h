@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The demo disc in our own device, reached through the Linux host's device channel and
 // disks on a fresh temporary home, with the device's clock moved by hand. The fake
 // world stands in for the process, the boxes and the window. Removes its home when done.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the end-to-end scripts that run the built programs (sourced, POSIX sh).
 # The caller sets $pid while a program of its own runs in the background, so that a
 # failure leaves nothing behind, and may define on_failure to keep what helps to see

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An environment variable set (or unset) for the life of an object, then put back as
 // it was: the device and the host read their choices from the environment.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon: its size and colours, and the PNGs the desktop installs being renderings
 // of the same picture (they are made by packaging/icons/render-icons.sh).
 #include <QColor>

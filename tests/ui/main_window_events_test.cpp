@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window drawn with Qt as a face of its controller: its load, its timer, its
 // buttons, its menu item, its close box and the end of the session reach the
 // controller, and what the logic writes reaches its widgets. The rules themselves are

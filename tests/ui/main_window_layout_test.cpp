@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the main window looks when it is created: title, size, every control's place, caption,
 // font and state, the tab order, the menu and the timer.
 #include <QAbstractButton>

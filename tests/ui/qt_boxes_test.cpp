@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt boxes: title, icon, buttons and what each answer returns. Each test answers
 // the box from inside its own event loop; a box that is not found is closed, so a
 // failing test never hangs.

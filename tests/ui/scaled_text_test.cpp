@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every caption of the window and of its boxes shows whole with large text: a 16 pt
 // desktop font here, and, in the run CTest makes with QT_SCALE_FACTOR=2, twice the
 // scale. What a caption needs (its text's extent, or the widget's size hint where the

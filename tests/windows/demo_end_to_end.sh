@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # lyrabox.exe end to end under Wine on the demo disc (our own device core), driven from
 # outside by lyrabox-probe.exe: the controls where designed, the disc's own names on
 # the time display's tooltip, Play, Stop && Bookmark, the close, a restart that offers

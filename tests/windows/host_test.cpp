@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows host on the system itself (run under Wine by scripts/windows-tests.sh).
 #include <cstdlib>
 #include <functional>

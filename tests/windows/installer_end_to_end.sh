@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installer under Wine as an administrator and AutoPlay use it, on a copy of
 # TESTS_PREFIX: 1. a silent install and what it registered, in the registry view
 # Explorer reads; 2. the AutoPlay handler started as the shell starts it, on the demo

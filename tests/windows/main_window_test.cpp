@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The native window as a face of its controller (run under Wine): the end of the
 // session, its query asking the close question and its end unloading, before the window
 // goes; the words a screen reader is given for each control; Enter on a button. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system's MCI on command strings from standard input, one a line: each goes to
 // mciSendStringA and comes out as a line of the device log's form (the command, a tab,
 // the result code, a tab, the reply), so that it compares with lyrabox-mci's log.

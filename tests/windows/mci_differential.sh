@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Our device against Wine's own MCI CD audio device: the command strings of COMMANDS
 # go, one a line, through Wine's MCI (mci-console.exe) and through lyrabox-mci, both
 # on the emulated CD drive holding the prefix's image, and the answers are compared

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # lyrabox.exe on Wine's own MCI CD audio device (LYRABOX_CD unset), over the emulated
 # CD drive holding a three-track image, driven from outside by lyrabox-probe.exe:
 #   1. the window appears and the disc is scanned: its track count and lengths show;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives lyrabox.exe from outside for the end-to-end run, as a user would; every
 // command waits (up to a minute) for what it needs and fails with status 1 after that.
 //   lyrabox-probe controls          the window's client size and each control:

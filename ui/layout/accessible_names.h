@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader says for each button of the main window: its accessible name
 // and description, in words, beside the captions of the layout table
 // (main_window_layout.h), for both windows. A caption may be a sign (">", "||"); the

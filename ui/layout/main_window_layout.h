@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the main window (Form1) looks: its title, client size, timer, menu and every
 // control's place, caption, font and state at start, in tab order. One table that both
 // windows build from (the Qt window in ui/, the native Windows window in ui/windows/),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player on the desktop's media controls: the media keys, the panel's media widget,
 // the lock screen and playerctl talk to it over the session bus with the MPRIS 2
 // interfaces ("org.mpris.MediaPlayer2" and "org.mpris.MediaPlayer2.Player").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A session without a session bus stays without one. When no bus is named and none is
 // where the session's service manager puts it, libdbus would start a bus of its own
 // for the display (dbus-launch --autolaunch), a process that outlives the player, and

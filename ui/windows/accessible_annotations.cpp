@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/windows/accessible_annotations.h"
 
 #include <initguid.h>  // the GUIDs of oleacc.h defined here, not looked for in a library

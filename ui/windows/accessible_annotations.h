@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader says for the native window's controls: their accessible names
 // and descriptions, given to the system's accessibility (MSAA) through Dynamic
 // Annotation (oleacc's IAccPropServices::SetHwndPropStr on each control's window), so

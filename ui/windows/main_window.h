@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window (Form1) as a native Windows window: the same controls, captions,
 // fonts, tab order, menu and timer as the Qt window, from the one layout table
 // (ui/layout/), the same controller behind its events (engine/player_controller.h),
