@@ -61,7 +61,8 @@ class MediaControlsOnABus : public ::testing::Test, protected testing::DemoDiscH
     controls.reset();
     QDBusConnection::disconnectFromBus("player");
     QDBusConnection::disconnectFromBus("client");
-    daemon.kill();
+    // Terminated, not killed, so that the bus removes its socket file from /tmp.
+    daemon.terminate();
     daemon.waitForFinished(-1);
   }
 
