@@ -24,6 +24,14 @@ bench_build_before() {
   (source_dir="$before_dir.source" build_dir="$before_dir" && bench_build "$@")
 }
 
+# bench_build_drive_players: the player and its sound, of this tree and of BENCH_BEFORE's
+# revision, and the emulated drive, which drive_library then names.
+bench_build_drive_players() {
+  bench_build lyrabox lyrabox-sound lyrabox_emulated_drive
+  bench_build_before lyrabox lyrabox-sound
+  drive_library="$(find "$build_dir" -name liblyrabox_emulated_drive.so | head -1)"
+}
+
 # A scratch folder, the processes the benchmark starts in the background (of its own
 # shell, not of a subshell) and its session bus: all go when the benchmark ends.
 bench_scratch="$(mktemp -d)"

@@ -23,9 +23,7 @@ source "$(dirname "$0")/build.sh"
 rounds="${1:-10}"
 runs="${2:-3}"
 build_dir="${3:-$source_dir/build/bench}"
-bench_build lyrabox lyrabox-sound lyrabox_emulated_drive
-bench_build_before lyrabox lyrabox-sound
-drive_library="$(find "$build_dir" -name liblyrabox_emulated_drive.so | head -1)"
+bench_build_drive_players
 
 scratch="$bench_scratch"
 noise_disc "$scratch/disc.cue" 3 3 2
