@@ -68,9 +68,9 @@ TEST(MainWindowLoad, AStartThatEndsTheProgramNeverShowsTheWindow) {
   }
 }
 
-// The keyboard alone: Tab reaches Play and Space starts the disc, Tab on to Pause and
-// Space pauses it; Enter presses the focused button too, and Alt+O opens the menu.
-TEST(MainWindowKeyboard, TabAndSpaceAlonePlayAndPauseTheDisc) {
+// What the screen reader's end-to-end test does not press: Enter presses the focused
+// button as Space does, and Alt+O opens the menu. (Tab and Space are checked there.)
+TEST(MainWindowKeyboard, EnterPressesTheFocusedButtonAndAltOOpensTheMenu) {
   FakeWorld world;
   InsertAudioDisc(world);
   MainWindow form(world.platform);
@@ -82,27 +82,12 @@ TEST(MainWindowKeyboard, TabAndSpaceAlonePlayAndPauseTheDisc) {
     QWidget* focus = QApplication::focusWidget();
     QTest::keyClick(focus != nullptr ? focus : &form, key, modifiers);
   };
-  // Whether the keys since the last look sent `command`.
-  const auto sent = [&world](const std::string& command) {
-    const std::vector<std::string> commands = world.device.Commands();
-    world.device.ClearLog();
-    return std::find(commands.begin(), commands.end(), command) != commands.end();
-  };
 
-  for (int tabs = 0; tabs < 12 && QApplication::focusWidget() != form.ControlWidget(Control::play);
-       ++tabs) {
-    press(Qt::Key_Tab);
-  }
-  ASSERT_EQ(QApplication::focusWidget(), form.ControlWidget(Control::play));
+  form.ControlWidget(Control::play)->setFocus();
   world.device.ClearLog();
-  press(Qt::Key_Space);
-  EXPECT_TRUE(sent("play cd"));
-  press(Qt::Key_Tab);
-  press(Qt::Key_Space);
-  EXPECT_TRUE(sent("pause cd"));
-  press(Qt::Key_Tab, Qt::ShiftModifier);
   press(Qt::Key_Return);
-  EXPECT_TRUE(sent("play cd"));
+  const std::vector<std::string> commands = world.device.Commands();
+  EXPECT_NE(std::find(commands.begin(), commands.end(), "play cd"), commands.end());
 
   press(Qt::Key_O, Qt::AltModifier);
   QMenu* options = form.findChild<QMenu*>("options");
