@@ -9,6 +9,7 @@
 #include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <algorithm>
 #include <chrono>
@@ -302,6 +303,7 @@ TEST_F(MediaControlsOnABus, TheDiscsNamesAreOnTheMediaControlsAndInTheTooltip) {
       "artist-credit": [{"name": "The Fixtures"}], "media": [{"discs": [{"id": "%1"}],
       "tracks": [{"position": 1, "title": "Green Bar"}, {"position": 2, "title": "Red Bar",
                   "artist-credit": [{"name": "Guest"}]}]}]}]})").arg(id.c_str()).toUtf8()});
+  service.Hold();
   names::NamesLookup lookup(disks, {true, service.Address(), std::chrono::seconds(10)},
                             &names::MakeQtWebClient);
   QSignalSpy ended(&lookup, &names::NamesLookup::LookupEnded);
@@ -309,8 +311,10 @@ TEST_F(MediaControlsOnABus, TheDiscsNamesAreOnTheMediaControlsAndInTheTooltip) {
   plainForm.controller().FindNamesWith(lookup);
   plainForm.Load();
   ASSERT_TRUE(Publish(&plainForm));
+  const auto unpublish = qScopeGuard([this] { controls.reset(); });  // before the window goes
   plainForm.controller().Tick();
   EXPECT_EQ(Metadata().value("xesam:title").toString(), "Track 1") << "until the service answers";
+  service.Release();
   ASSERT_TRUE(ended.wait(10'000));
   QVariantMap metadata = Metadata();
   EXPECT_EQ(metadata.value("xesam:title").toString(), "Green Bar");
@@ -327,7 +331,6 @@ TEST_F(MediaControlsOnABus, TheDiscsNamesAreOnTheMediaControlsAndInTheTooltip) {
   EXPECT_EQ(Metadata().value("xesam:title").toString(), "Red Bar");
   EXPECT_EQ(display->toolTip(), "Track 2: Red Bar, Guest");
   EXPECT_EQ(service.requests.size(), 1);
-  controls.reset();  // before the window it controls
 }
 
 }  // namespace

@@ -44,6 +44,11 @@ class AnswerServer {
   }
   QStringList requests;  // each request's line and headers
 
+  // While held, connections wait unaccepted, so that a test can look at what is shown
+  // before the answer, however long it takes to look.
+  void Hold() { server_.pauseAccepting(); }
+  void Release() { server_.resumeAccepting(); }
+
  private:
   void Read(QTcpSocket* socket) {
     QByteArray& seen = pending_[socket];
